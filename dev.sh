@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test Tarexa on a Debian machine.
+#
+#   ./dev.sh run      install what is missing, build, start Tarexa
+#   ./dev.sh test     install what is missing, build, run every test
+#   ./dev.sh bench    install what is missing, build, run the benchmarks
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+BUILD="$ROOT/build"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$p")
+    done
+    if [ "${#missing[@]}" -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+configure_and_build() {   # build-dir, extra cmake args...
+    local dir="$1"; shift
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}
+
+run_tests() {             # build-dir
+    (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
+}
+
+cmd_run() {
+    install_missing "${PACKAGES[@]}"
+    configure_and_build "$BUILD"
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "Tarexa needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
+        exit 1
+    fi
+    exec "$BUILD/src/tarexa"
+}
+
+cmd_test() {
+    install_missing "${PACKAGES[@]}"
+    configure_and_build "$BUILD" -DTAREXA_WARNINGS_AS_ERRORS=ON
+    run_tests "$BUILD"
+}
+
+cmd_bench() {
+    install_missing "${PACKAGES[@]}"
+    configure_and_build "$BUILD"
+    QT_QPA_PLATFORM=offscreen "$ROOT/bench/run.sh" "$BUILD" "$@"
+}
+
+case "${1:-run}" in
+    run)   shift || true; cmd_run "$@" ;;
+    test)  shift; cmd_test "$@" ;;
+    bench) shift; cmd_bench "$@" ;;
+    *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac

@@ -1,0 +1,4 @@
+#ifndef COMM_H
+#define COMM_H
+
+#endif // COMM_H

@@ -1,0 +1,16 @@
+#ifndef CP1251_H
+#define CP1251_H
+
+#include <QByteArray>
+#include <QString>
+
+// The scale, its files and its port names speak Windows-1251. Every 8-bit
+// conversion that crosses the program's boundary goes through these two.
+// Characters the code page cannot hold become '?'.
+QByteArray toCp1251(const QString &text);
+QString fromCp1251(const QByteArray &bytes);
+
+// True when the code page has a byte for c.
+bool fitsCp1251(QChar c);
+
+#endif // CP1251_H

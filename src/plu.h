@@ -1,0 +1,21 @@
+#ifndef PLU_H
+#define PLU_H
+
+#include <QString>
+#include <cstdint>
+
+// Number of PLU rows of the scale; the row index is the PLU number.
+constexpr int PLU_COUNT = 999;
+
+// One PLU in typed form, as it is sent to the scale.
+struct PLU
+{
+    qint16 Number = 0;      // row index 0..998; -1 marks an entry that holds no PLU
+    double Price = 0.0;
+    QString Name[3];
+    QString Barcode;        // 13 digits; thirteen zeros when the row has none
+    quint8 Durabil = 0;
+    bool BarType = false;   // false when Barcode is only the zero filler
+};
+
+#endif // PLU_H

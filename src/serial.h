@@ -1,0 +1,4 @@
+#ifndef SERIAL_H
+#define SERIAL_H
+
+#endif // SERIAL_H

@@ -1,0 +1,338 @@
+#include "tarexa.h"
+#include "settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBrush>
+#include <QCloseEvent>
+#include <QColor>
+#include <QDoubleValidator>
+#include <QIntValidator>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStringList>
+#include <QTableWidget>
+#include <QToolBar>
+
+PLU plu[PLU_COUNT];
+
+namespace {
+
+const char *const WebAddress = "https://tarexa.kestrova.org/";
+const char *const VersionText = "v 0.3";
+const char *const ApplicationName = "Weigh Scale";
+
+const int RowHeight = 22;
+const int ColumnCount = 7;
+const int SelectionColumn = 6;
+const int ColumnWidths[ColumnCount] = { 80, 150, 150, 150, 120, 100, 50 };
+const int NameLength = 19;
+
+const QColor DisabledCellColor(240, 240, 240, 255);
+const QColor EnabledCellColor(255, 255, 255, 255);
+const QColor MarkColor(0, 180, 0, 255);
+const char *const MarkText = "SEL";
+
+// Numbers in a document mean the same on every machine: a point as the
+// decimal separator and no group separators, whatever the user's locale.
+QLocale documentLocale()
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+    return c;
+}
+
+bool isAcceptable(const QValidator &validator, QString text)
+{
+    int pos = 0;
+    return validator.validate(text, pos) == QValidator::Acceptable;
+}
+
+bool isValidPrice(const QString &text)
+{
+    QDoubleValidator validator(0.0, 9999.99, 2);
+    validator.setNotation(QDoubleValidator::StandardNotation);
+    validator.setLocale(documentLocale());
+    return isAcceptable(validator, text);
+}
+
+bool isValidBarcode(const QString &text)
+{
+    QRegularExpressionValidator validator(QRegularExpression("[0-9]{13,13}"));
+    return isAcceptable(validator, text);
+}
+
+bool isValidDurability(const QString &text)
+{
+    QIntValidator validator(0, 255);
+    validator.setLocale(documentLocale());
+    return isAcceptable(validator, text);
+}
+
+} // namespace
+
+Tarexa::Tarexa()
+    : QMainWindow(nullptr)
+{
+    createTable();
+    createActions();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    readSettings();
+
+    connect(table, &QTableWidget::cellChanged, this, &Tarexa::setModified);
+    connect(table, &QTableWidget::cellClicked, this, &Tarexa::setClicked);
+
+    setWindowTitle(QString::fromLatin1(ApplicationName));
+    setWindowIcon(QIcon(":/images/main.png"));
+    setMinimumSize(800, 400);
+    showMaximized();
+}
+
+Tarexa::~Tarexa() = default;
+
+// The table is built before its notifications are connected, so building
+// it never counts as a change of the document.
+void Tarexa::createTable()
+{
+    table = new QTableWidget(PLU_COUNT, ColumnCount, this);
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        table->setRowHeight(row, RowHeight);
+        auto *mark = new QTableWidgetItem(QString());
+        mark->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, SelectionColumn, mark);
+        enableTextCell(row, SelectionColumn, false);
+    }
+    setCentralWidget(table);
+    table->setFocus();
+
+    const QStringList headerList = { "Price", "Name1", "Name2", "Name3",
+                                     "Barcode", "Durability", " " };
+    table->setHorizontalHeaderLabels(headerList);
+    for (int col = 0; col < ColumnCount; ++col)
+        table->setColumnWidth(col, ColumnWidths[col]);
+}
+
+QTableWidgetItem *Tarexa::enableTextCell(int row, int col, bool enable)
+{
+    QTableWidgetItem *cell = table->item(row, col);
+    if (enable) {
+        cell->setFlags(Qt::ItemIsEditable | Qt::ItemIsEnabled);
+        cell->setBackground(QBrush(EnabledCellColor));
+    } else {
+        cell->setFlags(Qt::NoItemFlags);
+        cell->setBackground(QBrush(DisabledCellColor));
+    }
+    return cell;
+}
+
+// Empties the table without raising a single cell change: the document
+// state is the callers' to reset.
+void Tarexa::clearDocument()
+{
+    const QSignalBlocker blocker(table);
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        for (int col = 0; col < SelectionColumn; ++col)
+            delete table->takeItem(row, col);
+        auto *mark = new QTableWidgetItem(QString());
+        mark->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, SelectionColumn, mark);
+        enableTextCell(row, SelectionColumn, false);
+    }
+    table->viewport()->update();
+}
+
+void Tarexa::createActions()
+{
+    newAct = new QAction(QIcon(":/images/filenew.png"), tr("&New"), this);
+    newAct->setShortcut(QKeySequence(tr("Ctrl+N")));
+    newAct->setStatusTip(tr("Create a new document"));
+    connect(newAct, &QAction::triggered, this, &Tarexa::newDoc);
+
+    openAct = new QAction(QIcon(":/images/fileopen.png"), tr("&Open..."), this);
+    openAct->setShortcut(QKeySequence(tr("Ctrl+O")));
+    openAct->setStatusTip(tr("Open an existing document"));
+    connect(openAct, &QAction::triggered, this, &Tarexa::choose);
+
+    saveAct = new QAction(QIcon(":/images/filesave.png"), tr("&Save"), this);
+    saveAct->setShortcut(QKeySequence(tr("Ctrl+S")));
+    saveAct->setStatusTip(tr("Save the document to disk"));
+    connect(saveAct, &QAction::triggered, this, &Tarexa::save);
+
+    exitAct = new QAction(tr("E&xit"), this);
+    exitAct->setShortcut(QKeySequence(tr("Ctrl+Q")));
+    exitAct->setStatusTip(tr("Exit the application"));
+    connect(exitAct, &QAction::triggered, this, &QWidget::close);
+
+    confAct = new QAction(QIcon(":/images/configure.png"), tr("Con&figure"), this);
+    confAct->setShortcut(QKeySequence(tr("Ctrl+F")));
+    confAct->setStatusTip(tr("Configure communication device"));
+    connect(confAct, &QAction::triggered, this, &Tarexa::config);
+
+    progAct = new QAction(QIcon(":/images/progdata.png"), tr("&Program"), this);
+    progAct->setShortcut(QKeySequence(tr("Ctrl+P")));
+    progAct->setStatusTip(tr("Program to the weigh scale"));
+    connect(progAct, &QAction::triggered, this, &Tarexa::prog);
+
+    readAct = new QAction(QIcon(":/images/readdata.png"), tr("&Read"), this);
+    readAct->setShortcut(QKeySequence(tr("Ctrl+R")));
+    readAct->setStatusTip(tr("Read from the weigh scale"));
+    connect(readAct, &QAction::triggered, this, &Tarexa::read);
+
+    delAct = new QAction(QIcon(":/images/delete.png"), tr("&Delete"), this);
+    delAct->setShortcut(QKeySequence(tr("Ctrl+D")));
+    delAct->setStatusTip(tr("Delete selected"));
+    connect(delAct, &QAction::triggered, this, &Tarexa::delplu);
+
+    aboutAct = new QAction(tr("&About"), this);
+    aboutAct->setStatusTip(tr("Show the application's About box"));
+    connect(aboutAct, &QAction::triggered, this, &Tarexa::about);
+}
+
+void Tarexa::createMenus()
+{
+    fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(newAct);
+    fileMenu->addAction(openAct);
+    fileMenu->addAction(saveAct);
+    fileMenu->addSeparator();
+    fileMenu->addAction(exitAct);
+
+    tarexaMenu = menuBar()->addMenu(tr("&Scale"));
+    tarexaMenu->addAction(confAct);
+    tarexaMenu->addAction(progAct);
+    tarexaMenu->addAction(readAct);
+    tarexaMenu->addAction(delAct);
+
+    menuBar()->addSeparator();
+
+    helpMenu = menuBar()->addMenu(tr("&Help"));
+    helpMenu->addAction(aboutAct);
+}
+
+void Tarexa::createToolBars()
+{
+    fileToolBar = addToolBar(tr("File"));
+    fileToolBar->setMovable(false);
+    fileToolBar->setIconSize(QSize(48, 48));
+    fileToolBar->addAction(newAct);
+    fileToolBar->addAction(openAct);
+    fileToolBar->addAction(saveAct);
+    fileToolBar->addSeparator();
+
+    tarexaToolBar = addToolBar(tr("Scale"));
+    tarexaToolBar->setMovable(false);
+    tarexaToolBar->setIconSize(QSize(48, 48));
+    tarexaToolBar->addAction(confAct);
+    tarexaToolBar->addAction(progAct);
+    tarexaToolBar->addAction(readAct);
+    tarexaToolBar->addAction(delAct);
+}
+
+void Tarexa::createStatusBar()
+{
+    statusBar()->showMessage(tr("Ready"));
+}
+
+void Tarexa::about()
+{
+    const QString link = QString::fromLatin1(WebAddress);
+    const QString text =
+        tr("<center><b>%1</b> - %2<br><br>Check for new versions at:<br>"
+           "<a href=\"%3\">%3</a></center>")
+            .arg(QString::fromLatin1(ApplicationName))
+            .arg(QString::fromLatin1(VersionText))
+            .arg(link);
+    QMessageBox::about(this, tr("About.."), text);
+}
+
+// The message for a refused value, or an empty text when the column's rule
+// accepts it. An empty cell is accepted in every column.
+QString Tarexa::refusalMessage(int col, const QString &text) const
+{
+    if (text.isEmpty())
+        return QString();
+    switch (col) {
+    case 0:
+        return isValidPrice(text) ? QString()
+                                  : tr("The value must be in range [0.00 - 9999.99]");
+    case 1:
+    case 2:
+    case 3:
+        return text.size() <= NameLength ? QString()
+                                         : tr("The name must be at most 19 sybols long");
+    case 4:
+        return isValidBarcode(text) ? QString()
+                                    : tr("The Barcode must consist of 13 digits [0 - 9]");
+    case 5:
+        return isValidDurability(text) ? QString()
+                                       : tr("The value must be in range [0 - 255]");
+    default:
+        return QString();
+    }
+}
+
+// Runs for every change of a cell, typed or put in by the program. Emptying
+// a refused cell runs it once more, nested; the empty text passes, so each
+// refused value shows exactly one box.
+void Tarexa::setModified(int row, int col)
+{
+    QTableWidgetItem *cell = table->item(row, col);
+    const QString message = cell ? refusalMessage(col, cell->text()) : QString();
+    if (!message.isEmpty()) {
+        QMessageBox::critical(this, tr("Error"), message,
+                              QMessageBox::Ok, QMessageBox::NoButton);
+        if (QTableWidgetItem *same = table->item(row, col))
+            same->setText(QString());
+    }
+    m_TableModified = true;
+}
+
+void Tarexa::setClicked(int row, int col)
+{
+    if (col != SelectionColumn)
+        return;
+    QTableWidgetItem *mark = table->item(row, SelectionColumn);
+    if (!mark)
+        return;
+    if (mark->text().isEmpty()) {
+        mark->setForeground(QBrush(MarkColor));
+        mark->setText(QString::fromLatin1(MarkText));
+    } else {
+        mark->setText(QString());
+    }
+}
+
+void Tarexa::readSettings()
+{
+    QSettings settings;
+    m_DeviceName = settings.value("Device", "COM1").toString();
+    m_TableModified = false;
+    filename = QString();
+}
+
+QStringList Tarexa::devices() const
+{
+    return { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8" };
+}
+
+void Tarexa::config()
+{
+    auto *dialog = new SettingsDialog(this);
+    dialog->show();
+}
+
+// Document commands: filled in by the file handling.
+void Tarexa::newDoc() {}
+void Tarexa::choose() {}
+void Tarexa::save() {}
+void Tarexa::saveAs() {}
+void Tarexa::load(const QString &) {}
+void Tarexa::closeEvent(QCloseEvent *ce) { ce->accept(); }

@@ -1,0 +1,104 @@
+#ifndef TAREXA_H
+#define TAREXA_H
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include "plu.h"
+
+class QAction;
+class QCloseEvent;
+class QDomDocument;
+class QDomElement;
+class QMenu;
+class QTableWidget;
+class QTableWidgetItem;
+class QToolBar;
+
+// The typed PLUs of the last programming run, indexed by row.
+extern PLU plu[PLU_COUNT];
+
+// The program's only window. It owns the PLU table (which is the document),
+// the document state, the serial device name and every user command.
+class Tarexa : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // One PLU in text form, spelled exactly as in a cell, a scale reply or
+    // a file.
+    struct PLU_STRING
+    {
+        QString Number;
+        QString Price;
+        QString Name[3];
+        QString Barcode;    // empty when the PLU has no barcode
+        QString Durabil;
+    };
+
+    Tarexa();
+    ~Tarexa() override;
+
+    QStringList devices() const;
+
+    // Document state, read by the tests and by the benchmarks.
+    bool isTableModified() const { return m_TableModified; }
+    QString currentFileName() const { return filename; }
+    QTableWidget *pluTable() const { return table; }
+
+    QString m_DeviceName;
+
+protected:
+    void closeEvent(QCloseEvent *ce) override;
+    void load(const QString &fileName);
+    bool saveDocument(const QString &fileName);
+    bool loadDocument(const QString &fileName);
+    QDomElement PluToNode(QDomDocument &d, const PLU_STRING &s);
+    void clearDocument();
+
+private slots:
+    void newDoc();
+    void choose();
+    void save();
+    void saveAs();
+    void config();
+    void read();
+    void prog();
+    void delplu();
+    void about();
+    void setModified(int row, int col);
+    void setClicked(int row, int col);
+
+private:
+    void createTable();
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createStatusBar();
+    void readSettings();
+    QTableWidgetItem *enableTextCell(int row, int col, bool enable);
+    QString refusalMessage(int col, const QString &text) const;
+    void rowToPlu(short num);
+    short parsePlu(QString &str);
+
+    QAction *newAct = nullptr;
+    QAction *openAct = nullptr;
+    QAction *saveAct = nullptr;
+    QAction *exitAct = nullptr;
+    QAction *confAct = nullptr;
+    QAction *progAct = nullptr;
+    QAction *readAct = nullptr;
+    QAction *delAct = nullptr;
+    QAction *aboutAct = nullptr;
+    QMenu *fileMenu = nullptr;
+    QMenu *tarexaMenu = nullptr;
+    QMenu *helpMenu = nullptr;
+    QToolBar *fileToolBar = nullptr;
+    QToolBar *tarexaToolBar = nullptr;
+    QTableWidget *table = nullptr;
+    QString filename;
+    bool m_TableModified = false;
+};
+
+#endif // TAREXA_H

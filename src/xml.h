@@ -1,0 +1,4 @@
+#ifndef XML_H
+#define XML_H
+
+#endif // XML_H

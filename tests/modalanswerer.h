@@ -1,0 +1,75 @@
+#ifndef MODALANSWERER_H
+#define MODALANSWERER_H
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// What a test saw of one message box.
+struct SeenBox
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    QStringList buttons;        // button texts, in the box's order
+    QString defaultButton;      // text of the default button, or empty
+    QString escapeButton;       // text of the escape button, or empty
+    QString pressed;            // text of the button the answerer pressed
+};
+
+// Answers the modal dialogs that the code under test opens: message boxes
+// and file dialogs. Answers are queued in the order the dialogs will come;
+// a dialog with no queued answer is dismissed (a box by its escape button,
+// else its only or first button; a file dialog is cancelled) and recorded
+// all the same, so a test never hangs on an unexpected box.
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ModalAnswerer(QObject *parent = nullptr);
+
+    void pressButton(QMessageBox::StandardButton button);
+    void pressButton(const QString &buttonText);
+    void chooseFile(const QString &path);
+    void cancelFile();
+    // Runs an action on the dialog instead of answering it (for example to
+    // check what a file dialog offers); the action must close the dialog.
+    void handleWith(std::function<void(QWidget *)> action);
+
+    QList<SeenBox> boxes;
+    QStringList fileDialogTitles;
+
+    // Waits until count message boxes have been answered.
+    bool waitForBoxes(int count, int timeoutMs = 10000);
+    int pendingAnswers() const { return int(m_answers.size()); }
+    QStringList texts() const;
+
+private slots:
+    void poll();
+
+private:
+    struct Answer
+    {
+        enum Kind { Standard, Text, File, Cancel, Custom } kind;
+        QMessageBox::StandardButton button = QMessageBox::NoButton;
+        QString text;
+        std::function<void(QWidget *)> action;
+    };
+
+    void answerBox(QMessageBox *box);
+    void answerFileDialog(QWidget *dialog);
+    bool takeAnswer(Answer &answer);
+
+    QList<Answer> m_answers;
+    QPointer<QWidget> m_lastHandled;
+    QTimer m_timer;
+};
+
+#endif // MODALANSWERER_H
