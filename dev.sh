@@ -52,10 +52,25 @@ cmd_run() {
     exec "$BUILD/src/tarexa"
 }
 
-cmd_test() {
-    install_missing "${PACKAGES[@]}"
+test_normal_build() {
     configure_and_build "$BUILD" -DTAREXA_WARNINGS_AS_ERRORS=ON
     run_tests "$BUILD"
+}
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer:
+# the first report stops the test that made it, leaks included.
+test_sanitized_build() {
+    configure_and_build "$ROOT/build-asan" -DTAREXA_SANITIZE=ON -DTAREXA_WARNINGS_AS_ERRORS=ON \
+        -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        run_tests "$ROOT/build-asan"
+}
+
+cmd_test() {
+    install_missing "${PACKAGES[@]}"
+    test_normal_build
+    test_sanitized_build
 }
 
 cmd_bench() {
