@@ -12,7 +12,11 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
+)
+# Only the tests need these: the package checks and the Windows cross build.
+TEST_PACKAGES=(
+    desktop-file-utils appstream dpkg-dev
 )
 
 as_root() {
@@ -68,7 +72,7 @@ test_sanitized_build() {
 }
 
 cmd_test() {
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     test_normal_build
     test_sanitized_build
 }

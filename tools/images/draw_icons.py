@@ -5,7 +5,7 @@ Run it again after changing a picture; the PNGs it writes are committed.
 Needs python3-pil.
 """
 import os
-from PIL import Image, ImageDraw
+from PIL import Image, ImageDraw, ImageFont
 
 OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "images")
 SCALE = 4  # draw large, then shrink for smooth edges
@@ -120,10 +120,28 @@ def main_icon(size, name):
     d.rounded_rectangle(s(1, 1, 47, 47), radius=9 * SCALE, fill=(236, 242, 250, 255), outline=BLUE, width=2 * SCALE)
     scale_body(d, 0, 0)
     d.rectangle(s(12, 6, 36, 16), fill=PAPER, outline=INK, width=SCALE)
-    d.text((15 * SCALE, 6 * SCALE), "PLU", fill=INK)
+    font = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 8 * SCALE)
+    d.text((24 * SCALE, 11 * SCALE), "PLU", fill=INK, font=font, anchor="mm")
     img.resize((size, size), Image.LANCZOS).save(name)
+
+
+HICOLOR = os.path.join(os.path.dirname(__file__), "..", "..", "packaging", "icons")
+
+
+def desktop_icons():
+    for size in (16, 32, 48, 64, 128, 256):
+        folder = os.path.join(HICOLOR, "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        main_icon(size, os.path.join(folder, "tarexa.png"))
+    # The Windows program file carries one 32 x 32 icon.
+    img, _ = canvas(48, 48)
+    main_icon(32, os.path.join(OUT, "..", "tarexa-32.png"))
+    Image.open(os.path.join(OUT, "..", "tarexa-32.png")).save(
+        os.path.join(OUT, "..", "tarexa.ico"), sizes=[(32, 32)])
+    os.remove(os.path.join(OUT, "..", "tarexa-32.png"))
 
 
 if __name__ == "__main__":
     filenew(); fileopen(); filesave(); configure(); progdata(); readdata(); delete()
     main_icon(64, os.path.join(OUT, "main.png"))
+    desktop_icons()
