@@ -9,6 +9,7 @@
 #include <QDoubleValidator>
 #include <QIntValidator>
 #include <QLocale>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -103,8 +104,11 @@ Tarexa::~Tarexa() = default;
 void Tarexa::createTable()
 {
     table = new QTableWidget(PLU_COUNT, ColumnCount, this);
+    // Every row is the same height; giving it as the default is one call
+    // instead of a header relayout for each of the 999 rows.
+    table->verticalHeader()->setMinimumSectionSize(1);
+    table->verticalHeader()->setDefaultSectionSize(RowHeight);
     for (int row = 0; row < PLU_COUNT; ++row) {
-        table->setRowHeight(row, RowHeight);
         auto *mark = new QTableWidgetItem(QString());
         mark->setTextAlignment(Qt::AlignCenter);
         table->setItem(row, SelectionColumn, mark);
