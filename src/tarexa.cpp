@@ -330,6 +330,7 @@ QStringList Tarexa::devices() const
 void Tarexa::config()
 {
     auto *dialog = new SettingsDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);   // a new one for each use
     dialog->show();
 }
 

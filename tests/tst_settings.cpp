@@ -4,6 +4,10 @@
 #include "testapp.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -21,6 +25,7 @@ private slots:
     void okStoresTypedName();
     void cancelAndEscapeKeepTheName();
     void emptyNameIsStored();
+    void portsPresentOnAFakedMachine();
 
 private:
     SettingsDialog *openDialog(Tarexa &window);
@@ -105,6 +110,48 @@ void SettingsTest::emptyNameIsStored()
     QCOMPARE(window.m_DeviceName, QString());
     QVERIFY(QSettings().contains("Device"));
     QCOMPARE(QSettings().value("Device").toString(), QString());
+}
+
+namespace {
+
+void makeFile(const QString &path, const QByteArray &content = QByteArray())
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// A tty the kernel knows, with a driver behind it and, for UARTs, a type.
+void makeTty(const QString &dev, const QString &sys, const QString &name,
+             const QByteArray &uartType = "4")
+{
+    makeFile(dev + "/" + name);
+    makeFile(sys + "/class/tty/" + name + "/device/driver/bound");
+    makeFile(sys + "/class/tty/" + name + "/type", uartType + "\n");
+}
+
+} // namespace
+
+void SettingsTest::portsPresentOnAFakedMachine()
+{
+    QTemporaryDir root;
+    const QString dev = root.path() + "/dev";
+    const QString sys = root.path() + "/sys";
+    makeTty(dev, sys, "ttyUSB10");
+    makeTty(dev, sys, "ttyUSB2");
+    makeTty(dev, sys, "ttyUSB0");
+    makeTty(dev, sys, "ttyACM0");
+    makeTty(dev, sys, "ttyS0");          // COM1 already
+    makeTty(dev, sys, "ttyS9");
+    makeTty(dev, sys, "ttyS12", "0");    // registered, no UART behind it
+    makeFile(dev + "/ttyS13");           // no driver at all
+    QDir().mkpath(dev + "/serial/by-id");
+    QVERIFY(QFile::link(dev + "/ttyUSB0", dev + "/serial/by-id/usb-Scale_Adapter-if00"));
+
+    const QStringList ports = serialPortsPresent(dev, sys);
+    QCOMPARE(ports, QStringList({ dev + "/serial/by-id/usb-Scale_Adapter-if00",
+                                  "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS9" }));
 }
 
 QTEST_MAIN(SettingsTest)
