@@ -14,6 +14,10 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
 )
+# Only the tests need these.
+TEST_PACKAGES=(
+    g++-mingw-w64-x86-64
+)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -38,6 +42,20 @@ configure_and_build() {   # build-dir, extra cmake args...
     cmake --build "$dir" -j "$JOBS"
 }
 
+# The serial layer must also build for Windows: compile it with the MinGW-w64
+# cross compiler and treat every warning as an error.
+check_windows_serial() {
+    local out
+    out="$(mktemp -d)"
+    for f in serial.cpp serial_win.cpp; do
+        x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror \
+            -I "$ROOT/src" -c "$ROOT/src/$f" -o "$out/${f%.cpp}.o" \
+            || { rm -rf "$out"; echo "Windows build of the serial layer failed: $f" >&2; return 1; }
+    done
+    rm -rf "$out"
+    echo "Windows build of the serial layer: OK"
+}
+
 run_tests() {             # build-dir
     (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS")
 }
@@ -53,7 +71,8 @@ cmd_run() {
 }
 
 cmd_test() {
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    check_windows_serial
     configure_and_build "$BUILD" -DTAREXA_WARNINGS_AS_ERRORS=ON
     run_tests "$BUILD"
 }
