@@ -297,6 +297,10 @@ int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
             break;
         written += static_cast<unsigned>(n);
     }
+    // Like a synchronous write on Windows, return once the bytes are on
+    // their way, so that a purge right after cannot drop the command.
+    if (written > 0)
+        tcdrain(fdOf(theDevice));
     for (unsigned i = 0; i < numBytes; ++i)
         traceSent(theBytes[i]);
     return static_cast<int32_t>(written);
