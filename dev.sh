@@ -16,7 +16,7 @@ PACKAGES=(
 )
 # Only the tests need these: the package checks and the Windows cross build.
 TEST_PACKAGES=(
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64
 )
 
 as_root() {
@@ -40,6 +40,20 @@ configure_and_build() {   # build-dir, extra cmake args...
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
+}
+
+# The serial layer must also build for Windows: compile it with the MinGW-w64
+# cross compiler and treat every warning as an error.
+check_windows_serial() {
+    local out
+    out="$(mktemp -d)"
+    for f in serial.cpp serial_win.cpp; do
+        x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror \
+            -I "$ROOT/src" -c "$ROOT/src/$f" -o "$out/${f%.cpp}.o" \
+            || { rm -rf "$out"; echo "Windows build of the serial layer failed: $f" >&2; return 1; }
+    done
+    rm -rf "$out"
+    echo "Windows build of the serial layer: OK"
 }
 
 run_tests() {             # build-dir
@@ -73,6 +87,7 @@ test_sanitized_build() {
 
 cmd_test() {
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    check_windows_serial
     test_normal_build
     test_sanitized_build
 }

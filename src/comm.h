@@ -1,4 +1,88 @@
 #ifndef COMM_H
 #define COMM_H
 
+#include "serial.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
+// Control bytes of the scale's frames.
+constexpr unsigned char SOH = 0x01;
+constexpr unsigned char ETX = 0x03;
+constexpr unsigned char SYN = 0x16;
+
+// The scale's frame: SOH, command (or, in a reply, status) byte, two length
+// digits, the data in Windows-1251, two checksum digits, ETX. A digit is
+// 0x30 + a 4-bit value, so 10..15 are ":" to "?".
+class WSerial : public MSerial
+{
+public:
+    // Longest time one exchange may take from the written frame to the
+    // complete reply. A scale that keeps the line busy with SYN bytes
+    // would otherwise hold the program for ever.
+    static constexpr int ReplyBoundMs = 10000;
+
+    // Sends one command and collects its reply into answer_buf, leaving out
+    // SYN bytes, up to ETX (kept) or answer_len counted bytes; then discards
+    // what is pending on the line and pauses 100 ms. False when answer_buf
+    // is null (nothing sent), when a reply byte did not come within 1000 ms,
+    // or when the reply was not complete replyBoundMs after the frame went
+    // out. Nothing but reply bytes is written to answer_buf.
+    bool sendScaleCmd(unsigned char cmd, const QString &data,
+                      unsigned char *answer_buf, int answer_len,
+                      int replyBoundMs = ReplyBoundMs);
+
+    // Two digits of the 8-bit sum of str's Windows-1251 bytes from the
+    // second one on.
+    static QString checkSum(const QString &str);
+
+    // The complete frame for a command (or a reply's status) and its data.
+    static QByteArray buildFrame(unsigned char cmd, const QString &data);
+};
+
+// Stores a reply as it arrives, one byte at a time: SYN bytes are left out
+// (but a SYN before any counted byte uses up one place of the limit), ETX
+// is stored and ends the reply, and so does reaching the limit.
+class ReplyCollector
+{
+public:
+    ReplyCollector(unsigned char *buffer, int limit);
+
+    // Takes the next byte; returns whether the reply goes on.
+    bool feed(unsigned char byte);
+    bool wantsMore() const { return !m_ended && m_counted < m_limit; }
+    int storedCount() const { return m_stored; }
+
+private:
+    unsigned char *m_buffer;
+    int m_limit;
+    int m_stored = 0;
+    int m_counted = 0;
+    bool m_ended = false;
+};
+
+// Blocks the calling thread for ms milliseconds without processing events.
+void delay(int ms);
+
+// Opens and configures the port for one scale command and closes it when
+// the guard goes out of scope. A failure is shown to the user over parent;
+// isOpen() then is false and there is nothing to close.
+class ScalePort
+{
+public:
+    ScalePort(QWidget *parent, const QString &deviceName);
+    ~ScalePort();
+    ScalePort(const ScalePort &) = delete;
+    ScalePort &operator=(const ScalePort &) = delete;
+
+    bool isOpen() const { return m_open; }
+    WSerial &port() { return m_port; }
+
+private:
+    WSerial m_port;
+    bool m_open = false;
+};
+
 #endif // COMM_H

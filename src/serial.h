@@ -1,4 +1,96 @@
 #ifndef SERIAL_H
 #define SERIAL_H
 
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+// MSerial: one serial port, used synchronously.
+//
+// OpenDevice opens the port exclusively (a port held by anyone else fails
+// to open and keeps its settings), remembers the settings it found, and sets
+// raw 8-bit transfer at 19200 baud, 8N1, no flow control, DTR and RTS on.
+// CloseDevice puts the remembered settings back and closes the port; it
+// never reports failure. The remembered settings live in one record shared
+// by all objects, so only one port can be open in the program at a time.
+//
+// Failures are results, never messages: OpenDevice and ConfigureDevice
+// return false, ReadBytes returns fewer bytes than asked (0 on time-out or
+// when the device went away), WriteBytes returns how many bytes went out.
+// After a failed OpenDevice, LastError() holds the system error code of the
+// step that failed (errno on POSIX, GetLastError() on Windows).
+//
+// The destructor does not close the port: whoever opened it closes it.
+//
+// Trace: when comm_debug is set, every byte read or written is logged to it
+// as " I-0xNN" or " O-0xNN", eight to a line.
+// Dry run: when suppressWrite is set, WriteBytes sends nothing (it still
+// traces) and FlushBytes discards nothing.
+class MSerial
+{
+public:
+    MSerial();
+
+    // theName is a device path (see serialDevicePath).
+    bool OpenDevice(const char *theName);
+    // baudRate: 300 ... 115200 as is, anything else 19200; dataBits: 7, or
+    // else 8; stopBits: 2, or else 1; parity: 1 odd, 2 even, else none.
+    // cooked has no effect.
+    bool ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
+                         uint8_t parity, bool cooked);
+    // Waits at most timeOut microseconds in all (whole milliseconds, at
+    // least one) for up to maxBytes bytes; returns as soon as they are there.
+    unsigned ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut);
+    // Returns once the system has taken every byte.
+    int32_t WriteBytes(const unsigned char *theBytes, unsigned numBytes);
+    // Discards everything pending in both directions.
+    void FlushBytes();
+    void CloseDevice();
+
+    // True when at least one received byte is waiting. timeOut has no effect.
+    bool ByteWaiting(unsigned timeOut);
+    // Leaves an out-value untouched when the port uses a setting outside
+    // what the arguments can express (e.g. mark parity).
+    void GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
+                                uint8_t &stopBits, uint8_t &parity);
+    // RTS/CTS handshake on or off. Always returns true.
+    bool ConfigureFlowControl(bool wantControl);
+    // Both false when the device has no modem lines.
+    void GetDeviceStatus(bool &CTS, bool &DCD);
+    void SetDTR(bool DTR);
+    void SetRTS(bool RTS);
+
+    int LastError() const { return m_lastError; }
+
+    int32_t theDevice;          // system handle of the open port; stale after close
+    std::ostream *comm_debug;   // not owned; null: no trace
+    int32_t comm_debug_count;   // entries on the current trace line
+    bool sendCommand;           // end the trace line after the next received byte
+    bool suppressWrite;         // dry run
+
+private:
+    void traceSent(unsigned char byte);
+    void traceReceived(unsigned char byte);
+    void traceEntry(char direction, unsigned char byte);
+    void traceLineFull();
+
+    int m_lastError;
+};
+
+// The line settings ConfigureDevice applies for the arguments it is given.
+struct SerialLineSettings
+{
+    uint32_t baudRate;
+    uint8_t dataBits;   // 7 or 8
+    uint8_t stopBits;   // 1 or 2
+    uint8_t parity;     // 0 none, 1 odd, 2 even
+};
+SerialLineSettings serialLineSettings(uint32_t baudRate, uint8_t dataBits,
+                                      uint8_t stopBits, uint8_t parity);
+
+// The device path for a configured port name. On Windows "\\.\" + name.
+// Elsewhere: a name starting with "/" is already a path; "COMn" (n from 1)
+// is /dev/ttyS(n-1); any other name is /dev/<name>.
+std::string serialDevicePath(const std::string &name);
+
 #endif // SERIAL_H

@@ -1,1 +1,387 @@
+// POSIX backend of MSerial: termios, flock and poll.
+
 #include "serial.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The port's settings as OpenDevice found them; CloseDevice puts them back.
+struct SavedSettings
+{
+    termios lineSettings;
+    int modemLines;         // TIOCM_DTR / TIOCM_RTS bits
+    bool hasModemLines;     // false for devices such as pseudo-terminals
+};
+SavedSettings savedSettings;
+
+const int ControlledModemLines = TIOCM_DTR | TIOCM_RTS;
+
+int fdOf(int32_t device)
+{
+    return static_cast<int>(device);
+}
+
+bool isNoSuchIoctl(int error)
+{
+    return error == EINVAL || error == ENOTTY;
+}
+
+speed_t speedOf(uint32_t baudRate)
+{
+    switch (baudRate) {
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B19200;
+    }
+}
+
+bool baudRateOf(speed_t speed, uint32_t &baudRate)
+{
+    switch (speed) {
+    case B300: baudRate = 300; return true;
+    case B600: baudRate = 600; return true;
+    case B1200: baudRate = 1200; return true;
+    case B2400: baudRate = 2400; return true;
+    case B4800: baudRate = 4800; return true;
+    case B9600: baudRate = 9600; return true;
+    case B19200: baudRate = 19200; return true;
+    case B38400: baudRate = 38400; return true;
+    case B57600: baudRate = 57600; return true;
+    case B115200: baudRate = 115200; return true;
+    default: return false;
+    }
+}
+
+tcflag_t dataBitsFlag(uint8_t dataBits)
+{
+    switch (dataBits) {
+    case 7: return CS7;
+    default: return CS8;
+    }
+}
+
+tcflag_t stopBitsFlag(uint8_t stopBits)
+{
+    switch (stopBits) {
+    case 2: return CSTOPB;
+    default: return 0;
+    }
+}
+
+tcflag_t parityFlags(uint8_t parity)
+{
+    switch (parity) {
+    case 1: return PARENB | PARODD;
+    case 2: return PARENB;
+    default: return 0;
+    }
+}
+
+// Raw 8-bit transfer: no echo, no line editing, no byte translation, no
+// XON/XOFF; the modem status lines do not gate the port (CLOCAL).
+termios rawLineSettings()
+{
+    termios t;
+    std::memset(&t, 0, sizeof t);
+    t.c_cflag = CS8 | CREAD | CLOCAL;
+    // read() returns what is there; ReadBytes waits with poll() instead.
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    cfsetispeed(&t, B19200);
+    cfsetospeed(&t, B19200);
+    return t;
+}
+
+bool applyLineSettings(int fd, const termios &t)
+{
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+bool changeModemLines(int fd, int lines, bool on)
+{
+    return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines) == 0;
+}
+
+int millisecondsLeft(std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Takes what a failing open step left behind: errno, the descriptor.
+class OpenAttempt
+{
+public:
+    explicit OpenAttempt(const char *path)
+        : m_fd(::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)),
+          m_error(m_fd < 0 ? errno : 0)
+    {
+    }
+    ~OpenAttempt()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OpenAttempt(const OpenAttempt &) = delete;
+    OpenAttempt &operator=(const OpenAttempt &) = delete;
+
+    int fd() const { return m_fd; }
+    int error() const { return m_error; }
+    bool ok() const { return m_error == 0; }
+    bool check(bool stepWorked)
+    {
+        if (!stepWorked && m_error == 0)
+            m_error = errno ? errno : EIO;
+        return ok();
+    }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+    int m_error;
+};
+
+bool lockExclusively(int fd)
+{
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    // TIOCEXCL keeps out later opens by other users; a device that is not
+    // a terminal in the kernel's sense may not know it.
+    return ioctl(fd, TIOCEXCL) == 0 || isNoSuchIoctl(errno);
+}
+
+bool readModemLines(int fd, SavedSettings &saved)
+{
+    saved.hasModemLines = ioctl(fd, TIOCMGET, &saved.modemLines) == 0;
+    return saved.hasModemLines || isNoSuchIoctl(errno);
+}
+
+bool raiseDtrAndRts(int fd, bool hasModemLines)
+{
+    if (!hasModemLines)
+        return true;
+    return changeModemLines(fd, ControlledModemLines, true) || isNoSuchIoctl(errno);
+}
+
+bool makeBlocking(int fd)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+void restoreModemLines(int fd, const SavedSettings &saved)
+{
+    if (!saved.hasModemLines)
+        return;
+    const int on = saved.modemLines & ControlledModemLines;
+    const int off = ~saved.modemLines & ControlledModemLines;
+    if (on)
+        changeModemLines(fd, on, true);
+    if (off)
+        changeModemLines(fd, off, false);
+}
+
+} // namespace
+
+std::string serialDevicePath(const std::string &name)
+{
+    if (!name.empty() && name[0] == '/')
+        return name;
+    if (name.size() > 3 && name.compare(0, 3, "COM") == 0
+        && name.find_first_not_of("0123456789", 3) == std::string::npos) {
+        const long n = std::strtol(name.c_str() + 3, nullptr, 10);
+        if (n >= 1)
+            return "/dev/ttyS" + std::to_string(n - 1);
+    }
+    return "/dev/" + name;
+}
+
+bool MSerial::OpenDevice(const char *theName)
+{
+    OpenAttempt attempt(theName);
+    SavedSettings found;
+    const termios raw = rawLineSettings();
+    bool applied = false;
+    if (attempt.ok()
+        && attempt.check(lockExclusively(attempt.fd()))
+        && attempt.check(tcgetattr(attempt.fd(), &found.lineSettings) == 0)
+        && attempt.check(readModemLines(attempt.fd(), found))
+        && attempt.check(applied = applyLineSettings(attempt.fd(), raw))
+        && attempt.check(raiseDtrAndRts(attempt.fd(), found.hasModemLines))
+        && attempt.check(makeBlocking(attempt.fd()))) {
+        savedSettings = found;
+        theDevice = attempt.release();
+        m_lastError = 0;
+        return true;
+    }
+    if (applied)
+        applyLineSettings(attempt.fd(), found.lineSettings);
+    m_lastError = attempt.error();
+    return false;
+}
+
+bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
+                              uint8_t parity, bool)
+{
+    const int fd = fdOf(theDevice);
+    termios t;
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
+    t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+    t.c_cflag |= dataBitsFlag(s.dataBits) | stopBitsFlag(s.stopBits) | parityFlags(s.parity);
+    if (cfsetispeed(&t, speedOf(s.baudRate)) != 0 || cfsetospeed(&t, speedOf(s.baudRate)) != 0)
+        return false;
+    return applyLineSettings(fd, t);
+}
+
+unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
+{
+    const int fd = fdOf(theDevice);
+    const unsigned waitMs = timeOut / 1000 > 0 ? timeOut / 1000 : 1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    unsigned got = 0;
+    while (got < maxBytes) {
+        pollfd p = { fd, POLLIN, 0 };
+        const int ready = poll(&p, 1, millisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        if (!(p.revents & POLLIN))
+            break;  // hung up or in error: nothing more will come
+        const ssize_t n = ::read(fd, theBytes + got, maxBytes - got);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            break;  // readable but empty: the device went away
+        got += static_cast<unsigned>(n);
+    }
+    for (unsigned i = 0; i < got; ++i)
+        traceReceived(theBytes[i]);
+    return got;
+}
+
+int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
+{
+    unsigned written = 0;
+    while (!suppressWrite && written < numBytes) {
+        const ssize_t n = ::write(fdOf(theDevice), theBytes + written, numBytes - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<unsigned>(n);
+    }
+    // Like a synchronous write on Windows, return once the bytes are on
+    // their way, so that a purge right after cannot drop the command.
+    if (written > 0)
+        tcdrain(fdOf(theDevice));
+    for (unsigned i = 0; i < numBytes; ++i)
+        traceSent(theBytes[i]);
+    return static_cast<int32_t>(written);
+}
+
+void MSerial::FlushBytes()
+{
+    if (!suppressWrite)
+        tcflush(fdOf(theDevice), TCIOFLUSH);
+}
+
+void MSerial::CloseDevice()
+{
+    const int fd = fdOf(theDevice);
+    applyLineSettings(fd, savedSettings.lineSettings);
+    restoreModemLines(fd, savedSettings);
+    // The exclusive flag belongs to the terminal, not to this descriptor:
+    // while anyone else keeps the device open it would outlive the close.
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+bool MSerial::ByteWaiting(unsigned)
+{
+    int waiting = 0;
+    return ioctl(fdOf(theDevice), FIONREAD, &waiting) == 0 && waiting > 0;
+}
+
+void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
+                                     uint8_t &stopBits, uint8_t &parity)
+{
+    termios t;
+    if (tcgetattr(fdOf(theDevice), &t) != 0)
+        return;
+    baudRateOf(cfgetospeed(&t), baudRate);
+    switch (t.c_cflag & CSIZE) {
+    case CS5: dataBits = 5; break;
+    case CS6: dataBits = 6; break;
+    case CS7: dataBits = 7; break;
+    default: dataBits = 8; break;
+    }
+    stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+#ifdef CMSPAR
+    if (t.c_cflag & CMSPAR)
+        return;     // mark or space parity
+#endif
+    if (!(t.c_cflag & PARENB))
+        parity = 0;
+    else
+        parity = (t.c_cflag & PARODD) ? 1 : 2;
+}
+
+bool MSerial::ConfigureFlowControl(bool wantControl)
+{
+    const int fd = fdOf(theDevice);
+    termios t;
+    if (tcgetattr(fd, &t) == 0) {
+        if (wantControl)
+            t.c_cflag |= CRTSCTS;
+        else
+            t.c_cflag &= ~CRTSCTS;
+        applyLineSettings(fd, t);
+    }
+    return true;
+}
+
+void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
+{
+    int lines = 0;
+    if (ioctl(fdOf(theDevice), TIOCMGET, &lines) != 0)
+        lines = 0;
+    CTS = lines & TIOCM_CTS;
+    DCD = lines & TIOCM_CAR;
+}
+
+void MSerial::SetDTR(bool DTR)
+{
+    changeModemLines(fdOf(theDevice), TIOCM_DTR, DTR);
+}
+
+void MSerial::SetRTS(bool RTS)
+{
+    changeModemLines(fdOf(theDevice), TIOCM_RTS, RTS);
+}

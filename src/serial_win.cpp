@@ -1,1 +1,251 @@
+// Win32 backend of MSerial: the communications functions of kernel32.
+
 #include "serial.h"
+
+#include <cstdint>
+
+#include <windows.h>
+
+namespace {
+
+// The port's settings as OpenDevice found them; CloseDevice puts them back.
+DCB oldDcb;
+COMMTIMEOUTS oldCto;
+
+const DWORD QueueSize = 1040;
+
+// Handles of kernel objects fit in 32 bits (sign-extended), which is what
+// theDevice holds.
+HANDLE handleOf(int32_t device)
+{
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(device));
+}
+
+int32_t deviceOf(HANDLE handle)
+{
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(handle));
+}
+
+BYTE byteSizeOf(uint8_t dataBits)
+{
+    switch (dataBits) {
+    case 7: return 7;
+    default: return 8;
+    }
+}
+
+BYTE stopBitsOf(uint8_t stopBits)
+{
+    switch (stopBits) {
+    case 2: return TWOSTOPBITS;
+    default: return ONESTOPBIT;
+    }
+}
+
+BYTE parityOf(uint8_t parity)
+{
+    switch (parity) {
+    case 1: return ODDPARITY;
+    case 2: return EVENPARITY;
+    default: return NOPARITY;
+    }
+}
+
+DCB openingLineSettings()
+{
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = 19200;
+    dcb.fBinary = 1;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fTXContinueOnXoff = 1;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.XonLim = 260;
+    dcb.XoffLim = 260;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.EofChar = 0x1A;
+    return dcb;
+}
+
+bool failWith(HANDLE handle, int &lastError)
+{
+    lastError = static_cast<int>(GetLastError());
+    CloseHandle(handle);
+    return false;
+}
+
+} // namespace
+
+std::string serialDevicePath(const std::string &name)
+{
+    return "\\\\.\\" + name;
+}
+
+bool MSerial::OpenDevice(const char *theName)
+{
+    HANDLE handle = CreateFileA(theName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_lastError = static_cast<int>(GetLastError());
+        return false;
+    }
+    if (!GetCommState(handle, &oldDcb))
+        return failWith(handle, m_lastError);
+    DCB dcb = openingLineSettings();
+    if (!SetCommState(handle, &dcb))
+        return failWith(handle, m_lastError);
+    if (!GetCommTimeouts(handle, &oldCto))
+        return failWith(handle, m_lastError);
+    COMMTIMEOUTS cto = oldCto;
+    cto.ReadIntervalTimeout = 0;
+    cto.ReadTotalTimeoutMultiplier = 0;
+    cto.ReadTotalTimeoutConstant = 1;
+    cto.WriteTotalTimeoutMultiplier = 0;
+    cto.WriteTotalTimeoutConstant = 0;
+    SetCommTimeouts(handle, &cto);
+    SetCommMask(handle, EV_RXCHAR);
+    SetupComm(handle, QueueSize, QueueSize);
+    theDevice = deviceOf(handle);
+    m_lastError = 0;
+    return true;
+}
+
+bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
+                              uint8_t parity, bool)
+{
+    HANDLE handle = handleOf(theDevice);
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb))
+        return false;
+    const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
+    dcb.BaudRate = s.baudRate;
+    dcb.ByteSize = byteSizeOf(s.dataBits);
+    dcb.StopBits = stopBitsOf(s.stopBits);
+    dcb.Parity = parityOf(s.parity);
+    return SetCommState(handle, &dcb) != 0;
+}
+
+unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
+{
+    HANDLE handle = handleOf(theDevice);
+    COMMTIMEOUTS cto;
+    if (GetCommTimeouts(handle, &cto)) {
+        // A constant of 0 would mean no time-out at all.
+        cto.ReadTotalTimeoutConstant = timeOut / 1000 > 0 ? timeOut / 1000 : 1;
+        SetCommTimeouts(handle, &cto);
+    }
+    DWORD got = 0;
+    if (!ReadFile(handle, theBytes, maxBytes, &got, nullptr))
+        got = 0;
+    for (DWORD i = 0; i < got; ++i)
+        traceReceived(theBytes[i]);
+    return got;
+}
+
+int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
+{
+    DWORD written = 0;
+    if (!suppressWrite && !WriteFile(handleOf(theDevice), theBytes, numBytes, &written, nullptr))
+        written = 0;
+    for (unsigned i = 0; i < numBytes; ++i)
+        traceSent(theBytes[i]);
+    return static_cast<int32_t>(written);
+}
+
+void MSerial::FlushBytes()
+{
+    if (suppressWrite)
+        return;
+    HANDLE handle = handleOf(theDevice);
+    PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR);
+    PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
+}
+
+void MSerial::CloseDevice()
+{
+    HANDLE handle = handleOf(theDevice);
+    SetCommTimeouts(handle, &oldCto);
+    SetCommState(handle, &oldDcb);
+    CloseHandle(handle);
+}
+
+bool MSerial::ByteWaiting(unsigned)
+{
+    DWORD errors = 0;
+    COMSTAT status;
+    if (!ClearCommError(handleOf(theDevice), &errors, &status))
+        return false;
+    return status.cbInQue != 0;
+}
+
+void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
+                                     uint8_t &stopBits, uint8_t &parity)
+{
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handleOf(theDevice), &dcb))
+        return;
+    baudRate = dcb.BaudRate;
+    dataBits = dcb.ByteSize;
+    switch (dcb.StopBits) {
+    case ONESTOPBIT: stopBits = 1; break;
+    case TWOSTOPBITS: stopBits = 2; break;
+    default: break;
+    }
+    switch (dcb.Parity) {
+    case NOPARITY: parity = 0; break;
+    case ODDPARITY: parity = 1; break;
+    case EVENPARITY: parity = 2; break;
+    default: break;
+    }
+}
+
+bool MSerial::ConfigureFlowControl(bool wantControl)
+{
+    HANDLE handle = handleOf(theDevice);
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (GetCommState(handle, &dcb)) {
+        dcb.fRtsControl = wantControl ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
+        dcb.fOutxCtsFlow = wantControl ? 1 : 0;
+        SetCommState(handle, &dcb);
+    }
+    return true;
+}
+
+void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
+{
+    DWORD lines = 0;
+    if (!GetCommModemStatus(handleOf(theDevice), &lines))
+        lines = 0;
+    CTS = (lines & MS_CTS_ON) != 0;
+    DCD = (lines & MS_RLSD_ON) != 0;
+}
+
+void MSerial::SetDTR(bool DTR)
+{
+    HANDLE handle = handleOf(theDevice);
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (GetCommState(handle, &dcb)) {
+        dcb.fDtrControl = DTR ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+        SetCommState(handle, &dcb);
+    }
+}
+
+void MSerial::SetRTS(bool RTS)
+{
+    HANDLE handle = handleOf(theDevice);
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (GetCommState(handle, &dcb)) {
+        dcb.fRtsControl = RTS ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+        SetCommState(handle, &dcb);
+    }
+}

@@ -9,7 +9,7 @@ trap 'rm -rf "$SCRATCH"' EXIT
 
 expect_files() {   # root, prefix
     local root="$1" prefix="$2" missing=0
-    for f in bin/tarexa \
+    for f in bin/tarexa bin/tarexa-scale-sim \
              share/applications/org.kestrova.tarexa.desktop \
              share/metainfo/org.kestrova.tarexa.metainfo.xml \
              share/mime/packages/tarexa.xml \

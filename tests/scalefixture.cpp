@@ -1,0 +1,56 @@
+#include "scalefixture.h"
+#include "cp1251.h"
+
+#include <QTest>
+
+ScaleFixture::ScaleFixture(const ScaleSimOptions &options)
+    : m_sim(options)
+{
+}
+
+ScaleFixture::~ScaleFixture()
+{
+    stop();
+}
+
+bool ScaleFixture::start()
+{
+    if (!m_sim.open())
+        return false;
+    m_server = std::thread([this] { m_sim.serve(); });
+    return true;
+}
+
+void ScaleFixture::stop()
+{
+    if (!m_server.joinable())
+        return;
+    m_sim.stop();
+    m_server.join();
+}
+
+QString ScaleFixture::deviceName() const
+{
+    return QString::fromStdString(m_sim.devicePath());
+}
+
+bool ScaleFixture::waitForFrames(int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return int(m_sim.receivedFrames().size()) >= count; },
+                           timeoutMs);
+}
+
+QString ScaleReply::data() const
+{
+    return fromCp1251(bytes.mid(4, bytes.size() - 7));
+}
+
+ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
+                         int limit, int boundMs)
+{
+    unsigned char buffer[500] = {};
+    ScaleReply reply;
+    reply.ok = port.sendScaleCmd(cmd, data, buffer, limit, boundMs);
+    reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
+    return reply;
+}

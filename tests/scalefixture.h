@@ -1,0 +1,52 @@
+#ifndef SCALEFIXTURE_H
+#define SCALEFIXTURE_H
+
+#include "comm.h"
+#include "scalesim.h"
+
+#include <QString>
+
+#include <memory>
+#include <thread>
+
+// The simulated scale on a pseudo-terminal, served from a thread of the test
+// process. deviceName() is what Tarexa is configured with to reach it.
+class ScaleFixture
+{
+public:
+    explicit ScaleFixture(const ScaleSimOptions &options = ScaleSimOptions());
+    ~ScaleFixture();
+    ScaleFixture(const ScaleFixture &) = delete;
+    ScaleFixture &operator=(const ScaleFixture &) = delete;
+
+    // Opens the terminal and starts serving; false (with a test failure
+    // message in errorText()) when the terminal cannot be made.
+    bool start();
+    void stop();
+
+    QString deviceName() const;
+    std::string devicePath() const { return m_sim.devicePath(); }
+    std::string errorText() const { return m_sim.errorText(); }
+    ScaleSim &sim() { return m_sim; }
+
+    // Waits until the scale has received count frames in all.
+    bool waitForFrames(int count, int timeoutMs = 5000);
+
+private:
+    ScaleSim m_sim;
+    std::thread m_server;
+};
+
+// One exchange with the scale, and the reply as the caller's cleared
+// buffer holds it afterwards.
+struct ScaleReply
+{
+    bool ok = false;
+    QByteArray bytes;           // up to the first zero byte
+    char status() const { return bytes.size() > 1 ? bytes[1] : '\0'; }
+    QString data() const;       // between the length and the checksum digits
+};
+ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data = QString(),
+                         int limit = 200, int boundMs = WSerial::ReplyBoundMs);
+
+#endif // SCALEFIXTURE_H

@@ -1,0 +1,239 @@
+// One scale exchange through the real serial backend, against the simulated
+// scale, and the guard that opens the port for a scale command.
+
+#include "comm.h"
+#include "cp1251.h"
+#include "modalanswerer.h"
+#include "scalefixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <memory>
+#include <sstream>
+
+namespace {
+
+const QString Row5 = "5\t1.50\tabc\t\t\t0000000000000\t0\t10\t";
+
+} // namespace
+
+class ExchangeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void synBeforeReply();
+    void gapsBelowASecond();
+    void silentScale();
+    void scaleThatVanishes();
+    void endlessSynIsBounded();
+    void nullBuffer();
+    void limitZero();
+    void overlongReplyIsCut();
+    void pacedLineCostsItsBytes();
+    void guardOpensAndCloses();
+    void guardReportsOpenFailure();
+
+private:
+    void openPort(const ScaleSimOptions &options = ScaleSimOptions());
+    void closePort();
+
+    std::unique_ptr<ScaleFixture> m_scale;
+    WSerial m_port;
+    bool m_open = false;
+};
+
+void ExchangeTest::init()
+{
+    m_scale.reset(new ScaleFixture);
+    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    openPort();
+}
+
+void ExchangeTest::cleanup()
+{
+    closePort();
+    m_scale.reset();
+}
+
+void ExchangeTest::openPort(const ScaleSimOptions &options)
+{
+    m_scale->sim().setOptions(options);
+    m_port = WSerial();
+    m_open = m_port.OpenDevice(m_scale->devicePath().c_str())
+          && m_port.ConfigureDevice(9600, 8, 1, 0, false);
+    QVERIFY(m_open);
+}
+
+void ExchangeTest::closePort()
+{
+    if (m_open)
+        m_port.CloseDevice();
+    m_open = false;
+}
+
+void ExchangeTest::synBeforeReply()
+{
+    ScaleSimOptions options;
+    options.synBeforeReply = 3;
+    m_scale->sim().setOptions(options);
+    const ScaleReply reply = scaleExchange(m_port, 'A', Row5, 7);
+    QVERIFY(reply.ok);
+    QCOMPARE(reply.bytes, WSerial::buildFrame('0', QString()).left(6)); // the limit cut the ETX
+}
+
+void ExchangeTest::gapsBelowASecond()
+{
+    ScaleSimOptions options;
+    options.gapMs = 60;
+    options.synBeforeReply = 2;
+    m_scale->sim().setOptions(options);
+    const ScaleReply slow = scaleExchange(m_port, 'b');
+    QVERIFY(slow.ok);       // gaps below 1000 ms, all well within the 10 s bound
+    QCOMPARE(slow.bytes, WSerial::buildFrame('1', QString()));
+    QVERIFY(!scaleExchange(m_port, 'b', QString(), 200, 300).ok);   // 9 bytes: over 300 ms
+}
+
+void ExchangeTest::silentScale()
+{
+    ScaleSimOptions options;
+    options.silentFrom = 1;
+    m_scale->sim().setOptions(options);
+    QElapsedTimer timer;
+    timer.start();
+    const ScaleReply reply = scaleExchange(m_port, 'b');
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(!reply.ok);
+    QVERIFY(reply.bytes.isEmpty());
+    QVERIFY2(elapsed >= 1090 && elapsed < 1700, QByteArray::number(elapsed));
+}
+
+void ExchangeTest::scaleThatVanishes()
+{
+    ScaleSimOptions options;
+    options.vanishAt = 2;
+    m_scale->sim().setOptions(options);
+    QVERIFY(scaleExchange(m_port, 'b').ok);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!scaleExchange(m_port, 'b').ok);
+    QVERIFY2(timer.elapsed() < 900, QByteArray::number(timer.elapsed()));
+}
+
+void ExchangeTest::endlessSynIsBounded()
+{
+    ScaleSimOptions options;
+    options.synBeforeReply = 100000;
+    options.gapMs = 20;
+    m_scale->sim().setOptions(options);
+    QElapsedTimer timer;
+    timer.start();
+    const ScaleReply reply = scaleExchange(m_port, 'b', QString(), 200, 400);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(!reply.ok);
+    QVERIFY(reply.bytes.isEmpty());
+    QVERIFY2(elapsed >= 490 && elapsed < 1400, QByteArray::number(elapsed));
+    QCOMPARE(WSerial::ReplyBoundMs, 10000);
+}
+
+void ExchangeTest::nullBuffer()
+{
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!m_port.sendScaleCmd('b', QString(), nullptr, 200));
+    QVERIFY(timer.elapsed() < 90);  // no pause either
+    QVERIFY(scaleExchange(m_port, 'c').ok);
+    const auto frames = m_scale->sim().receivedFrames();
+    QCOMPARE(int(frames.size()), 1);
+    QCOMPARE(frames[0].at(1), 'c');
+}
+
+void ExchangeTest::limitZero()
+{
+    std::ostringstream trace;
+    m_port.comm_debug = &trace;
+    unsigned char buffer[8] = {};
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(m_port.sendScaleCmd('b', QString(), buffer, 0));
+    QVERIFY(timer.elapsed() >= 99);
+    QCOMPARE(QString::fromStdString(trace.str()),
+             QString(" O-0x01 O-0x62 O-0x30 O-0x30 O-0x3c O-0x32 O-0x03"));
+    QCOMPARE(buffer[0], static_cast<unsigned char>(0));
+}
+
+void ExchangeTest::overlongReplyIsCut()
+{
+    QCOMPARE(scaleExchange(m_port, 'A', Row5, 7).status(), '0');
+    ScaleSimOptions options;
+    options.overlongBy = 400;
+    m_scale->sim().setOptions(options);
+    const ScaleReply cut = scaleExchange(m_port, 'b');
+    QVERIFY(cut.ok);
+    QCOMPARE(cut.bytes.size(), 200);
+    QCOMPARE(cut.status(), '0');
+    QCOMPARE(cut.bytes.mid(4, Row5.size()), Row5.toLatin1());
+
+    // The purge dropped the rest: the next reply starts clean.
+    m_scale->sim().setOptions(ScaleSimOptions());
+    QCOMPARE(scaleExchange(m_port, 'c').bytes, WSerial::buildFrame('1', QString()));
+}
+
+void ExchangeTest::pacedLineCostsItsBytes()
+{
+    ScaleSimOptions options;
+    options.baud = 9600;
+    m_scale->sim().setOptions(options);
+    const QString data = QString(200, 'x');
+    QElapsedTimer timer;
+    timer.start();
+    const ScaleReply reply = scaleExchange(m_port, 'A', data, 7);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(reply.ok);
+    // 207 command bytes and 7 reply bytes at about 1.04 ms each, then 100 ms.
+    QVERIFY2(elapsed >= 100 + 214 * 10000 / 9600 - 5, QByteArray::number(elapsed));
+}
+
+void ExchangeTest::guardOpensAndCloses()
+{
+    closePort();
+    ModalAnswerer answerer;
+    {
+        ScalePort guard(nullptr, m_scale->deviceName());
+        QVERIFY(guard.isOpen());
+        uint32_t baud = 0;
+        uint8_t bits = 0, stops = 0, parity = 9;
+        guard.port().GetDeviceConfiguration(baud, bits, stops, parity);
+        QCOMPARE(baud, uint32_t(9600));
+        QCOMPARE(int(stops), 1);
+        QCOMPARE(int(parity), 0);
+        QVERIFY(scaleExchange(guard.port(), 'b').ok);
+        ScalePort second(nullptr, m_scale->deviceName());  // the port is held
+        QVERIFY(!second.isOpen());
+    }
+    QCOMPARE(answerer.texts(), QStringList("Could not open communication device "
+                                           + m_scale->deviceName() + "."));
+    ScalePort again(nullptr, m_scale->deviceName());
+    QVERIFY(again.isOpen());
+}
+
+void ExchangeTest::guardReportsOpenFailure()
+{
+    ModalAnswerer answerer;
+    const QString name = QString("ttyNoSuchPortЖ");
+    {
+        ScalePort guard(nullptr, name);
+        QVERIFY(!guard.isOpen());
+    }
+    QCOMPARE(answerer.boxes.size(), 1);
+    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(answerer.boxes[0].title, QString("Error"));
+    QCOMPARE(answerer.boxes[0].text, "Could not open communication device " + name + ".");
+}
+
+QTEST_MAIN(ExchangeTest)
+#include "tst_exchange.moc"

@@ -1,0 +1,226 @@
+// Frames, checksums and reply collection, without a port.
+
+#include "comm.h"
+#include "cp1251.h"
+#include "scalesim.h"
+#include "serial.h"
+
+#include <QTest>
+
+#include <cstring>
+
+class FramesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void frame_data();
+    void frame();
+    void checkSum_data();
+    void checkSum();
+    void collector_data();
+    void collector();
+    void devicePath_data();
+    void devicePath();
+    void frameReader_data();
+    void frameReader();
+    void pluDataText_data();
+    void pluDataText();
+};
+
+void FramesTest::frame_data()
+{
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QByteArray>("head");   // SOH, command, length digits
+    QTest::addColumn<QByteArray>("tail");   // checksum digits, ETX
+    QTest::addColumn<int>("size");
+
+    QTest::newRow("read first, empty") << 0x62 << QString()
+        << QByteArray::fromHex("01623030") << QByteArray::fromHex("3c3203") << 7;
+    QTest::newRow("abc") << 0x41 << QString("abc")
+        << QByteArray::fromHex("01413033") << QByteArray::fromHex("3c3a03") << 10;
+    QTest::newRow("26 characters") << 0x41 << QString(26, 'a')
+        << QByteArray::fromHex("0141313a") << QByteArray() << 33;
+    QTest::newRow("256 characters") << 0x41 << QString(256, 'a')
+        << QByteArray::fromHex("01413030") << QByteArray() << 263;
+    QTest::newRow("sum 0x00") << 0x41 << QString("^")
+        << QByteArray::fromHex("01413031") << QByteArray::fromHex("303003") << 8;
+    QTest::newRow("sum 0xFF") << 0x41 << QString("]")
+        << QByteArray::fromHex("01413031") << QByteArray::fromHex("3f3f03") << 8;
+    QTest::newRow("delete PLU 3") << 0x42 << QString("3\t")
+        << QByteArray::fromHex("014230323309") << QByteArray() << 9;
+}
+
+void FramesTest::frame()
+{
+    QFETCH(int, cmd);
+    QFETCH(QString, data);
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, tail);
+    QFETCH(int, size);
+
+    const QByteArray frame = WSerial::buildFrame(static_cast<unsigned char>(cmd), data);
+    QCOMPARE(frame.size(), size);
+    QVERIFY2(frame.startsWith(head), frame.toHex(' '));
+    QVERIFY2(frame.endsWith(tail), frame.toHex(' '));
+    QCOMPARE(frame.mid(4, size - 7), toCp1251(data));
+    QCOMPARE(frame.right(3).left(2), WSerial::checkSum(fromCp1251(frame.left(size - 3))).toLatin1());
+}
+
+void FramesTest::checkSum_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("digits");
+
+    QTest::newRow("first character not summed") << QString("\x7f") << QString("00");
+    QTest::newRow("empty") << QString() << QString("00");
+    QTest::newRow("wraps at 256") << QString("\x01zzz") << QString("6>");
+    QTest::newRow("letters become :..?") << (QString(QChar(1)) + QChar(0xAB)) << QString(":;");
+    QTest::newRow("Cyrillic counts its code page byte") << QString("\x01") + QChar(0x0416)
+        << QString("<6");   // Ж is 0xC6 in Windows-1251
+}
+
+void FramesTest::checkSum()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, digits);
+    QCOMPARE(WSerial::checkSum(text), digits);
+}
+
+void FramesTest::collector_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("consumed");      // bytes taken before the reply ended
+
+    const QByteArray reply = QByteArray::fromHex("01303030393003");
+    QTest::newRow("plain reply ends at ETX") << reply << 200 << reply << 7;
+    QTest::newRow("two leading SYN use one place")
+        << QByteArray::fromHex("1616013030303930" "03") << 7
+        << QByteArray::fromHex("013030303930") << 8;
+    QTest::newRow("SYN inside does not count")
+        << QByteArray::fromHex("01163030303930" "03") << 7
+        << QByteArray::fromHex("01303030393003") << 8;
+    QTest::newRow("limit cuts a long reply") << QByteArray("\x01" "0123456789", 11) << 4
+        << QByteArray("\x01" "012", 4) << 4;
+    QTest::newRow("limit 0 takes nothing") << reply << 0 << QByteArray() << 0;
+    QTest::newRow("negative limit takes nothing") << reply << -5 << QByteArray() << 0;
+    QTest::newRow("limit 1 and a SYN") << "\x16" + reply << 1 << QByteArray() << 1;
+    QTest::newRow("ETX first") << QByteArray("\x03\x01", 2) << 7 << QByteArray("\x03", 1) << 1;
+    QTest::newRow("ETX at the last place") << QByteArray("\x01\x30\x03", 3) << 3
+        << QByteArray("\x01\x30\x03", 3) << 3;
+    QTest::newRow("only SYN never ends") << QByteArray(50, '\x16') << 7 << QByteArray() << 50;
+}
+
+void FramesTest::collector()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, limit);
+    QFETCH(QByteArray, stored);
+    QFETCH(int, consumed);
+
+    unsigned char buffer[64];
+    std::memset(buffer, 0xEE, sizeof buffer);
+    ReplyCollector collector(buffer, limit);
+    int taken = 0;
+    while (collector.wantsMore() && taken < input.size())
+        collector.feed(static_cast<unsigned char>(input[taken++]));
+
+    QCOMPARE(taken, consumed);
+    QCOMPARE(collector.storedCount(), int(stored.size()));
+    QCOMPARE(QByteArray(reinterpret_cast<char *>(buffer), int(stored.size())), stored);
+    QCOMPARE(buffer[stored.size()], static_cast<unsigned char>(0xEE));
+}
+
+void FramesTest::devicePath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("COM1") << "COM1" << "/dev/ttyS0";
+    QTest::newRow("COM12") << "COM12" << "/dev/ttyS11";
+    QTest::newRow("COM0 is a name") << "COM0" << "/dev/COM0";
+    QTest::newRow("COM alone") << "COM" << "/dev/COM";
+    QTest::newRow("COM1x") << "COM1x" << "/dev/COM1x";
+    QTest::newRow("ttyUSB0") << "ttyUSB0" << "/dev/ttyUSB0";
+    QTest::newRow("absolute") << "/dev/pts/4" << "/dev/pts/4";
+    QTest::newRow("empty") << "" << "/dev/";
+}
+
+void FramesTest::devicePath()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QCOMPARE(QString::fromStdString(serialDevicePath(name.toStdString())), path);
+}
+
+void FramesTest::frameReader_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QList<QByteArray>>("frames");
+
+    const QByteArray a = WSerial::buildFrame('A', "5\t1.50\tabc\t\t\t0000000000000\t0\t10\t");
+    const QByteArray b = WSerial::buildFrame('b', QString());
+    const QByteArray etxInData = WSerial::buildFrame('A', QString("x\x03y"));
+    QByteArray broken = a;
+    broken[broken.size() - 2] = '0';
+    const QByteArray longFrame = WSerial::buildFrame('A', QString(300, 'n'));
+
+    QTest::newRow("two frames") << a + b << QList<QByteArray>{ a, b };
+    QTest::newRow("junk around") << "xx\x03\x16" + a + "\x16zz" + b << QList<QByteArray>{ a, b };
+    QTest::newRow("cut frame, then a whole one") << a.left(9) + b << QList<QByteArray>{ b };
+    QTest::newRow("bad checksum skipped") << broken + b << QList<QByteArray>{ b };
+    QTest::newRow("ETX inside data") << etxInData << QList<QByteArray>{ etxInData };
+    QTest::newRow("length over 256") << longFrame << QList<QByteArray>{ longFrame };
+    QTest::newRow("bad length digit") << QByteArray("\x01" "Ax0", 4) + b << QList<QByteArray>{ b };
+}
+
+void FramesTest::frameReader()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QList<QByteArray>, frames);
+
+    FrameReader reader;
+    QList<QByteArray> found;
+    for (char byte : stream) {
+        if (reader.feed(static_cast<unsigned char>(byte)))
+            found << reader.frame();
+    }
+    QCOMPARE(found, frames);
+}
+
+void FramesTest::pluDataText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("row 5") << "5\t1.5\tabc\t\t\t0000000000000\t0\t10\t" << true
+                           << "5\t1.50\tabc\t\t\t0000000000000\t0\t10\t";
+    QTest::newRow("Cyrillic") << QString("998\t2\tМолоко\tб\tв\t4600000000003\t1\t255\t") << true
+                              << QString("998\t2.00\tМолоко\tб\tв\t4600000000003\t1\t255\t");
+    QTest::newRow("number 999") << "999\t1\t\t\t\t0\t0\t0\t" << false << QString();
+    QTest::newRow("negative number") << "-1\t1\t\t\t\t0\t0\t0\t" << false << QString();
+    QTest::newRow("seven fields") << "1\t1\t\t\t\t0\t0\t" << false << QString();
+    QTest::newRow("last TAB missing") << "1\t1\t\t\t\t0\t0\t0" << false << QString();
+    QTest::newRow("price not a number") << "1\tx\t\t\t\t0\t0\t0\t" << false << QString();
+    QTest::newRow("durability 256") << "1\t1\t\t\t\t0\t0\t256\t" << false << QString();
+    QTest::newRow("empty") << "" << false << QString();
+}
+
+void FramesTest::pluDataText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QString, stored);
+
+    SimPlu plu;
+    QCOMPARE(SimPlu::fromDataText(text, plu), valid);
+    if (valid)
+        QCOMPARE(plu.dataText(), stored);
+}
+
+QTEST_APPLESS_MAIN(FramesTest)
+#include "tst_frames.moc"

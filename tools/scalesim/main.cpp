@@ -1,0 +1,116 @@
+// tarexa-scale-sim: a weigh scale on a pseudo-terminal, for trying Tarexa
+// and its error paths without a scale.
+
+#include "scalesim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+
+struct IntOption
+{
+    const char *name;
+    const char *description;
+    int ScaleSimOptions::*field;
+};
+
+const IntOption IntOptions[] = {
+    { "silent-from", "Answer nothing from the N-th command on.", &ScaleSimOptions::silentFrom },
+    { "refuse", "Refuse the N-th command (status 1).", &ScaleSimOptions::refuseAt },
+    { "vanish-at", "Close the line at the N-th command.", &ScaleSimOptions::vanishAt },
+    { "syn", "Send N SYN bytes before every reply.", &ScaleSimOptions::synBeforeReply },
+    { "gap", "Pause N ms between the bytes of a reply.", &ScaleSimOptions::gapMs },
+    { "garbage", "Send N junk bytes before every reply.", &ScaleSimOptions::garbageBeforeReply },
+    { "overlong", "Add N characters to the data of every reply.", &ScaleSimOptions::overlongBy },
+};
+
+bool readOptions(const QCommandLineParser &parser, ScaleSimOptions &options)
+{
+    for (const IntOption &o : IntOptions) {
+        if (!parser.isSet(o.name))
+            continue;
+        bool ok = false;
+        options.*o.field = parser.value(o.name).toInt(&ok);
+        if (!ok || options.*o.field < 0) {
+            std::fprintf(stderr, "--%s needs a number of 0 or more\n", o.name);
+            return false;
+        }
+    }
+    options.alwaysFound = parser.isSet("always-found");
+    if (parser.isSet("pace") || parser.isSet("baud")) {
+        bool ok = true;
+        options.baud = parser.isSet("baud") ? parser.value("baud").toInt(&ok) : 9600;
+        if (!ok || options.baud <= 0) {
+            std::fprintf(stderr, "--baud needs a positive number\n");
+            return false;
+        }
+    }
+    options.frameLogPath = parser.value("log").toStdString();
+    options.storePath = parser.value("store").toStdString();
+    return true;
+}
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        "Plays a weigh scale on a pseudo-terminal and prints the path of the device "
+        "Tarexa should use. Stops on SIGINT or SIGTERM.");
+    parser.addHelpOption();
+    parser.addOption({ "link", "Also make the device reachable at PATH (a symbolic link).", "PATH" });
+    parser.addOption({ "store", "Load the PLUs from FILE and save them there on every change.", "FILE" });
+    parser.addOption({ "log", "Write every received frame as hex to FILE.", "FILE" });
+    for (const IntOption &o : IntOptions)
+        parser.addOption({ o.name, o.description, "N" });
+    parser.addOption({ "always-found", "Answer every read request with status 0." });
+    parser.addOption({ "pace", "Pace the line at 9600 baud." });
+    parser.addOption({ "baud", "Pace the line at RATE baud.", "RATE" });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("tarexa-scale-sim");
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+
+    ScaleSimOptions options;
+    if (!readOptions(parser, options))
+        return 2;
+
+    // Signals are taken by sigwait() below, not by the serving thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    ScaleSim sim(options);
+    if (!sim.open(parser.value("link").toStdString())) {
+        std::fprintf(stderr, "tarexa-scale-sim: %s\n", sim.errorText().c_str());
+        return 1;
+    }
+    std::printf("%s\n", sim.devicePath().c_str());
+    std::fflush(stdout);
+
+    std::thread server([&sim] {
+        sim.serve();
+        // The scale may also end by itself (--vanish-at): wake the main thread.
+        kill(getpid(), SIGTERM);
+    });
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    sim.stop();
+    server.join();
+    return 0;
+}

@@ -1,0 +1,131 @@
+#ifndef SCALESIM_H
+#define SCALESIM_H
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One PLU as the simulated scale keeps it.
+struct SimPlu
+{
+    int number = 0;         // 0..998
+    QString price;          // with two decimals, e.g. "1.50"
+    QString name[3];
+    QString barcode;
+    int barType = 0;
+    int durability = 0;     // 0..255
+
+    // The eight TAB-terminated fields of a programming frame's data.
+    QString dataText() const;
+    static bool fromDataText(const QString &text, SimPlu &plu);
+};
+
+// How the simulated scale misbehaves. Commands are counted from 1; a count
+// of 0 switches the fault off.
+struct ScaleSimOptions
+{
+    int silentFrom = 0;         // no reply to this command and all later ones
+    int refuseAt = 0;           // this command is answered with status "1", not carried out
+    int vanishAt = 0;           // at this command the scale closes its side of the line
+    bool alwaysFound = false;   // "b" and "c" always answer status "0"
+    int synBeforeReply = 0;     // SYN bytes sent before every reply
+    int gapMs = 0;              // pause between two bytes of a reply
+    int garbageBeforeReply = 0; // junk bytes sent before every reply's SOH
+    int overlongBy = 0;         // extra data characters in every reply
+    int baud = 0;               // pace the line at this rate; 0: no pacing
+    std::string frameLogPath;   // every received frame, as hex, one per line
+    std::string storePath;      // PLUs loaded at start, saved on every change
+};
+
+// Finds command frames in a byte stream: starts at SOH, ends at an ETX whose
+// place matches the length digits and whose checksum is right. Anything else
+// is skipped; an SOH always starts a new frame.
+class FrameReader
+{
+public:
+    // True when byte completed a frame, which frame() then holds.
+    bool feed(unsigned char byte);
+    bool inFrame() const { return !m_partial.isEmpty(); }
+    const QByteArray &frame() const { return m_frame; }
+
+private:
+    bool partialIsFrame() const;
+
+    QByteArray m_partial;
+    QByteArray m_frame;
+};
+
+// A weigh scale on a pseudo-terminal. open() creates the terminal; serve()
+// plays the scale until stop() is called (from any thread) or the scale
+// vanishes by the vanishAt fault. The PLU store and the list of received
+// frames may be read and changed from other threads meanwhile.
+class ScaleSim
+{
+public:
+    explicit ScaleSim(const ScaleSimOptions &options = ScaleSimOptions());
+    ~ScaleSim();
+    ScaleSim(const ScaleSim &) = delete;
+    ScaleSim &operator=(const ScaleSim &) = delete;
+
+    // Creates the terminal; with linkPath, also a symbolic link to it there.
+    bool open(const std::string &linkPath = std::string());
+    // The link when one was asked for, else the terminal's own path.
+    std::string devicePath() const;
+    std::string errorText() const { return m_error; }
+
+    void serve();
+    void stop();
+
+    ScaleSimOptions options() const;
+    void setOptions(const ScaleSimOptions &options);
+    std::map<int, SimPlu> plus() const;
+    void setPlus(const std::map<int, SimPlu> &plus);
+    std::vector<QByteArray> receivedFrames() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Reply
+    {
+        char status;
+        QString data;
+    };
+
+    bool fail(const char *what);
+    bool openTerminal();
+    void closeLine();
+    void handleFrame(const QByteArray &frame, Clock::time_point arrival);
+    Reply carryOut(unsigned char cmd, const QString &data);
+    Reply nextPlu();
+    Reply removePlu(const QString &data);
+    void sendReply(const QByteArray &bytes, const ScaleSimOptions &options,
+                   Clock::time_point lineFreeAt);
+    bool writeAll(const char *bytes, size_t count);
+    bool waitUntil(Clock::time_point when);
+    void logFrame(const QByteArray &frame);
+    void loadStore();
+    void saveStore() const;
+
+    ScaleSimOptions m_options;
+    std::string m_linkPath;
+    std::string m_slavePath;
+    std::string m_error;
+    int m_master = -1;
+    int m_slave = -1;       // held open so that the master never sees a hang-up
+    int m_wake[2] = { -1, -1 };
+    std::atomic<bool> m_stopping { false };
+    FrameReader m_reader;
+    int m_commands = 0;
+    int m_readCursor = -1;  // number of the PLU "b"/"c" sent last
+
+    mutable std::mutex m_mutex;     // guards the three below and m_options
+    std::map<int, SimPlu> m_plus;
+    std::vector<QByteArray> m_frames;
+};
+
+#endif // SCALESIM_H
