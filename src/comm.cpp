@@ -123,12 +123,30 @@ void delay(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+QString openFailureDetails(const QString &devicePath, int error)
+{
+    QString details = devicePath + ": " + QString::fromLocal8Bit(serialErrorText(error).c_str());
+    const QString group = QString::fromLocal8Bit(
+        serialDeviceGroup(toCp1251(devicePath).toStdString()).c_str());
+    if (serialIsPermissionError(error) && !group.isEmpty() && group != "root") {
+        details += "\n\n" + translated("Your user account may not use this port. Ask an "
+                                        "administrator to add it to the group \"%1\", which owns "
+                                        "the port, for example with:\n    sudo usermod -a -G %1 $USER\n"
+                                        "then log out and in again.").arg(group);
+    }
+    return details;
+}
+
 ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
 {
     const std::string path = serialDevicePath(toCp1251(deviceName).toStdString());
     if (!m_port.OpenDevice(path.c_str())) {
-        QMessageBox::critical(parent, translated("Error"),
-                              translated("Could not open communication device %1.").arg(deviceName));
+        QMessageBox box(QMessageBox::Critical, translated("Error"),
+                        translated("Could not open communication device %1.").arg(deviceName),
+                        QMessageBox::Ok, parent);
+        box.setDetailedText(openFailureDetails(fromCp1251(QByteArray::fromStdString(path)),
+                                               m_port.LastError()));
+        box.exec();
         return;
     }
     if (!m_port.ConfigureDevice(9600, 8, 1, 0, false)) {

@@ -66,6 +66,11 @@ private:
 // Blocks the calling thread for ms milliseconds without processing events.
 void delay(int ms);
 
+// The details shown under "Could not open communication device %1.": the
+// system's reason and, when the user may not use the device, how to get
+// the right through the group that owns it.
+QString openFailureDetails(const QString &devicePath, int error);
+
 // Opens and configures the port for one scale command and closes it when
 // the guard goes out of scope. A failure is shown to the user over parent;
 // isOpen() then is false and there is nothing to close.

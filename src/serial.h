@@ -93,4 +93,12 @@ SerialLineSettings serialLineSettings(uint32_t baudRate, uint8_t dataBits,
 // is /dev/ttyS(n-1); any other name is /dev/<name>.
 std::string serialDevicePath(const std::string &name);
 
+// The system's own words for an error code that LastError() returned.
+std::string serialErrorText(int error);
+// True when the error says that the user may not use the device.
+bool serialIsPermissionError(int error);
+// The name of the group that owns the device at path, or empty when the
+// system has no such notion or the device cannot be examined.
+std::string serialDeviceGroup(const std::string &path);
+
 #endif // SERIAL_H

@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -384,4 +386,23 @@ void MSerial::SetDTR(bool DTR)
 void MSerial::SetRTS(bool RTS)
 {
     changeModemLines(fdOf(theDevice), TIOCM_RTS, RTS);
+}
+
+std::string serialErrorText(int error)
+{
+    return std::strerror(error);
+}
+
+bool serialIsPermissionError(int error)
+{
+    return error == EACCES || error == EPERM;
+}
+
+std::string serialDeviceGroup(const std::string &path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return std::string();
+    const group *owner = getgrgid(info.st_gid);
+    return owner ? std::string(owner->gr_name) : std::string();
 }

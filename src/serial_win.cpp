@@ -249,3 +249,26 @@ void MSerial::SetRTS(bool RTS)
         SetCommState(handle, &dcb);
     }
 }
+
+std::string serialErrorText(int error)
+{
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(error), 0, text,
+                                        sizeof text, nullptr);
+    std::string result(text, length);
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n'))
+        result.pop_back();
+    return result;
+}
+
+bool serialIsPermissionError(int error)
+{
+    return error == ERROR_ACCESS_DENIED;
+}
+
+// Windows ports have no owning group to join.
+std::string serialDeviceGroup(const std::string &)
+{
+    return std::string();
+}

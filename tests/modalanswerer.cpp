@@ -95,6 +95,7 @@ void ModalAnswerer::answerBox(QMessageBox *box)
     seen.icon = box->icon();
     seen.title = box->windowTitle();
     seen.text = box->text();
+    seen.detailedText = box->detailedText();
     const QList<QAbstractButton *> buttons = box->buttons();
     for (QAbstractButton *button : buttons)
         seen.buttons << plainText(button);

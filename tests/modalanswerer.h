@@ -17,6 +17,7 @@ struct SeenBox
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString title;
     QString text;
+    QString detailedText;       // the "Show Details..." section, or empty
     QStringList buttons;        // button texts, in the box's order
     QString defaultButton;      // text of the default button, or empty
     QString escapeButton;       // text of the escape button, or empty

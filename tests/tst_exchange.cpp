@@ -7,10 +7,16 @@
 #include "scalefixture.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryFile>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <sstream>
+
+#include <grp.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +43,7 @@ private slots:
     void pacedLineCostsItsBytes();
     void guardOpensAndCloses();
     void guardReportsOpenFailure();
+    void openFailureDetailsNameTheGroup();
 
 private:
     void openPort(const ScaleSimOptions &options = ScaleSimOptions());
@@ -233,6 +240,29 @@ void ExchangeTest::guardReportsOpenFailure()
     QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(answerer.boxes[0].title, QString("Error"));
     QCOMPARE(answerer.boxes[0].text, "Could not open communication device " + name + ".");
+    QCOMPARE(answerer.boxes[0].detailedText,
+             "/dev/" + name + ": " + QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+// The usual first-day problem: a USB adapter owned by a group the user is
+// not in. The details name that group; other failures give only the reason.
+void ExchangeTest::openFailureDetailsNameTheGroup()
+{
+    const group *dialout = getgrnam("dialout");
+    if (!dialout)
+        QSKIP("this machine has no dialout group");
+    QTemporaryFile device;
+    QVERIFY(device.open());
+    QCOMPARE(::chown(device.fileName().toLocal8Bit().constData(), uid_t(-1), dialout->gr_gid), 0);
+
+    const QString denied = openFailureDetails(device.fileName(), EACCES);
+    QVERIFY2(denied.startsWith(device.fileName() + ": "
+                               + QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(denied));
+    QVERIFY2(denied.contains("\"dialout\"") && denied.contains("usermod -a -G dialout"),
+             qPrintable(denied));
+
+    const QString missing = openFailureDetails("/dev/ttyUSB77", ENOENT);
+    QCOMPARE(missing, "/dev/ttyUSB77: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
 }
 
 QTEST_MAIN(ExchangeTest)
