@@ -2,6 +2,7 @@
 # Set-up, build, run and test Tarexa on a Debian machine.
 #
 #   ./dev.sh run      install what is missing, build, start Tarexa
+#   ./dev.sh run --demo   the same, beside a simulated scale holding a dozen PLUs
 #   ./dev.sh test     install what is missing, build, run every test
 #   ./dev.sh bench    install what is missing, build, run the benchmarks
 set -euo pipefail
@@ -67,6 +68,9 @@ cmd_run() {
         echo "Tarexa needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
         exit 1
     fi
+    if [ "${1:-}" = "--demo" ]; then
+        exec "$ROOT/tools/demo/demo.sh" "$BUILD"
+    fi
     exec "$BUILD/src/tarexa"
 }
 
@@ -102,5 +106,5 @@ case "${1:-run}" in
     run)   shift || true; cmd_run "$@" ;;
     test)  shift; cmd_test "$@" ;;
     bench) shift; cmd_bench "$@" ;;
-    *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+    *) echo "usage: $0 run [--demo] | test | bench [N]" >&2; exit 2 ;;
 esac
