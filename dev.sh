@@ -18,6 +18,7 @@ PACKAGES=(
 # Only the tests need these: the package checks and the Windows cross build.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64
+    clang libclang-rt-dev
 )
 
 as_root() {
@@ -89,11 +90,21 @@ test_sanitized_build() {
         run_tests "$ROOT/build-asan"
 }
 
+# Each fuzzer for a bounded time; a crash, a sanitizer report, a leak or an
+# input slower than one second fails the run.
+test_fuzzers() {
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTAREXA_FUZZ=ON -DTAREXA_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$ROOT/build-fuzz" -j "$JOBS" --target fuzzers
+    "$ROOT/tests/fuzz/run.sh" "$ROOT/build-fuzz" "${FUZZ_SECONDS:-30}"
+}
+
 cmd_test() {
     install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     check_windows_serial
     test_normal_build
     test_sanitized_build
+    test_fuzzers
 }
 
 cmd_bench() {
