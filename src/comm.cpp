@@ -180,6 +180,7 @@ const int ReadProgressMaximum = PLU_COUNT - 1;  // the highest PLU number
 const int DeleteProgressMaximum = PLU_COUNT;
 
 const int DataColumns = 6;  // Price, three names, Barcode, Durability
+const int SelectionColumn = 6;
 const int FieldCount = 8;
 const QChar FieldEnd = QLatin1Char('\t');
 const char *const NoBarcode = "0000000000000";
@@ -255,7 +256,7 @@ bool isFilledRow(const QTableWidget *table, int row)
 
 bool isMarkedRow(const QTableWidget *table, int row)
 {
-    return !textAt(table, row, DataColumns).isEmpty();
+    return !textAt(table, row, SelectionColumn).isEmpty();
 }
 
 } // namespace
@@ -274,7 +275,7 @@ void Tarexa::prog()
     QProgressDialog progress(QString::fromLatin1("Programming to Weigh Scale.."),
                              QString::fromLatin1("Cancel"), 0, count, this);
     progress.setMinimumDuration(0);
-    // The scale needs a moment on a freshly opened line.
+    // Gives the scale a moment on the freshly opened line.
     delay(SettleBeforeProgrammingMs);
     sendPlus(scale.port(), progress);
 }
