@@ -3,10 +3,15 @@
 #include "cp1251.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QStringList>
+#include <QTableWidget>
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,12 +165,339 @@ ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
 
 ScalePort::~ScalePort()
 {
-    if (m_open)
-        m_port.CloseDevice();
+    close();
 }
 
-void Tarexa::prog() {}
-void Tarexa::read() {}
-void Tarexa::delplu() {}
-void Tarexa::rowToPlu(short) {}
-short Tarexa::parsePlu(QString &) { return 0; }
+void ScalePort::close()
+{
+    if (m_open)
+        m_port.CloseDevice();
+    m_open = false;
+}
+
+// The scale commands of the main window.
+
+namespace {
+
+const unsigned char ProgramCmd = 0x41;
+const unsigned char DeleteCmd = 0x42;
+const unsigned char FirstPluCmd = 0x62;
+const unsigned char NextPluCmd = 0x63;
+
+// Replies without data fit in 7 bytes; a PLU reply is cut at 200. The
+// buffers are larger, so a stored reply always ends in a zero byte.
+const int ShortReplyLimit = 7;
+const size_t ShortReplyBuffer = 100;
+const int PluReplyLimit = 200;
+const size_t PluReplyBuffer = 500;
+
+const int SettleBeforeProgrammingMs = 500;
+const int PauseBetweenReadsMs = 100;
+const int ReadRequestsAfterFirst = PLU_COUNT;    // 1000 requests at most in all
+const int ReadProgressMaximum = PLU_COUNT - 1;  // the highest PLU number
+const int DeleteProgressMaximum = PLU_COUNT;
+
+const int DataColumns = 6;  // Price, three names, Barcode, Durability
+const int SelectionColumn = 6;
+const int FieldCount = 8;
+const QChar FieldEnd = QLatin1Char('\t');
+const char *const NoBarcode = "0000000000000";
+
+// One exchange, with the reply as the cleared buffer holds it afterwards.
+struct ScaleAnswer
+{
+    bool arrived = false;           // false: a reply byte did not come in time
+    unsigned char status = 0;       // '0' when the scale carried the command out
+    QByteArray bytes;               // the stored reply, up to its first zero byte
+
+    bool accepted() const { return status == '0'; }
+};
+
+ScaleAnswer exchange(WSerial &port, unsigned char cmd, const QString &data,
+                     size_t bufferSize, int limit)
+{
+    std::vector<unsigned char> buffer(bufferSize, 0);
+    ScaleAnswer answer;
+    answer.arrived = port.sendScaleCmd(cmd, data, buffer.data(), limit);
+    answer.status = buffer[1];
+    answer.bytes = QByteArray(reinterpret_cast<const char *>(buffer.data()));
+    return answer;
+}
+
+// The line and the scale's own answers are reported in these exact words,
+// never translated.
+void showScaleError(QWidget *parent, const char *text)
+{
+    QMessageBox::critical(parent, QString::fromLatin1("Error"), QString::fromLatin1(text));
+}
+
+// The data of a programming frame: eight fields, each ended by a TAB.
+QString pluDataText(const PLU &p)
+{
+    const QString fields[FieldCount] = {
+        QString::number(p.Number), QString::number(p.Price, 'f', 2),
+        p.Name[0], p.Name[1], p.Name[2], p.Barcode,
+        QString::number(p.BarType ? 1 : 0), QString::number(p.Durabil)
+    };
+    QString text;
+    for (const QString &field : fields)
+        text += field + FieldEnd;
+    return text;
+}
+
+// The first eight TAB-separated fields of a reply's data; missing fields
+// are empty. Without an eighth TAB the last field runs to the end of the
+// text, checksum digits and ETX included.
+QStringList replyFields(const QString &data)
+{
+    QStringList fields = data.split(FieldEnd);
+    while (fields.size() < FieldCount)
+        fields << QString();
+    return fields.mid(0, FieldCount);
+}
+
+short shortOrZero(const QString &text)
+{
+    return QLocale::c().toShort(text);
+}
+
+QString textAt(const QTableWidget *table, int row, int col)
+{
+    const QTableWidgetItem *cell = table->item(row, col);
+    return cell ? cell->text() : QString();
+}
+
+bool isFilledRow(const QTableWidget *table, int row)
+{
+    return !textAt(table, row, 0).isEmpty();
+}
+
+bool isMarkedRow(const QTableWidget *table, int row)
+{
+    return !textAt(table, row, SelectionColumn).isEmpty();
+}
+
+} // namespace
+
+// Programming: every row with a price goes to the scale as one PLU.
+void Tarexa::prog()
+{
+    ScalePort scale(this, m_DeviceName);
+    if (!scale.isOpen())
+        return;
+    const int count = copyFilledRows();
+    if (count == 0) {
+        QMessageBox::critical(this, tr("Error"), tr("The list is empty"));
+        return;
+    }
+    QProgressDialog progress(QString::fromLatin1("Programming to Weigh Scale.."),
+                             QString::fromLatin1("Cancel"), 0, count, this);
+    progress.setMinimumDuration(0);
+    // Gives the scale a moment on the freshly opened line.
+    delay(SettleBeforeProgrammingMs);
+    sendPlus(scale.port(), progress);
+}
+
+// Rebuilds plu from the table; the rows are copied before anything is sent,
+// so edits made while programming runs do not change what goes out.
+int Tarexa::copyFilledRows()
+{
+    int count = 0;
+    for (short row = 0; row < PLU_COUNT; ++row) {
+        plu[row].Number = -1;
+        if (isFilledRow(table, row)) {
+            rowToPlu(row);
+            ++count;
+        }
+    }
+    return count;
+}
+
+void Tarexa::rowToPlu(short num)
+{
+    PLU &p = plu[num];
+    p.Number = num;
+    // The Price and Durability cells hold only plain C-locale numbers.
+    p.Price = QLocale::c().toDouble(textAt(table, num, 0));
+    for (int i = 0; i < 3; ++i)
+        p.Name[i] = textAt(table, num, 1 + i);
+    p.Barcode = textAt(table, num, 4);
+    p.Durabil = static_cast<quint8>(shortOrZero(textAt(table, num, 5)) & 0xFF);
+    p.BarType = !p.Barcode.isEmpty();
+    if (!p.BarType)
+        p.Barcode = QString::fromLatin1(NoBarcode);
+}
+
+void Tarexa::sendPlus(WSerial &port, QProgressDialog &progress)
+{
+    int accepted = 0;
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        if (plu[row].Number != -1) {
+            const ScaleAnswer answer = exchange(port, ProgramCmd, pluDataText(plu[row]),
+                                                ShortReplyBuffer, ShortReplyLimit);
+            if (!answer.arrived) {
+                showScaleError(this, "Communication error.");
+                return;
+            }
+            if (!answer.accepted()) {
+                showScaleError(this, "Bad data format.");
+                return;
+            }
+            progress.setValue(accepted++);
+        }
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            return;
+    }
+}
+
+// Reading: the scale's PLUs replace the document.
+void Tarexa::read()
+{
+    if (!mayClearDocument())
+        return;
+    startEmptyDocument();
+    ScalePort scale(this, m_DeviceName);
+    if (!scale.isOpen())
+        return;
+    // The bar follows the PLU numbers as they come.
+    QProgressDialog progress(QString::fromLatin1("Reading from Weigh Scale.."),
+                             QString::fromLatin1("Cancel"), 0, ReadProgressMaximum, this);
+    if (readFirstPlu(scale.port()))
+        readNextPlus(scale.port(), progress);
+    scale.close();  // before the dialog goes
+}
+
+bool Tarexa::mayClearDocument()
+{
+    if (!m_TableModified && filename.isEmpty())
+        return true;
+    QMessageBox question(QMessageBox::Warning, tr("Tarexa"),
+                         tr("Do you want to clear the current document."),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::Yes);
+    question.setEscapeButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
+}
+
+void Tarexa::startEmptyDocument()
+{
+    clearDocument();
+    filename = QString();
+    setWindowTitle(filename);
+    m_TableModified = false;
+}
+
+bool Tarexa::readFirstPlu(WSerial &port)
+{
+    const ScaleAnswer answer = exchange(port, FirstPluCmd, QString(),
+                                        PluReplyBuffer, PluReplyLimit);
+    if (!answer.arrived) {
+        showScaleError(this, "Communication error.");
+        return false;
+    }
+    if (!answer.accepted()) {
+        showScaleError(this, "PLU not found.");
+        return false;
+    }
+    QString text = fromCp1251(answer.bytes);
+    parsePlu(text);
+    return true;
+}
+
+// The scale does not say how many PLUs it holds: it answers "next" with a
+// refusal once it has none left.
+void Tarexa::readNextPlus(WSerial &port, QProgressDialog &progress)
+{
+    for (int request = 0; request < ReadRequestsAfterFirst; ++request) {
+        const ScaleAnswer answer = exchange(port, NextPluCmd, QString(),
+                                            PluReplyBuffer, PluReplyLimit);
+        if (!answer.arrived) {
+            showScaleError(this, "Communication error.");
+            return;
+        }
+        if (!answer.accepted())
+            return;
+        QString text = fromCp1251(answer.bytes);
+        const short number = parsePlu(text);
+        if (number >= 0 && number < PLU_COUNT)
+            progress.setValue(number);
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            return;
+        delay(PauseBetweenReadsMs);
+    }
+}
+
+short Tarexa::parsePlu(QString &str)
+{
+    str.remove(0, 4);   // SOH, status and the two length digits
+    PLU_STRING s;
+    const short number = replyToPlu(str, s);
+    if (number >= 0 && number < PLU_COUNT)
+        putPluInRow(number, s);
+    return number;
+}
+
+short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
+{
+    const QStringList fields = replyFields(data);
+    const short number = shortOrZero(fields[0]);
+    if (number < 0 || number >= PLU_COUNT)
+        return number;
+    s.Number = fields[0];
+    s.Price = fields[1];
+    for (int i = 0; i < 3; ++i)
+        s.Name[i] = fields[2 + i];
+    const bool hasBarcode = (shortOrZero(fields[6]) & 0xFF) != 0;
+    s.Barcode = hasBarcode ? fields[5] : QString();
+    s.Durabil = fields[7];
+    return number;
+}
+
+// Every cell put in passes the column's rule like a typed value.
+void Tarexa::putPluInRow(short row, const PLU_STRING &s)
+{
+    const QString texts[DataColumns] = { s.Price, s.Name[0], s.Name[1], s.Name[2],
+                                         s.Barcode, s.Durabil };
+    for (int col = 0; col < DataColumns; ++col)
+        table->setItem(row, col, new QTableWidgetItem(texts[col]));
+}
+
+// Deleting: one command for every marked row; the document stays as it is.
+void Tarexa::delplu()
+{
+    ScalePort scale(this, m_DeviceName);
+    if (!scale.isOpen())
+        return;
+    QProgressDialog progress(QString::fromLatin1("Deleting.."), QString::fromLatin1("Cancel"),
+                             0, DeleteProgressMaximum, this);
+    deleteMarkedPlus(scale.port(), progress);
+    scale.close();  // before the dialog goes
+}
+
+// A mark is read when the loop reaches its row, so marks set meanwhile on
+// rows still ahead count.
+void Tarexa::deleteMarkedPlus(WSerial &port, QProgressDialog &progress)
+{
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        if (isMarkedRow(table, row)) {
+            // The PLU's number, so that the scale knows which one to drop.
+            const QString data = QString::number(row) + FieldEnd;
+            const ScaleAnswer answer = exchange(port, DeleteCmd, data,
+                                                ShortReplyBuffer, ShortReplyLimit);
+            if (!answer.arrived) {
+                showScaleError(this, "Communication error.");
+                return;
+            }
+            if (!answer.accepted()) {
+                showScaleError(this, "Bad data format.");
+                return;
+            }
+        }
+        progress.setValue(row);
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            return;
+    }
+}

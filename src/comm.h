@@ -84,6 +84,8 @@ public:
 
     bool isOpen() const { return m_open; }
     WSerial &port() { return m_port; }
+    // Closes the port before the guard goes; later calls do nothing.
+    void close();
 
 private:
     WSerial m_port;

@@ -12,9 +12,11 @@ class QCloseEvent;
 class QDomDocument;
 class QDomElement;
 class QMenu;
+class QProgressDialog;
 class QTableWidget;
 class QTableWidgetItem;
 class QToolBar;
+class WSerial;
 
 // The typed PLUs of the last programming run, indexed by row.
 extern PLU plu[PLU_COUNT];
@@ -36,6 +38,11 @@ public:
         QString Barcode;    // empty when the PLU has no barcode
         QString Durabil;
     };
+
+    // The PLU in the data of a scale reply (the text after the status and
+    // length digits). Returns the PLU number, 0 when the first field is not
+    // a number; s is filled only when that number is a row of the table.
+    static short replyToPlu(const QString &data, PLU_STRING &s);
 
     Tarexa();
     ~Tarexa() override;
@@ -81,6 +88,14 @@ private:
     QString refusalMessage(int col, const QString &text) const;
     void rowToPlu(short num);
     short parsePlu(QString &str);
+    int copyFilledRows();
+    void sendPlus(WSerial &port, QProgressDialog &progress);
+    bool mayClearDocument();
+    void startEmptyDocument();
+    bool readFirstPlu(WSerial &port);
+    void readNextPlus(WSerial &port, QProgressDialog &progress);
+    void putPluInRow(short row, const PLU_STRING &s);
+    void deleteMarkedPlus(WSerial &port, QProgressDialog &progress);
 
     QAction *newAct = nullptr;
     QAction *openAct = nullptr;

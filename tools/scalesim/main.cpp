@@ -30,7 +30,22 @@ const IntOption IntOptions[] = {
     { "gap", "Pause N ms between the bytes of a reply.", &ScaleSimOptions::gapMs },
     { "garbage", "Send N junk bytes before every reply.", &ScaleSimOptions::garbageBeforeReply },
     { "overlong", "Add N characters to the data of every reply.", &ScaleSimOptions::overlongBy },
+    { "reply-fields", "Send only the first N fields of a PLU.", &ScaleSimOptions::replyFields },
 };
+
+// --replace-field N:TEXT
+bool readReplacement(const QString &value, ScaleSimOptions &options)
+{
+    const int colon = value.indexOf(QLatin1Char(':'));
+    bool ok = false;
+    options.replacedField = value.left(colon).toInt(&ok);
+    if (colon < 0 || !ok || options.replacedField < 1 || options.replacedField > 8) {
+        std::fprintf(stderr, "--replace-field needs N:TEXT with N from 1 to 8\n");
+        return false;
+    }
+    options.replacementText = value.mid(colon + 1).toStdString();
+    return true;
+}
 
 bool readOptions(const QCommandLineParser &parser, ScaleSimOptions &options)
 {
@@ -45,6 +60,9 @@ bool readOptions(const QCommandLineParser &parser, ScaleSimOptions &options)
         }
     }
     options.alwaysFound = parser.isSet("always-found");
+    options.lastFieldOpen = parser.isSet("open-last-field");
+    if (parser.isSet("replace-field") && !readReplacement(parser.value("replace-field"), options))
+        return false;
     if (parser.isSet("pace") || parser.isSet("baud")) {
         bool ok = true;
         options.baud = parser.isSet("baud") ? parser.value("baud").toInt(&ok) : 9600;
@@ -70,6 +88,8 @@ void addOptions(QCommandLineParser &parser)
     for (const IntOption &o : IntOptions)
         parser.addOption({ o.name, o.description, "N" });
     parser.addOption({ "always-found", "Answer every read request with status 0." });
+    parser.addOption({ "open-last-field", "Send no TAB after the last field of a PLU." });
+    parser.addOption({ "replace-field", "Send field N of every PLU as TEXT.", "N:TEXT" });
     parser.addOption({ "pace", "Pace the line at 9600 baud." });
     parser.addOption({ "baud", "Pace the line at RATE baud.", "RATE" });
 }

@@ -44,6 +44,26 @@ QString hexLine(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' '));
 }
 
+bool carriesPlu(unsigned char cmd, char status)
+{
+    return (cmd == 'b' || cmd == 'c') && status == '0';
+}
+
+// A stored PLU's data text as a faulty scale would send it.
+QString misshapen(const QString &dataText, const ScaleSimOptions &options)
+{
+    QStringList fields = dataText.split(QLatin1Char('\t'));
+    fields.removeLast();    // the empty text after the final TAB
+    if (options.replacedField >= 1 && options.replacedField <= fields.size())
+        fields[options.replacedField - 1] = QString::fromStdString(options.replacementText);
+    if (options.replyFields > 0 && options.replyFields < fields.size())
+        fields = fields.mid(0, options.replyFields);
+    QString text = fields.join(QLatin1Char('\t'));
+    if (!options.lastFieldOpen)
+        text += QLatin1Char('\t');
+    return text;
+}
+
 } // namespace
 
 QString SimPlu::dataText() const
@@ -234,11 +254,17 @@ void ScaleSim::serve()
 void ScaleSim::handleFrame(const QByteArray &frame, Clock::time_point arrival)
 {
     const ScaleSimOptions now = options();
+    std::function<void(int)> observer;
+    int received = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_frames.push_back(frame);
+        observer = m_frameObserver;
+        received = int(m_frames.size());
     }
     logFrame(frame);
+    if (observer)
+        observer(received);
     ++m_commands;
     if (now.vanishAt != 0 && m_commands == now.vanishAt) {
         closeLine();
@@ -247,10 +273,12 @@ void ScaleSim::handleFrame(const QByteArray &frame, Clock::time_point arrival)
     if (now.silentFrom != 0 && m_commands >= now.silentFrom)
         return;
 
+    const unsigned char cmd = static_cast<unsigned char>(frame[1]);
     Reply reply = { '1', QString() };
     if (now.refuseAt != m_commands)
-        reply = carryOut(static_cast<unsigned char>(frame[1]),
-                         fromCp1251(frame.mid(4, frame.size() - 7)));
+        reply = carryOut(cmd, fromCp1251(frame.mid(4, frame.size() - 7)));
+    if (carriesPlu(cmd, reply.status) && !reply.data.isEmpty())
+        reply.data = misshapen(reply.data, now);
     reply.data += QString(now.overlongBy, QLatin1Char('X'));
 
     QByteArray bytes(now.garbageBeforeReply, '~');
@@ -436,4 +464,10 @@ std::vector<QByteArray> ScaleSim::receivedFrames() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_frames;
+}
+
+void ScaleSim::setFrameObserver(std::function<void(int)> observer)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_frameObserver = std::move(observer);
 }

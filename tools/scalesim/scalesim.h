@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -39,6 +40,11 @@ struct ScaleSimOptions
     int garbageBeforeReply = 0; // junk bytes sent before every reply's SOH
     int overlongBy = 0;         // extra data characters in every reply
     int baud = 0;               // pace the line at this rate; 0: no pacing
+    // The shape of the PLU in every "b"/"c" reply that carries one:
+    int replyFields = 0;        // only the first N fields (0: all eight)
+    bool lastFieldOpen = false; // no TAB after the last field
+    int replacedField = 0;      // field N (from 1) is sent as replacementText
+    std::string replacementText;
     std::string frameLogPath;   // every received frame, as hex, one per line
     std::string storePath;      // PLUs loaded at start, saved on every change
 };
@@ -87,6 +93,9 @@ public:
     std::map<int, SimPlu> plus() const;
     void setPlus(const std::map<int, SimPlu> &plus);
     std::vector<QByteArray> receivedFrames() const;
+    // Called on the serving thread with the count of frames received so
+    // far, each time a frame has come in and before it is answered.
+    void setFrameObserver(std::function<void(int)> observer);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -123,9 +132,10 @@ private:
     int m_commands = 0;
     int m_readCursor = -1;  // number of the PLU "b"/"c" sent last
 
-    mutable std::mutex m_mutex;     // guards the three below and m_options
+    mutable std::mutex m_mutex;     // guards the four below and m_options
     std::map<int, SimPlu> m_plus;
     std::vector<QByteArray> m_frames;
+    std::function<void(int)> m_frameObserver;
 };
 
 #endif // SCALESIM_H

@@ -1,0 +1,156 @@
+// Programs N PLUs (default 100) into the simulated scale and reads them back,
+// with the line paced at 9600 baud, driving the real main window offscreen.
+// For each direction it prints the measured time, the floor the protocol
+// itself sets (every frame and reply byte at 9600 baud, 10 bits a byte, plus
+// the fixed pauses of the command) and their ratio.
+
+#include "comm.h"
+#include "scalesim.h"
+#include "tarexa.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const int Baud = 9600;
+const double SecondsPerByte = 10.0 / Baud;
+const double ExchangePause = 0.100;
+const double ProgramSettle = 0.500;
+const double ReadPause = 0.100;
+
+struct Figures
+{
+    double measured = 0;
+    double floor = 0;
+};
+
+void fillTable(QTableWidget *table, int count)
+{
+    for (int row = 0; row < count; ++row) {
+        const QStringList texts = {
+            QString::number(1 + row * 0.37, 'f', 2),
+            QString("Article %1").arg(row),
+            row % 2 ? QString("Хлеб ржаной") : QString(),
+            QString(),
+            row % 3 ? QString("46%1").arg(row, 11, 10, QChar('0')) : QString(),
+            QString::number(row % 256),
+        };
+        for (int col = 0; col < texts.size(); ++col)
+            table->setItem(row, col, new QTableWidgetItem(texts[col]));
+    }
+}
+
+double timeCommand(Tarexa &window, const char *slot)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QMetaObject::invokeMethod(&window, slot);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+int replySize(char status, const QString &data = QString())
+{
+    return int(WSerial::buildFrame(static_cast<unsigned char>(status), data).size());
+}
+
+Figures program(ScaleSim &sim, const QString &device, int count)
+{
+    Tarexa window;
+    window.m_DeviceName = device;
+    fillTable(window.pluTable(), count);
+    Figures f;
+    f.measured = timeCommand(window, "prog");
+    f.floor = ProgramSettle;
+    for (const QByteArray &frame : sim.receivedFrames())
+        f.floor += (frame.size() + replySize('0')) * SecondsPerByte + ExchangePause;
+    return f;
+}
+
+// A fresh window holds no document, so the read asks nothing first.
+Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
+{
+    const std::map<int, SimPlu> stored = sim.plus();
+    const size_t framesBefore = sim.receivedFrames().size();
+    Tarexa window;
+    window.m_DeviceName = device;
+    Figures f;
+    f.measured = timeCommand(window, "read");
+
+    const std::vector<QByteArray> frames = sim.receivedFrames();
+    int replyBytes = replySize('1');    // the answer that there is no next PLU
+    for (const auto &entry : stored)
+        replyBytes += replySize('0', entry.second.dataText());
+    int requestBytes = 0;
+    for (size_t i = framesBefore; i < frames.size(); ++i)
+        requestBytes += int(frames[i].size());
+    const int exchanges = int(frames.size() - framesBefore);
+    f.floor = (requestBytes + replyBytes) * SecondsPerByte + exchanges * ExchangePause
+            + (int(stored.size()) - 1) * ReadPause;
+
+    rowsRead = 0;
+    for (int row = 0; row < window.pluTable()->rowCount(); ++row)
+        if (window.pluTable()->item(row, 0) && !window.pluTable()->item(row, 0)->text().isEmpty())
+            ++rowsRead;
+    return f;
+}
+
+void print(const char *direction, const Figures &f)
+{
+    std::printf("%-8s measured %8.3f s   floor %8.3f s   ratio %.4f\n",
+                direction, f.measured, f.floor, f.measured / f.floor);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir settings;
+    QCoreApplication::setOrganizationName("Kestrova");
+    QCoreApplication::setApplicationName("Weigh Scale");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+
+    const int count = argc > 1 ? QString(argv[1]).toInt() : 100;
+    if (count < 1 || count > 999) {
+        std::fprintf(stderr, "usage: bench_scale [N from 1 to 999]\n");
+        return 2;
+    }
+
+    ScaleSimOptions options;
+    options.baud = Baud;
+    ScaleSim sim(options);
+    if (!sim.open()) {
+        std::fprintf(stderr, "bench_scale: %s\n", sim.errorText().c_str());
+        return 1;
+    }
+    std::thread server([&sim] { sim.serve(); });
+    const QString device = QString::fromStdString(sim.devicePath());
+
+    std::printf("%d PLUs through the simulated scale at %d baud\n", count, Baud);
+    std::fflush(stdout);
+    const Figures programmed = program(sim, device, count);
+    print("program", programmed);
+    std::fflush(stdout);
+    int rowsRead = 0;
+    const Figures readBack = read(sim, device, rowsRead);
+    print("read", readBack);
+
+    sim.stop();
+    server.join();
+    if (int(sim.plus().size()) != count || rowsRead != count) {
+        std::fprintf(stderr, "bench_scale: the scale holds %d PLUs and %d were read, not %d\n",
+                     int(sim.plus().size()), rowsRead, count);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,342 @@
+// Reading the simulated scale's PLUs into the table through the real serial
+// backend on a pseudo-terminal.
+
+#include "scalesession.h"
+#include "tarexa.h"
+#include "testapp.h"
+
+#include <QElapsedTimer>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString DurabilityMessage = "The value must be in range [0 - 255]";
+const QString Bread = QString("Хлеб ржаной");
+const QString Trailer = "<checksum digits and ETX>";
+
+bool isTrailer(const QString &text)
+{
+    return text.size() == 3 && text[0] >= '0' && text[0] <= '?' && text[1] >= '0'
+        && text[1] <= '?' && text[2] == QChar(0x03);
+}
+
+SimPlu simPlu(int number, const QString &name = "abc", const QString &barcode = "4600000000017")
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "1.50";
+    p.name[0] = name;
+    p.barcode = barcode;
+    p.barType = barcode.isEmpty() ? 0 : 1;
+    p.durability = 10;
+    return p;
+}
+
+std::map<int, SimPlu> simPlus(const QList<int> &numbers)
+{
+    std::map<int, SimPlu> plus;
+    for (int n : numbers)
+        plus[n] = simPlu(n);
+    return plus;
+}
+
+} // namespace
+
+class ReadTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setUpTestApplication(); }
+    void init();
+    void cleanup();
+
+    void readsStoredPlus();
+    void scaleHoldsNone();
+    void replyShapes_data();
+    void replyShapes();
+    void question_data();
+    void question();
+    void noScaleClearsDocument();
+    void silence_data();
+    void silence();
+    void cancelDuringExchange();
+    void cyrillicRoundTrip();
+
+private:
+    void start(const ScaleSimOptions &options = ScaleSimOptions());
+    QList<int> filledRows() const;
+
+    std::unique_ptr<ScaleSession> m_session;
+};
+
+void ReadTest::init()
+{
+    start();
+}
+
+void ReadTest::cleanup()
+{
+    m_session.reset();
+}
+
+void ReadTest::start(const ScaleSimOptions &options)
+{
+    m_session.reset(new ScaleSession(options));
+    QVERIFY2(m_session->start(), m_session->errorText().c_str());
+}
+
+QList<int> ReadTest::filledRows() const
+{
+    QList<int> rows;
+    for (int row = 0; row < 999; ++row)
+        if (!m_session->isEmptyRow(row))
+            rows << row;
+    return rows;
+}
+
+void ReadTest::readsStoredPlus()
+{
+    std::map<int, SimPlu> plus = simPlus({ 5, 7, 12 });
+    plus[7] = simPlu(7, Bread, QString());
+    m_session->sim().setPlus(plus);
+
+    m_session->trigger("&Read");
+
+    QVERIFY(m_session->answerer().boxes.isEmpty());     // nothing to lose: no question
+    QCOMPARE(m_session->commandBytes(), QByteArray("bccc"));
+    QCOMPARE(m_session->frames()[0], QByteArray::fromHex("01 62 30 30 3C 32 03"));
+    QCOMPARE(m_session->frames()[1], QByteArray::fromHex("01 63 30 30 3C 33 03"));
+    QCOMPARE(filledRows(), QList<int>({ 5, 7, 12 }));
+    QCOMPARE(m_session->rowTexts(5), QStringList({ "1.50", "abc", "", "", "4600000000017", "10" }));
+    QCOMPARE(m_session->rowTexts(7), QStringList({ "1.50", Bread, "", "", "", "10" }));
+    QVERIFY(m_session->window()->isTableModified());
+    QCOMPARE(m_session->window()->windowTitle(), QString());
+
+    const SeenProgress &progress = m_session->progress();
+    QVERIFY(progress.seen);
+    QCOMPARE(progress.label, QString("Reading from Weigh Scale.."));
+    QCOMPARE(progress.cancelText, QString("Cancel"));
+    QCOMPARE(progress.minimum, 0);
+    QCOMPARE(progress.maximum, 998);
+    QCOMPARE(progress.minimumDuration, 4000);  // the toolkit's default
+    QVERIFY(!progress.modal);
+    QCOMPARE(progress.modality, Qt::NonModal);
+    QVERIFY(progress.overWindow);
+    QCOMPARE(progress.values, QList<int>({ 7, 12 }));
+}
+
+void ReadTest::scaleHoldsNone()
+{
+    m_session->trigger("&Read");
+    const auto &boxes = m_session->answerer().boxes;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes[0].title, QString("Error"));
+    QCOMPARE(boxes[0].text, QString("PLU not found."));
+    QCOMPARE(m_session->commandBytes(), QByteArray("b"));
+    QVERIFY(filledRows().isEmpty());
+    QVERIFY(!m_session->window()->isTableModified());
+}
+
+// The scale holds PLUs 5 and 12; every reply it sends is misshapen alike.
+void ReadTest::replyShapes_data()
+{
+    QTest::addColumn<int>("replyFields");
+    QTest::addColumn<bool>("lastFieldOpen");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("messages");
+
+    const QStringList whole = { "1.50", "abc", "", "", "4600000000017", "10" };
+    const QStringList noBarcode = { "1.50", "abc", "", "", "", "10" };
+    const QList<int> both = { 5, 12 };
+
+    QTest::newRow("as stored") << 0 << false << 0 << "" << both << whole << QStringList();
+    // What follows the last TAB, the checksum digits and the ETX, is taken
+    // as the next field.
+    QTest::newRow("three fields") << 3 << false << 0 << "" << both
+        << QStringList({ "1.50", "abc", Trailer, "", "", "" }) << QStringList();
+    QTest::newRow("bar type 0") << 0 << false << 7 << "0" << both << noBarcode << QStringList();
+    QTest::newRow("bar type 256") << 0 << false << 7 << "256" << both << noBarcode << QStringList();
+    QTest::newRow("bar type not a number") << 0 << false << 7 << "x" << both << noBarcode
+                                           << QStringList();
+    QTest::newRow("zeros with bar type 1") << 0 << false << 6 << "0000000000000" << both
+        << QStringList({ "1.50", "abc", "", "", "0000000000000", "10" }) << QStringList();
+    QTest::newRow("number 999") << 0 << false << 1 << "999" << QList<int>() << QStringList()
+                                << QStringList();
+    QTest::newRow("number -1") << 0 << false << 1 << "-1" << QList<int>() << QStringList()
+                               << QStringList();
+    QTest::newRow("number not a number") << 0 << false << 1 << "x" << QList<int>({ 0 }) << whole
+                                         << QStringList();
+    QTest::newRow("number empty") << 0 << false << 1 << "" << QList<int>({ 0 }) << whole
+                                  << QStringList();
+    QTest::newRow("durability runs into the checksum") << 0 << true << 0 << "" << both
+        << QStringList({ "1.50", "abc", "", "", "4600000000017", "" })
+        << QStringList({ DurabilityMessage, DurabilityMessage });
+}
+
+void ReadTest::replyShapes()
+{
+    QFETCH(int, replyFields);
+    QFETCH(bool, lastFieldOpen);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, rows);
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, messages);
+
+    ScaleSimOptions options;
+    options.replyFields = replyFields;
+    options.lastFieldOpen = lastFieldOpen;
+    options.replacedField = field;
+    options.replacementText = text.toStdString();
+    start(options);
+    m_session->sim().setPlus(simPlus({ 5, 12 }));
+
+    m_session->trigger("&Read");
+
+    QCOMPARE(m_session->answerer().texts(), messages);
+    QCOMPARE(m_session->commandBytes(), QByteArray("bcc"));    // the read went on
+    QCOMPARE(filledRows(), rows);
+    for (int row : rows) {
+        QStringList texts = m_session->rowTexts(row);
+        for (int col = 0; col < texts.size(); ++col)
+            if (cells[col] == Trailer && isTrailer(texts[col]))
+                texts[col] = Trailer;
+        QCOMPARE(texts, cells);
+    }
+}
+
+void ReadTest::question_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::newRow("yes") << QMessageBox::Yes;
+    QTest::newRow("no") << QMessageBox::No;
+}
+
+void ReadTest::question()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    m_session->sim().setPlus(simPlus({ 12 }));
+    typeInto(m_session->table(), 3, 0, "2.50");
+    m_session->clickCell(4, 6);
+    m_session->window()->setWindowTitle("kept");
+
+    m_session->answerer().pressButton(answer);
+    m_session->trigger("&Read");
+
+    const auto &boxes = m_session->answerer().boxes;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes[0].title, QString("Tarexa"));
+    QCOMPARE(boxes[0].text, QString("Do you want to clear the current document."));
+    QCOMPARE(boxes[0].buttons.size(), 2);
+    QVERIFY(boxes[0].buttons.contains("Yes") && boxes[0].buttons.contains("No"));
+    QCOMPARE(boxes[0].defaultButton, QString("Yes"));
+    QCOMPARE(boxes[0].escapeButton, QString("No"));
+
+    if (answer == QMessageBox::No) {
+        QVERIFY(m_session->frames().empty());
+        QCOMPARE(filledRows(), QList<int>({ 3 }));
+        QCOMPARE(cellText(m_session->table(), 4, 6), QString("SEL"));
+        QCOMPARE(m_session->window()->windowTitle(), QString("kept"));
+        QVERIFY(m_session->window()->isTableModified());
+    } else {
+        QCOMPARE(filledRows(), QList<int>({ 12 }));
+        QCOMPARE(cellText(m_session->table(), 4, 6), QString());   // the marks went too
+        QCOMPARE(m_session->window()->windowTitle(), QString());
+    }
+}
+
+void ReadTest::noScaleClearsDocument()
+{
+    typeInto(m_session->table(), 3, 0, "2.50");
+    m_session->window()->m_DeviceName = "/nonexistent/ttyTarexa";
+    m_session->answerer().pressButton(QMessageBox::Yes);
+    m_session->trigger("&Read");
+
+    QCOMPARE(m_session->answerer().texts(),
+             QStringList({ "Do you want to clear the current document.",
+                           "Could not open communication device /nonexistent/ttyTarexa." }));
+    QVERIFY(filledRows().isEmpty());
+    QVERIFY(!m_session->window()->isTableModified());
+    QCOMPARE(m_session->window()->currentFileName(), QString());
+    QCOMPARE(m_session->window()->windowTitle(), QString());
+    QVERIFY(!m_session->progress().seen);
+}
+
+void ReadTest::silence_data()
+{
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<int>("leastMs");   // the silent second and the fixed pauses
+    QTest::newRow("from the first request") << 1 << QList<int>() << 1100;
+    QTest::newRow("after the second") << 3 << QList<int>({ 5, 7 }) << 1400;
+}
+
+// After a second of silence the read ends with what it has, the port is
+// closed and the next read works.
+void ReadTest::silence()
+{
+    QFETCH(int, silentFrom);
+    QFETCH(QList<int>, rows);
+    QFETCH(int, leastMs);
+    ScaleSimOptions options;
+    options.silentFrom = silentFrom;
+    start(options);
+    m_session->sim().setPlus(simPlus({ 5, 7, 12 }));
+
+    QElapsedTimer timer;
+    timer.start();
+    m_session->trigger("&Read");
+    const qint64 elapsed = timer.elapsed();
+
+    const auto &boxes = m_session->answerer().boxes;
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].title, QString("Error"));
+    QCOMPARE(boxes[0].text, QString("Communication error."));
+    QCOMPARE(int(m_session->frames().size()), silentFrom);
+    QCOMPARE(filledRows(), rows);
+    QVERIFY2(elapsed >= leastMs && elapsed < leastMs + 1000, QByteArray::number(elapsed));
+
+    m_session->sim().setOptions(ScaleSimOptions());
+    m_session->answerer().pressButton(QMessageBox::Yes);
+    m_session->trigger("&Read");
+    QCOMPARE(filledRows(), QList<int>({ 5, 7, 12 }));
+}
+
+void ReadTest::cancelDuringExchange()
+{
+    m_session->sim().setPlus(simPlus({ 5, 7, 12, 20 }));
+    m_session->cancelAtFrame(2);
+    m_session->trigger("&Read");
+
+    QVERIFY(m_session->answerer().boxes.isEmpty());
+    QCOMPARE(m_session->commandBytes(), QByteArray("bc"));
+    QCOMPARE(filledRows(), QList<int>({ 5, 7 }));
+}
+
+void ReadTest::cyrillicRoundTrip()
+{
+    const QStringList names = { Bread, "Сыр «Российский»", "ёЁ №5 — 1 кг" };
+    typeInto(m_session->table(), 9, 0, "3.20");
+    for (int i = 0; i < 3; ++i)
+        typeInto(m_session->table(), 9, 1 + i, names[i]);
+    m_session->trigger("&Program");
+    m_session->answerer().pressButton(QMessageBox::Yes);
+    m_session->trigger("&Read");
+
+    QCOMPARE(m_session->answerer().texts(),
+             QStringList("Do you want to clear the current document."));
+    QCOMPARE(m_session->rowTexts(9),
+             QStringList({ "3.20", names[0], names[1], names[2], "", "0" }));
+}
+
+QTEST_MAIN(ReadTest)
+#include "tst_read.moc"
