@@ -414,11 +414,11 @@ bool Tarexa::saveFileAs()
     const QString chosen =
         QFileDialog::getSaveFileName(this, tr("Save File"), QString(), fileFilters);
     const QString path = withPluSuffix(chosen);
-    const bool replacesUnasked = path != chosen && QFileInfo::exists(path);
-    if (chosen.isEmpty()
-        || (replacesUnasked
-            && !confirm(tr("The file %1 already exists.\nDo you want to replace it?").arg(path),
-                        false))) {
+    const QString replaceQuestion =
+        tr("The file %1 already exists.\nDo you want to replace it?").arg(path);
+    const bool aborted = chosen.isEmpty()
+        || (path != chosen && QFileInfo::exists(path) && !confirm(replaceQuestion, false));
+    if (aborted) {
         showStatus(tr("Saving aborted"));
         return false;
     }
@@ -436,6 +436,8 @@ void Tarexa::closeEvent(QCloseEvent *ce)
         ce->ignore();
 }
 
+// The three answers share one button role, so that the box shows them in
+// this order whatever the platform's button layout.
 bool Tarexa::maySaveChanges()
 {
     if (!m_TableModified)

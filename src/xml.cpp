@@ -173,7 +173,7 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes)
     return file.error() == QFileDevice::NoError && bytes.size() <= MaxPluFileSize;
 }
 
-// An element without a usable number lands in row 0, as it always has.
+// An element whose number is absent or not a 16-bit decimal fills row 0.
 int rowOf(const Tarexa::PLU_STRING &s)
 {
     return s.Number.toShort();
