@@ -7,12 +7,15 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QDoubleValidator>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIntValidator>
 #include <QLocale>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
@@ -39,6 +42,7 @@ const QColor DisabledCellColor(240, 240, 240, 255);
 const QColor EnabledCellColor(255, 255, 255, 255);
 const QColor MarkColor(0, 180, 0, 255);
 const char *const MarkText = "SEL";
+const int StatusTimeout = 2000;
 
 // Numbers in a document mean the same on every machine: a point as the
 // decimal separator and no group separators, whatever the user's locale.
@@ -74,6 +78,15 @@ bool isValidDurability(const QString &text)
     QIntValidator validator(0, 255);
     validator.setLocale(documentLocale());
     return isAcceptable(validator, text);
+}
+
+// A name whose last dot is not followed by "xml", in any case, gets ".xml"
+// appended. The whole path counts, so a dot in a folder name is the last
+// dot when the file name itself has none.
+QString withPluSuffix(const QString &path)
+{
+    const QString suffix = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1);
+    return suffix.toUpper() == QLatin1String("XML") ? path : path + QLatin1String(".xml");
 }
 
 } // namespace
@@ -334,10 +347,131 @@ void Tarexa::config()
     dialog->show();
 }
 
-// Document commands: filled in by the file handling.
-void Tarexa::newDoc() {}
-void Tarexa::choose() {}
-void Tarexa::save() {}
-void Tarexa::saveAs() {}
-void Tarexa::load(const QString &) {}
-void Tarexa::closeEvent(QCloseEvent *ce) { ce->accept(); }
+void Tarexa::newDoc()
+{
+    if ((m_TableModified || !filename.isEmpty())
+        && !confirm(tr("Do you want to clear the current document."), true))
+        return;
+    clearDocument();
+    filename = QString();
+    setWindowTitle(filename);
+    m_TableModified = false;
+    showStatus(tr("New document"));
+}
+
+void Tarexa::choose()
+{
+    if (m_TableModified && !confirm(tr("Do you want to clear the current document."), true))
+        return;
+    const QString fileFilters = tr("PLU files (*.xml)");
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, tr("Open File"), QString(), fileFilters);
+    if (chosen.isEmpty()) {
+        showStatus(tr("Loading aborted"));
+        return;
+    }
+    load(chosen);
+}
+
+// The file name changes only with a successful load: after a failure the
+// document is the one it was, and Save still writes where it did before.
+void Tarexa::load(const QString &fileName)
+{
+    if (!loadDocument(fileName)) {
+        showStatus(tr("Could not read from %1").arg(fileName));
+        return;
+    }
+    filename = fileName;
+    setWindowTitle(filename);
+    showStatus(tr("File %1 loaded").arg(filename));
+}
+
+void Tarexa::save()
+{
+    saveFile();
+}
+
+void Tarexa::saveAs()
+{
+    saveFileAs();
+}
+
+bool Tarexa::saveFile()
+{
+    if (filename.isEmpty())
+        return saveFileAs();
+    if (!saveDocument(filename)) {
+        showStatus(tr("Could not write to %1").arg(filename));
+        return false;
+    }
+    m_TableModified = false;
+    setWindowTitle(filename);
+    showStatus(tr("File %1 saved").arg(filename));
+    return true;
+}
+
+// The file dialog asks about replacing the name it returns; when ".xml" is
+// appended afterwards that check saw another file, so the question is
+// asked again for the name that will really be written.
+bool Tarexa::saveFileAs()
+{
+    const QString fileFilters = tr("PLU files (*.xml)");
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, tr("Save File"), QString(), fileFilters);
+    const QString path = withPluSuffix(chosen);
+    const QString replaceQuestion =
+        tr("The file %1 already exists.\nDo you want to replace it?").arg(path);
+    const bool aborted = chosen.isEmpty()
+        || (path != chosen && QFileInfo::exists(path) && !confirm(replaceQuestion, false));
+    if (aborted) {
+        showStatus(tr("Saving aborted"));
+        return false;
+    }
+    filename = path;
+    return saveFile();
+}
+
+// The window closes only when nothing unsaved would be lost: a save that
+// was cancelled or failed keeps it open.
+void Tarexa::closeEvent(QCloseEvent *ce)
+{
+    if (maySaveChanges())
+        ce->accept();
+    else
+        ce->ignore();
+}
+
+// The three answers share one button role, so that the box shows them in
+// this order whatever the platform's button layout.
+bool Tarexa::maySaveChanges()
+{
+    if (!m_TableModified)
+        return true;
+    QMessageBox box(QMessageBox::Information, tr("Tarexa"),
+                    tr("Do you want to save the changes to the document?"),
+                    QMessageBox::NoButton, this);
+    QPushButton *yes = box.addButton(tr("Yes"), QMessageBox::ActionRole);
+    QPushButton *no = box.addButton(tr("No"), QMessageBox::ActionRole);
+    box.addButton(tr("Cancel"), QMessageBox::ActionRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return saveFile();
+    return box.clickedButton() == no;
+}
+
+// A Yes/No question; Escape always answers No.
+bool Tarexa::confirm(const QString &question, bool yesByDefault)
+{
+    QMessageBox box(QMessageBox::Warning, tr("Tarexa"), question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void Tarexa::showStatus(const QString &text)
+{
+    statusBar()->showMessage(text, StatusTimeout);
+}

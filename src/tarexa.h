@@ -86,6 +86,11 @@ private:
     void readSettings();
     QTableWidgetItem *enableTextCell(int row, int col, bool enable);
     QString refusalMessage(int col, const QString &text) const;
+    bool confirm(const QString &question, bool yesByDefault);
+    bool maySaveChanges();
+    bool saveFile();
+    bool saveFileAs();
+    void showStatus(const QString &text);
     void rowToPlu(short num);
     short parsePlu(QString &str);
     int copyFilledRows();

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +13,17 @@ namespace {
 QString plainText(const QAbstractButton *button)
 {
     return button ? button->text().remove('&') : QString();
+}
+
+// Types the whole path into the dialog's file name field, as a user can.
+// selectFile() leaves that field alone while it has the keyboard focus, and
+// the dialog would then return its folder instead of the file.
+void typeFileName(QFileDialog *dialog, const QString &path)
+{
+    if (auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit"))
+        edit->setText(path);
+    else
+        dialog->selectFile(path);
 }
 
 void later(std::function<void()> action)
@@ -149,7 +161,7 @@ void ModalAnswerer::answerFileDialog(QWidget *modal)
     later([target, path = answer.text] {
         if (!target)
             return;
-        target->selectFile(path);
+        typeFileName(target, path);
         QMetaObject::invokeMethod(target, "accept");
     });
 }

@@ -1,9 +1,12 @@
 #include "testapp.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 void setUpTestApplication()
 {
@@ -32,4 +35,29 @@ QString cellText(QTableWidget *table, int row, int col)
 {
     QTableWidgetItem *cell = table->item(row, col);
     return cell ? cell->text() : QString();
+}
+
+void triggerAction(QWidget *window, const QString &text)
+{
+    const QList<QAction *> all = window->findChildren<QAction *>();
+    for (QAction *action : all) {
+        if (action->text() == text) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no action " + text));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
 }

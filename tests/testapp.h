@@ -1,9 +1,11 @@
 #ifndef TESTAPP_H
 #define TESTAPP_H
 
+#include <QByteArray>
 #include <QString>
 
 class QTableWidget;
+class QWidget;
 class Tarexa;
 
 // Gives a test program the application identity Tarexa runs with, its
@@ -15,5 +17,12 @@ QString testSettingsFolder();
 // Puts text into a cell the way a user's edit does.
 void typeInto(QTableWidget *table, int row, int col, const QString &text);
 QString cellText(QTableWidget *table, int row, int col);
+
+// Triggers the window's action with this text (such as "&Save"), as a
+// click on its menu entry does; fails the calling test when there is none.
+void triggerAction(QWidget *window, const QString &text);
+
+QByteArray fileBytes(const QString &path);
+void writeFileBytes(const QString &path, const QByteArray &bytes);
 
 #endif // TESTAPP_H

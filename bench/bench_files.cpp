@@ -1,0 +1,92 @@
+// Saving and opening a full PLU file (all 999 rows in use) through the
+// window, next to the time the DOM alone needs to parse the same bytes.
+#include "tarexa.h"
+#include "xml.h"
+
+#include <QApplication>
+#include <QDomDocument>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const int Runs = 15;
+
+// The commands without their file dialogs: load() is what Open runs once
+// a file is chosen, and Save on a named document opens no dialog.
+class BenchWindow : public Tarexa
+{
+public:
+    using Tarexa::load;
+};
+
+double medianMs(const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void fillEveryRow(QTableWidget *table)
+{
+    const QString name = QString::fromUtf8("Колбаса вареная");
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        const QStringList cells = { QString::number(row % 9999) + ".99", name, "Extra & <fine>",
+                                    QString::number(row), "4600000000017", "30" };
+        for (int col = 0; col < cells.size(); ++col)
+            table->setItem(row, col, new QTableWidgetItem(cells[col]));
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("full.xml");
+
+    BenchWindow window;
+    {
+        QFile empty(path);
+        if (!empty.open(QIODevice::WriteOnly) || empty.write("<PLU_DataBase/>") < 0)
+            return 1;
+    }
+    window.load(path);                      // names the document: Save asks nothing
+    if (window.currentFileName() != path)
+        return 1;
+    fillEveryRow(window.pluTable());
+
+    const double save = medianMs([&] { QMetaObject::invokeMethod(&window, "save"); });
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const double open = medianMs([&] { window.load(path); });
+    const double bare = medianMs([&] { QDomDocument document; document.setContent(bytes); });
+    QList<Tarexa::PLU_STRING> rows;
+    const double parse = medianMs([&] { parsePluDocument(bytes, rows); });
+
+    std::printf("file: %d rows in use, %lld bytes; median of %d runs\n",
+                int(rows.size()), static_cast<long long>(bytes.size()), Runs);
+    std::printf("save (Save command):                 %8.2f ms   (target < 50 ms)\n", save);
+    std::printf("open (load of the Open command):     %8.2f ms\n", open);
+    std::printf("  of which parsing the file:         %8.2f ms\n", parse);
+    std::printf("bare QDomDocument::setContent:       %8.2f ms\n", bare);
+    std::printf("open / bare parse:                   %8.2f     (target < 3)\n", open / bare);
+    return window.isTableModified() && rows.size() == PLU_COUNT ? 0 : 1;
+}
