@@ -34,8 +34,12 @@ void answerBoxes()
         return;
     box->setProperty("answered", true);
     note("box " + box->text());
-    QAbstractButton *no = box->button(QMessageBox::No);
-    QAbstractButton *press = no ? no : box->buttons().value(0);
+    QAbstractButton *press = box->escapeButton();
+    for (QAbstractButton *button : box->buttons())
+        if (button->text().remove('&') == "No")
+            press = button;
+    if (!press)
+        press = box->buttons().value(0);
     QTimer::singleShot(0, press, &QAbstractButton::click);
 }
 
