@@ -272,7 +272,7 @@ void Tarexa::about()
 
 // The message for a refused value, or an empty text when the column's rule
 // accepts it. An empty cell is accepted in every column.
-QString Tarexa::refusalMessage(int col, const QString &text) const
+QString Tarexa::refusalMessage(int col, const QString &text)
 {
     if (text.isEmpty())
         return QString();

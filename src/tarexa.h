@@ -44,6 +44,10 @@ public:
     // a number; s is filled only when that number is a row of the table.
     static short replyToPlu(const QString &data, PLU_STRING &s);
 
+    // The message that refuses text in column col, or an empty text when the
+    // column's rule accepts it. Every value put into the table goes through it.
+    static QString refusalMessage(int col, const QString &text);
+
     Tarexa();
     ~Tarexa() override;
 
@@ -85,7 +89,6 @@ private:
     void createStatusBar();
     void readSettings();
     QTableWidgetItem *enableTextCell(int row, int col, bool enable);
-    QString refusalMessage(int col, const QString &text) const;
     bool confirm(const QString &question, bool yesByDefault);
     bool maySaveChanges();
     bool saveFile();

@@ -18,7 +18,8 @@ for fuzzer in "$BUILD"/tests/fuzz/fuzz_*; do
     mkdir -p "$SCRATCH/$name"
     echo "== $name (${SECONDS_EACH} s)"
     if (cd "$SCRATCH" && QT_QPA_PLATFORM=offscreen \
-        ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 LSAN_OPTIONS="suppressions=$HERE/lsan.supp" \
+        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         "$fuzzer" -max_total_time="$SECONDS_EACH" -timeout=1 -rss_limit_mb=4096 \
                   -print_final_stats=1 "$SCRATCH/$name" "$seeds" > "$SCRATCH/$name.log" 2>&1); then
         grep -E "^stat::number_of_executed_units|^Done " "$SCRATCH/$name.log" || true
