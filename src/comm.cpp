@@ -160,6 +160,9 @@ ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
         m_port.CloseDevice();
         return;
     }
+    // Bytes a scale sent after an earlier command gave up on it must not
+    // be taken for the answer to this command's first frame.
+    m_port.FlushBytes();
     m_open = true;
 }
 

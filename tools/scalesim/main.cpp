@@ -28,6 +28,7 @@ const IntOption IntOptions[] = {
     { "vanish-at", "Close the line at the N-th command.", &ScaleSimOptions::vanishAt },
     { "syn", "Send N SYN bytes before every reply.", &ScaleSimOptions::synBeforeReply },
     { "gap", "Pause N ms between the bytes of a reply.", &ScaleSimOptions::gapMs },
+    { "gap-after", "Pause only once, after N bytes of a reply.", &ScaleSimOptions::gapAfter },
     { "garbage", "Send N junk bytes before every reply.", &ScaleSimOptions::garbageBeforeReply },
     { "overlong", "Add N characters to the data of every reply.", &ScaleSimOptions::overlongBy },
     { "reply-fields", "Send only the first N fields of a PLU.", &ScaleSimOptions::replyFields },

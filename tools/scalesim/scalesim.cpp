@@ -344,6 +344,12 @@ ScaleSim::Reply ScaleSim::removePlu(const QString &data)
 void ScaleSim::sendReply(const QByteArray &bytes, const ScaleSimOptions &options,
                          Clock::time_point lineFreeAt)
 {
+    struct Finished
+    {
+        std::atomic<int> &count;
+        ~Finished() { ++count; }
+    } finished { m_repliesFinished };
+
     if (options.baud <= 0 && options.gapMs <= 0) {
         writeAll(bytes.constData(), size_t(bytes.size()));
         return;
@@ -351,7 +357,7 @@ void ScaleSim::sendReply(const QByteArray &bytes, const ScaleSimOptions &options
     const auto byteTime = std::chrono::microseconds(options.baud > 0 ? 10000000 / options.baud : 0);
     Clock::time_point due = std::max(lineFreeAt, Clock::now());
     for (int i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && options.gapMs > 0) {
+        if (i > 0 && options.gapMs > 0 && (options.gapAfter == 0 || i == options.gapAfter)) {
             if (!waitUntil(Clock::now() + std::chrono::milliseconds(options.gapMs)))
                 return;
             due = std::max(due, Clock::now());

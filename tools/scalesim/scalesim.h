@@ -37,6 +37,7 @@ struct ScaleSimOptions
     bool alwaysFound = false;   // "b" and "c" always answer status "0"
     int synBeforeReply = 0;     // SYN bytes sent before every reply
     int gapMs = 0;              // pause between two bytes of a reply
+    int gapAfter = 0;           // only after this many bytes of a reply (0: after every byte)
     int garbageBeforeReply = 0; // junk bytes sent before every reply's SOH
     int overlongBy = 0;         // extra data characters in every reply
     int baud = 0;               // pace the line at this rate; 0: no pacing
@@ -96,6 +97,8 @@ public:
     // Called on the serving thread with the count of frames received so
     // far, each time a frame has come in and before it is answered.
     void setFrameObserver(std::function<void(int)> observer);
+    // Replies written out to their last byte (or given up on) so far.
+    int repliesFinished() const { return m_repliesFinished; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -127,6 +130,7 @@ private:
     int m_master = -1;
     int m_slave = -1;       // held open so that the master never sees a hang-up
     int m_wake[2] = { -1, -1 };
+    std::atomic<int> m_repliesFinished { 0 };
     std::atomic<bool> m_stopping { false };
     FrameReader m_reader;
     int m_commands = 0;
