@@ -200,8 +200,6 @@ const int ReadRequestsAfterFirst = PLU_COUNT;    // 1000 requests at most in all
 const int ReadProgressMaximum = PLU_COUNT - 1;  // the highest PLU number
 const int DeleteProgressMaximum = PLU_COUNT;
 
-const int DataColumns = 6;  // Price, three names, Barcode, Durability
-const int SelectionColumn = 6;
 const int FieldCount = 8;
 const QChar FieldEnd = QLatin1Char('\t');
 const char *const NoBarcode = "0000000000000";
@@ -234,6 +232,21 @@ void showScaleError(QWidget *parent, const char *text)
     QMessageBox::critical(parent, QString::fromLatin1("Error"), QString::fromLatin1(text));
 }
 
+// A command the scale did not answer or did not carry out is reported;
+// true when it was carried out and the pass may go on.
+bool carriedOutOrReported(QWidget *parent, const ScaleAnswer &answer)
+{
+    if (!answer.arrived) {
+        showScaleError(parent, "Communication error.");
+        return false;
+    }
+    if (!answer.accepted()) {
+        showScaleError(parent, "Bad data format.");
+        return false;
+    }
+    return true;
+}
+
 // The data of a programming frame: eight fields, each ended by a TAB.
 QString pluDataText(const PLU &p)
 {
@@ -264,20 +277,9 @@ short shortOrZero(const QString &text)
     return QLocale::c().toShort(text);
 }
 
-QString textAt(const QTableWidget *table, int row, int col)
-{
-    const QTableWidgetItem *cell = table->item(row, col);
-    return cell ? cell->text() : QString();
-}
-
-bool isFilledRow(const QTableWidget *table, int row)
-{
-    return !textAt(table, row, 0).isEmpty();
-}
-
 bool isMarkedRow(const QTableWidget *table, int row)
 {
-    return !textAt(table, row, SelectionColumn).isEmpty();
+    return !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty();
 }
 
 } // namespace
@@ -308,7 +310,7 @@ int Tarexa::copyFilledRows()
     int count = 0;
     for (short row = 0; row < PLU_COUNT; ++row) {
         plu[row].Number = -1;
-        if (isFilledRow(table, row)) {
+        if (isPluRow(table, row)) {
             rowToPlu(row);
             ++count;
         }
@@ -321,11 +323,11 @@ void Tarexa::rowToPlu(short num)
     PLU &p = plu[num];
     p.Number = num;
     // The Price and Durability cells hold only plain C-locale numbers.
-    p.Price = QLocale::c().toDouble(textAt(table, num, 0));
+    p.Price = QLocale::c().toDouble(pluCellText(table, num, 0));
     for (int i = 0; i < 3; ++i)
-        p.Name[i] = textAt(table, num, 1 + i);
-    p.Barcode = textAt(table, num, 4);
-    p.Durabil = static_cast<quint8>(shortOrZero(textAt(table, num, 5)) & 0xFF);
+        p.Name[i] = pluCellText(table, num, 1 + i);
+    p.Barcode = pluCellText(table, num, 4);
+    p.Durabil = static_cast<quint8>(shortOrZero(pluCellText(table, num, 5)) & 0xFF);
     p.BarType = !p.Barcode.isEmpty();
     if (!p.BarType)
         p.Barcode = QString::fromLatin1(NoBarcode);
@@ -338,14 +340,8 @@ void Tarexa::sendPlus(WSerial &port, QProgressDialog &progress)
         if (plu[row].Number != -1) {
             const ScaleAnswer answer = exchange(port, ProgramCmd, pluDataText(plu[row]),
                                                 ShortReplyBuffer, ShortReplyLimit);
-            if (!answer.arrived) {
-                showScaleError(this, "Communication error.");
+            if (!carriedOutOrReported(this, answer))
                 return;
-            }
-            if (!answer.accepted()) {
-                showScaleError(this, "Bad data format.");
-                return;
-            }
             progress.setValue(accepted++);
         }
         QCoreApplication::processEvents();
@@ -461,9 +457,9 @@ short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
 // Every cell put in passes the column's rule like a typed value.
 void Tarexa::putPluInRow(short row, const PLU_STRING &s)
 {
-    const QString texts[DataColumns] = { s.Price, s.Name[0], s.Name[1], s.Name[2],
+    const QString texts[PLU_DATA_COLUMNS] = { s.Price, s.Name[0], s.Name[1], s.Name[2],
                                          s.Barcode, s.Durabil };
-    for (int col = 0; col < DataColumns; ++col)
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
         table->setItem(row, col, new QTableWidgetItem(texts[col]));
 }
 
@@ -489,14 +485,8 @@ void Tarexa::deleteMarkedPlus(WSerial &port, QProgressDialog &progress)
             const QString data = QString::number(row) + FieldEnd;
             const ScaleAnswer answer = exchange(port, DeleteCmd, data,
                                                 ShortReplyBuffer, ShortReplyLimit);
-            if (!answer.arrived) {
-                showScaleError(this, "Communication error.");
+            if (!carriedOutOrReported(this, answer))
                 return;
-            }
-            if (!answer.accepted()) {
-                showScaleError(this, "Bad data format.");
-                return;
-            }
         }
         progress.setValue(row);
         QCoreApplication::processEvents();

@@ -6,6 +6,10 @@
 
 // Number of PLU rows of the scale; the row index is the PLU number.
 constexpr int PLU_COUNT = 999;
+// Columns of the PLU table: six of data (Price, three names, Barcode,
+// Durability), then the deletion mark.
+constexpr int PLU_DATA_COLUMNS = 6;
+constexpr int PLU_MARK_COLUMN = 6;
 
 // One PLU in typed form, as it is sent to the scale.
 struct PLU

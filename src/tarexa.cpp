@@ -26,6 +26,17 @@
 
 PLU plu[PLU_COUNT];
 
+QString pluCellText(const QTableWidget *table, int row, int col)
+{
+    const QTableWidgetItem *cell = table->item(row, col);
+    return cell ? cell->text() : QString();
+}
+
+bool isPluRow(const QTableWidget *table, int row)
+{
+    return !pluCellText(table, row, 0).isEmpty();
+}
+
 namespace {
 
 const char *const WebAddress = "https://tarexa.kestrova.org/";
@@ -34,7 +45,6 @@ const char *const ApplicationName = "Weigh Scale";
 
 const int RowHeight = 22;
 const int ColumnCount = 7;
-const int SelectionColumn = 6;
 const int ColumnWidths[ColumnCount] = { 80, 150, 150, 150, 120, 100, 50 };
 const int NameLength = 19;
 
@@ -122,10 +132,7 @@ void Tarexa::createTable()
     table->verticalHeader()->setMinimumSectionSize(1);
     table->verticalHeader()->setDefaultSectionSize(RowHeight);
     for (int row = 0; row < PLU_COUNT; ++row) {
-        auto *mark = new QTableWidgetItem(QString());
-        mark->setTextAlignment(Qt::AlignCenter);
-        table->setItem(row, SelectionColumn, mark);
-        enableTextCell(row, SelectionColumn, false);
+        putUnmarkedCell(row);
     }
     setCentralWidget(table);
     table->setFocus();
@@ -135,6 +142,16 @@ void Tarexa::createTable()
     table->setHorizontalHeaderLabels(headerList);
     for (int col = 0; col < ColumnCount; ++col)
         table->setColumnWidth(col, ColumnWidths[col]);
+}
+
+// Every row has its selection cell at all times: empty, centred, grey and
+// beyond the reach of editing.
+void Tarexa::putUnmarkedCell(int row)
+{
+    auto *mark = new QTableWidgetItem(QString());
+    mark->setTextAlignment(Qt::AlignCenter);
+    table->setItem(row, PLU_MARK_COLUMN, mark);
+    enableTextCell(row, PLU_MARK_COLUMN, false);
 }
 
 QTableWidgetItem *Tarexa::enableTextCell(int row, int col, bool enable)
@@ -156,12 +173,9 @@ void Tarexa::clearDocument()
 {
     const QSignalBlocker blocker(table);
     for (int row = 0; row < PLU_COUNT; ++row) {
-        for (int col = 0; col < SelectionColumn; ++col)
+        for (int col = 0; col < PLU_MARK_COLUMN; ++col)
             delete table->takeItem(row, col);
-        auto *mark = new QTableWidgetItem(QString());
-        mark->setTextAlignment(Qt::AlignCenter);
-        table->setItem(row, SelectionColumn, mark);
-        enableTextCell(row, SelectionColumn, false);
+        putUnmarkedCell(row);
     }
     table->viewport()->update();
 }
@@ -314,9 +328,9 @@ void Tarexa::setModified(int row, int col)
 
 void Tarexa::setClicked(int row, int col)
 {
-    if (col != SelectionColumn)
+    if (col != PLU_MARK_COLUMN)
         return;
-    QTableWidgetItem *mark = table->item(row, SelectionColumn);
+    QTableWidgetItem *mark = table->item(row, PLU_MARK_COLUMN);
     if (!mark)
         return;
     if (mark->text().isEmpty()) {

@@ -18,6 +18,12 @@ class QTableWidgetItem;
 class QToolBar;
 class WSerial;
 
+// The text of a cell of the PLU table; a cell without an item is empty.
+QString pluCellText(const QTableWidget *table, int row, int col);
+// A row holds a PLU exactly when its Price cell is not empty; other rows
+// are neither saved nor programmed, whatever else they hold.
+bool isPluRow(const QTableWidget *table, int row);
+
 // The typed PLUs of the last programming run, indexed by row.
 extern PLU plu[PLU_COUNT];
 
@@ -89,6 +95,7 @@ private:
     void createStatusBar();
     void readSettings();
     QTableWidgetItem *enableTextCell(int row, int col, bool enable);
+    void putUnmarkedCell(int row);
     bool confirm(const QString &question, bool yesByDefault);
     bool maySaveChanges();
     bool saveFile();

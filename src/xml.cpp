@@ -24,7 +24,6 @@ const char *const Declaration =
 const char *const DocumentType = "PLU_ML";
 const char *const RootTag = "PLU_DataBase";
 const char *const PluTag = "PLU";
-const int CellCount = 6;    // Price, three names, Barcode, Durability
 
 // The attributes of a "PLU" element in the order they are written, and the
 // PLU_STRING members they hold, in the same order.
@@ -134,19 +133,13 @@ void syncFolderOf(const QString &fileName)
 #endif
 }
 
-QString textAt(const QTableWidget *table, int row, int col)
-{
-    const QTableWidgetItem *cell = table->item(row, col);
-    return cell ? cell->text() : QString();
-}
-
 Tarexa::PLU_STRING rowText(const QTableWidget *table, int row)
 {
     Tarexa::PLU_STRING s;
     s.Number = QString::number(row);
     auto cells = fieldsOf(s);
-    for (int col = 0; col < CellCount; ++col)
-        *cells[col + 1] = textAt(table, row, col);
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        *cells[col + 1] = pluCellText(table, row, col);
     return s;
 }
 
@@ -187,7 +180,7 @@ void putRow(QTableWidget *table, const Tarexa::PLU_STRING &s)
     if (row < 0 || row >= PLU_COUNT)
         return;
     const auto cells = fieldsOf(s);
-    for (int col = 0; col < CellCount; ++col)
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
         table->setItem(row, col, new QTableWidgetItem(*cells[col + 1]));
 }
 
@@ -256,7 +249,7 @@ bool Tarexa::saveDocument(const QString &fileName)
     QDomElement root = document.createElement(QLatin1String(RootTag));
     document.appendChild(root);
     for (int row = 0; row < PLU_COUNT; ++row) {
-        if (!textAt(table, row, 0).isEmpty())
+        if (isPluRow(table, row))
             root.appendChild(PluToNode(document, rowText(table, row)));
     }
     QByteArray bytes;

@@ -54,3 +54,19 @@ ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
     reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
     return reply;
 }
+
+bool ScaleLine::openOn(ScaleFixture &scale, const ScaleSimOptions &options)
+{
+    scale.sim().setOptions(options);
+    port = WSerial();
+    open = port.OpenDevice(scale.devicePath().c_str())
+        && port.ConfigureDevice(9600, 8, 1, 0, false);
+    return open;
+}
+
+void ScaleLine::close()
+{
+    if (open)
+        port.CloseDevice();
+    open = false;
+}

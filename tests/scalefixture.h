@@ -37,6 +37,18 @@ private:
     std::thread m_server;
 };
 
+// A port opened on the simulated scale and set up as a scale command sets
+// it up (9600 baud, 8 data bits, one stop bit, no parity).
+struct ScaleLine
+{
+    WSerial port;
+    bool open = false;
+
+    // Gives the scale its options, then opens the port; false on failure.
+    bool openOn(ScaleFixture &scale, const ScaleSimOptions &options = ScaleSimOptions());
+    void close();
+};
+
 // One exchange with the scale, and the reply as the caller's cleared
 // buffer holds it afterwards.
 struct ScaleReply

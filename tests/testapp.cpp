@@ -1,4 +1,5 @@
 #include "testapp.h"
+#include "tarexa.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,8 +34,7 @@ void typeInto(QTableWidget *table, int row, int col, const QString &text)
 
 QString cellText(QTableWidget *table, int row, int col)
 {
-    QTableWidgetItem *cell = table->item(row, col);
-    return cell ? cell->text() : QString();
+    return pluCellText(table, row, col);
 }
 
 void triggerAction(QWidget *window, const QString &text)

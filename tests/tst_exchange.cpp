@@ -46,41 +46,21 @@ private slots:
     void openFailureDetailsNameTheGroup();
 
 private:
-    void openPort(const ScaleSimOptions &options = ScaleSimOptions());
-    void closePort();
-
     std::unique_ptr<ScaleFixture> m_scale;
-    WSerial m_port;
-    bool m_open = false;
+    ScaleLine m_line;
 };
 
 void ExchangeTest::init()
 {
     m_scale.reset(new ScaleFixture);
     QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
-    openPort();
+    QVERIFY(m_line.openOn(*m_scale));
 }
 
 void ExchangeTest::cleanup()
 {
-    closePort();
+    m_line.close();
     m_scale.reset();
-}
-
-void ExchangeTest::openPort(const ScaleSimOptions &options)
-{
-    m_scale->sim().setOptions(options);
-    m_port = WSerial();
-    m_open = m_port.OpenDevice(m_scale->devicePath().c_str())
-          && m_port.ConfigureDevice(9600, 8, 1, 0, false);
-    QVERIFY(m_open);
-}
-
-void ExchangeTest::closePort()
-{
-    if (m_open)
-        m_port.CloseDevice();
-    m_open = false;
 }
 
 void ExchangeTest::synBeforeReply()
@@ -88,7 +68,7 @@ void ExchangeTest::synBeforeReply()
     ScaleSimOptions options;
     options.synBeforeReply = 3;
     m_scale->sim().setOptions(options);
-    const ScaleReply reply = scaleExchange(m_port, 'A', Row5, 7);
+    const ScaleReply reply = scaleExchange(m_line.port, 'A', Row5, 7);
     QVERIFY(reply.ok);
     QCOMPARE(reply.bytes, WSerial::buildFrame('0', QString()).left(6)); // the limit cut the ETX
 }
@@ -99,10 +79,10 @@ void ExchangeTest::gapsBelowASecond()
     options.gapMs = 60;
     options.synBeforeReply = 2;
     m_scale->sim().setOptions(options);
-    const ScaleReply slow = scaleExchange(m_port, 'b');
+    const ScaleReply slow = scaleExchange(m_line.port, 'b');
     QVERIFY(slow.ok);       // gaps below 1000 ms, all well within the 10 s bound
     QCOMPARE(slow.bytes, WSerial::buildFrame('1', QString()));
-    QVERIFY(!scaleExchange(m_port, 'b', QString(), 200, 300).ok);   // 9 bytes: over 300 ms
+    QVERIFY(!scaleExchange(m_line.port, 'b', QString(), 200, 300).ok);   // 9 bytes: over 300 ms
 }
 
 void ExchangeTest::silentScale()
@@ -112,7 +92,7 @@ void ExchangeTest::silentScale()
     m_scale->sim().setOptions(options);
     QElapsedTimer timer;
     timer.start();
-    const ScaleReply reply = scaleExchange(m_port, 'b');
+    const ScaleReply reply = scaleExchange(m_line.port, 'b');
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!reply.ok);
     QVERIFY(reply.bytes.isEmpty());
@@ -124,10 +104,10 @@ void ExchangeTest::scaleThatVanishes()
     ScaleSimOptions options;
     options.vanishAt = 2;
     m_scale->sim().setOptions(options);
-    QVERIFY(scaleExchange(m_port, 'b').ok);
+    QVERIFY(scaleExchange(m_line.port, 'b').ok);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(!scaleExchange(m_port, 'b').ok);
+    QVERIFY(!scaleExchange(m_line.port, 'b').ok);
     QVERIFY2(timer.elapsed() < 900, QByteArray::number(timer.elapsed()));
 }
 
@@ -139,7 +119,7 @@ void ExchangeTest::endlessSynIsBounded()
     m_scale->sim().setOptions(options);
     QElapsedTimer timer;
     timer.start();
-    const ScaleReply reply = scaleExchange(m_port, 'b', QString(), 200, 400);
+    const ScaleReply reply = scaleExchange(m_line.port, 'b', QString(), 200, 400);
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!reply.ok);
     QVERIFY(reply.bytes.isEmpty());
@@ -151,9 +131,9 @@ void ExchangeTest::nullBuffer()
 {
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(!m_port.sendScaleCmd('b', QString(), nullptr, 200));
+    QVERIFY(!m_line.port.sendScaleCmd('b', QString(), nullptr, 200));
     QVERIFY(timer.elapsed() < 90);  // no pause either
-    QVERIFY(scaleExchange(m_port, 'c').ok);
+    QVERIFY(scaleExchange(m_line.port, 'c').ok);
     const auto frames = m_scale->sim().receivedFrames();
     QCOMPARE(int(frames.size()), 1);
     QCOMPARE(frames[0].at(1), 'c');
@@ -162,11 +142,11 @@ void ExchangeTest::nullBuffer()
 void ExchangeTest::limitZero()
 {
     std::ostringstream trace;
-    m_port.comm_debug = &trace;
+    m_line.port.comm_debug = &trace;
     unsigned char buffer[8] = {};
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(m_port.sendScaleCmd('b', QString(), buffer, 0));
+    QVERIFY(m_line.port.sendScaleCmd('b', QString(), buffer, 0));
     QVERIFY(timer.elapsed() >= 99);
     QCOMPARE(QString::fromStdString(trace.str()),
              QString(" O-0x01 O-0x62 O-0x30 O-0x30 O-0x3c O-0x32 O-0x03"));
@@ -175,11 +155,11 @@ void ExchangeTest::limitZero()
 
 void ExchangeTest::overlongReplyIsCut()
 {
-    QCOMPARE(scaleExchange(m_port, 'A', Row5, 7).status(), '0');
+    QCOMPARE(scaleExchange(m_line.port, 'A', Row5, 7).status(), '0');
     ScaleSimOptions options;
     options.overlongBy = 400;
     m_scale->sim().setOptions(options);
-    const ScaleReply cut = scaleExchange(m_port, 'b');
+    const ScaleReply cut = scaleExchange(m_line.port, 'b');
     QVERIFY(cut.ok);
     QCOMPARE(cut.bytes.size(), 200);
     QCOMPARE(cut.status(), '0');
@@ -187,7 +167,7 @@ void ExchangeTest::overlongReplyIsCut()
 
     // The purge dropped the rest: the next reply starts clean.
     m_scale->sim().setOptions(ScaleSimOptions());
-    QCOMPARE(scaleExchange(m_port, 'c').bytes, WSerial::buildFrame('1', QString()));
+    QCOMPARE(scaleExchange(m_line.port, 'c').bytes, WSerial::buildFrame('1', QString()));
 }
 
 void ExchangeTest::pacedLineCostsItsBytes()
@@ -198,7 +178,7 @@ void ExchangeTest::pacedLineCostsItsBytes()
     const QString data = QString(200, 'x');
     QElapsedTimer timer;
     timer.start();
-    const ScaleReply reply = scaleExchange(m_port, 'A', data, 7);
+    const ScaleReply reply = scaleExchange(m_line.port, 'A', data, 7);
     const qint64 elapsed = timer.elapsed();
     QVERIFY(reply.ok);
     // 207 command bytes and 7 reply bytes at about 1.04 ms each, then 100 ms.
@@ -207,7 +187,7 @@ void ExchangeTest::pacedLineCostsItsBytes()
 
 void ExchangeTest::guardOpensAndCloses()
 {
-    closePort();
+    m_line.close();
     ModalAnswerer answerer;
     {
         ScalePort guard(nullptr, m_scale->deviceName());

@@ -34,64 +34,44 @@ private slots:
     void programAsChildProcess();
 
 private:
-    void openPort(const ScaleSimOptions &options = ScaleSimOptions());
-    void closePort();
-
     std::unique_ptr<ScaleFixture> m_scale;
-    WSerial m_port;
-    bool m_open = false;
+    ScaleLine m_line;
 };
 
 void ScaleSimTest::init()
 {
     m_scale.reset(new ScaleFixture);
     QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
-    openPort();
+    QVERIFY(m_line.openOn(*m_scale));
 }
 
 void ScaleSimTest::cleanup()
 {
-    closePort();
+    m_line.close();
     m_scale.reset();
-}
-
-void ScaleSimTest::openPort(const ScaleSimOptions &options)
-{
-    m_scale->sim().setOptions(options);
-    m_port = WSerial();
-    m_open = m_port.OpenDevice(m_scale->devicePath().c_str())
-          && m_port.ConfigureDevice(9600, 8, 1, 0, false);
-    QVERIFY(m_open);
-}
-
-void ScaleSimTest::closePort()
-{
-    if (m_open)
-        m_port.CloseDevice();
-    m_open = false;
 }
 
 void ScaleSimTest::programReadDelete()
 {
-    QCOMPARE(scaleExchange(m_port, 'A', Milk, 7).status(), '0');
-    const ScaleReply programmed = scaleExchange(m_port, 'A', Row5, 7);
+    QCOMPARE(scaleExchange(m_line.port, 'A', Milk, 7).status(), '0');
+    const ScaleReply programmed = scaleExchange(m_line.port, 'A', Row5, 7);
     QVERIFY(programmed.ok);
     QCOMPARE(programmed.bytes, WSerial::buildFrame('0', QString()));
     QCOMPARE(int(m_scale->sim().plus().size()), 2);
 
-    const ScaleReply first = scaleExchange(m_port, 'b');
+    const ScaleReply first = scaleExchange(m_line.port, 'b');
     QCOMPARE(first.status(), '0');
     QCOMPARE(first.data(), Row5);
-    const ScaleReply next = scaleExchange(m_port, 'c');
+    const ScaleReply next = scaleExchange(m_line.port, 'c');
     QCOMPARE(next.status(), '0');
     QCOMPARE(next.data(), Milk);    // Cyrillic letters come back as sent
-    const ScaleReply none = scaleExchange(m_port, 'c');
+    const ScaleReply none = scaleExchange(m_line.port, 'c');
     QVERIFY(none.ok);
     QVERIFY(none.status() != '0');
 
-    QCOMPARE(scaleExchange(m_port, 'B', "5\t", 7).status(), '0');
-    QCOMPARE(scaleExchange(m_port, 'B', "5\t", 7).status(), '0');   // already gone
-    QCOMPARE(scaleExchange(m_port, 'b').data(), Milk);
+    QCOMPARE(scaleExchange(m_line.port, 'B', "5\t", 7).status(), '0');
+    QCOMPARE(scaleExchange(m_line.port, 'B', "5\t", 7).status(), '0');   // already gone
+    QCOMPARE(scaleExchange(m_line.port, 'b').data(), Milk);
     QCOMPARE(m_scale->sim().plus().count(5), size_t(0));
 
     const auto frames = m_scale->sim().receivedFrames();
@@ -121,7 +101,7 @@ void ScaleSimTest::refusedCommands()
 {
     QFETCH(int, cmd);
     QFETCH(QString, data);
-    const ScaleReply reply = scaleExchange(m_port, static_cast<unsigned char>(cmd), data, 7);
+    const ScaleReply reply = scaleExchange(m_line.port, static_cast<unsigned char>(cmd), data, 7);
     QVERIFY(reply.ok);
     QVERIFY(reply.status() != '0');
     QVERIFY(m_scale->sim().plus().empty());
@@ -132,15 +112,15 @@ void ScaleSimTest::reads_alwaysFound()
     ScaleSimOptions options;
     options.alwaysFound = true;
     m_scale->sim().setOptions(options);
-    QCOMPARE(scaleExchange(m_port, 'b').status(), '0');  // nothing stored, still "0"
-    QCOMPARE(scaleExchange(m_port, 'A', Row5, 7).status(), '0');
+    QCOMPARE(scaleExchange(m_line.port, 'b').status(), '0');  // nothing stored, still "0"
+    QCOMPARE(scaleExchange(m_line.port, 'A', Row5, 7).status(), '0');
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(scaleExchange(m_port, 'c').data(), Row5);
+        QCOMPARE(scaleExchange(m_line.port, 'c').data(), Row5);
 
     options.alwaysFound = false;
     options.refuseAt = 6;
     m_scale->sim().setOptions(options);
-    QVERIFY(scaleExchange(m_port, 'A', Milk, 7).status() != '0');
+    QVERIFY(scaleExchange(m_line.port, 'A', Milk, 7).status() != '0');
     QCOMPARE(int(m_scale->sim().plus().size()), 1);
 }
 
@@ -150,12 +130,12 @@ void ScaleSimTest::storeAndLog()
     ScaleSimOptions options;
     options.storePath = dir.filePath("plus.txt").toStdString();
     options.frameLogPath = dir.filePath("frames.log").toStdString();
-    closePort();
+    m_line.close();
     m_scale.reset(new ScaleFixture(options));
     QVERIFY(m_scale->start());
-    openPort(options);
-    QCOMPARE(scaleExchange(m_port, 'A', Milk, 7).status(), '0');
-    QCOMPARE(scaleExchange(m_port, 'b').status(), '0');
+    QVERIFY(m_line.openOn(*m_scale, options));
+    QCOMPARE(scaleExchange(m_line.port, 'A', Milk, 7).status(), '0');
+    QCOMPARE(scaleExchange(m_line.port, 'b').status(), '0');
 
     QFile log(dir.filePath("frames.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -163,7 +143,7 @@ void ScaleSimTest::storeAndLog()
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[1], QByteArray("01 62 30 30 3c 32 03"));
 
-    closePort();
+    m_line.close();
     m_scale.reset();
     ScaleSim reloaded(options);
     QVERIFY(reloaded.open());
