@@ -1,20 +1,9 @@
 // A stored scale reply, as the read collects it, to the PLU it names: the
 // split into fields, the bar type, the row, and the column rules every
 // cell then meets.
+#include "require.h"
 #include "cp1251.h"
 #include "tarexa.h"
-
-#include <cstdlib>
-
-namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

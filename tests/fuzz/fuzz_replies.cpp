@@ -3,20 +3,11 @@
 // the limit. The first byte picks the limit; the rest is the line.
 #include "comm.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
-
-namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -5,10 +5,10 @@
 #include "tarexa.h"
 #include "xml.h"
 
+#include "require.h"
+
 #include <QApplication>
 #include <QDomDocument>
-
-#include <cstdlib>
 
 namespace {
 
@@ -18,12 +18,6 @@ class FuzzWindow : public Tarexa
 public:
     using Tarexa::PluToNode;
 };
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 FuzzWindow &window()
 {
