@@ -367,26 +367,6 @@ void Tarexa::read()
     scale.close();  // before the dialog goes
 }
 
-bool Tarexa::mayClearDocument()
-{
-    if (!m_TableModified && filename.isEmpty())
-        return true;
-    QMessageBox question(QMessageBox::Warning, tr("Tarexa"),
-                         tr("Do you want to clear the current document."),
-                         QMessageBox::Yes | QMessageBox::No, this);
-    question.setDefaultButton(QMessageBox::Yes);
-    question.setEscapeButton(QMessageBox::No);
-    return question.exec() == QMessageBox::Yes;
-}
-
-void Tarexa::startEmptyDocument()
-{
-    clearDocument();
-    filename = QString();
-    setWindowTitle(filename);
-    m_TableModified = false;
-}
-
 bool Tarexa::readFirstPlu(WSerial &port)
 {
     const ScaleAnswer answer = exchange(port, FirstPluCmd, QString(),

@@ -363,14 +363,26 @@ void Tarexa::config()
 
 void Tarexa::newDoc()
 {
-    if ((m_TableModified || !filename.isEmpty())
-        && !confirm(tr("Do you want to clear the current document."), true))
+    if (!mayClearDocument())
         return;
+    startEmptyDocument();
+    showStatus(tr("New document"));
+}
+
+// New and reading from the scale replace the document: a changed one, or
+// one that belongs to a file, only when the user agrees.
+bool Tarexa::mayClearDocument()
+{
+    return (!m_TableModified && filename.isEmpty())
+        || confirm(tr("Do you want to clear the current document."), true);
+}
+
+void Tarexa::startEmptyDocument()
+{
     clearDocument();
     filename = QString();
     setWindowTitle(filename);
     m_TableModified = false;
-    showStatus(tr("New document"));
 }
 
 void Tarexa::choose()
