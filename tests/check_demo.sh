@@ -15,6 +15,7 @@ XDG_CONFIG_HOME="$SCRATCH/home/.config" DEMO_REPORT="$SCRATCH/report" \
 LD_PRELOAD="$DRIVER" timeout 60 "$SOURCE/tools/demo/demo.sh" "$BUILD" > "$SCRATCH/out"
 
 cat "$SCRATCH/report"
+grep -qx 'shown Tarexa' "$SCRATCH/report" || { echo "the window did not start titled Tarexa"; exit 1; }
 rows="$(grep -c '^row ' "$SCRATCH/report" || true)"
 [ "$rows" -eq 12 ] || { echo "expected 12 PLUs read, got $rows"; exit 1; }
 grep -q '^row 5 1.50 Хлеб Бородинский$' "$SCRATCH/report" \
