@@ -18,7 +18,7 @@ PACKAGES=(
 # Only the tests need these: the package checks and the Windows cross build.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64
-    clang libclang-rt-dev
+    clang libclang-rt-dev procps
 )
 
 as_root() {
