@@ -79,6 +79,19 @@ bool failWith(HANDLE handle, int &lastError)
     return false;
 }
 
+// Reads the port's line settings, lets change alter some fields, and
+// writes them back; everything else stays as it was.
+template <typename Change>
+bool changeLineSettings(HANDLE handle, Change change)
+{
+    DCB dcb;
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb))
+        return false;
+    change(dcb);
+    return SetCommState(handle, &dcb) != 0;
+}
+
 } // namespace
 
 std::string serialDevicePath(const std::string &name)
@@ -118,17 +131,13 @@ bool MSerial::OpenDevice(const char *theName)
 bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
                               uint8_t parity, bool)
 {
-    HANDLE handle = handleOf(theDevice);
-    DCB dcb;
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(handle, &dcb))
-        return false;
     const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
-    dcb.BaudRate = s.baudRate;
-    dcb.ByteSize = byteSizeOf(s.dataBits);
-    dcb.StopBits = stopBitsOf(s.stopBits);
-    dcb.Parity = parityOf(s.parity);
-    return SetCommState(handle, &dcb) != 0;
+    return changeLineSettings(handleOf(theDevice), [&s](DCB &dcb) {
+        dcb.BaudRate = s.baudRate;
+        dcb.ByteSize = byteSizeOf(s.dataBits);
+        dcb.StopBits = stopBitsOf(s.stopBits);
+        dcb.Parity = parityOf(s.parity);
+    });
 }
 
 unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
@@ -208,14 +217,10 @@ void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
 
 bool MSerial::ConfigureFlowControl(bool wantControl)
 {
-    HANDLE handle = handleOf(theDevice);
-    DCB dcb;
-    dcb.DCBlength = sizeof dcb;
-    if (GetCommState(handle, &dcb)) {
+    changeLineSettings(handleOf(theDevice), [wantControl](DCB &dcb) {
         dcb.fRtsControl = wantControl ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
         dcb.fOutxCtsFlow = wantControl ? 1 : 0;
-        SetCommState(handle, &dcb);
-    }
+    });
     return true;
 }
 
@@ -230,24 +235,16 @@ void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
 
 void MSerial::SetDTR(bool DTR)
 {
-    HANDLE handle = handleOf(theDevice);
-    DCB dcb;
-    dcb.DCBlength = sizeof dcb;
-    if (GetCommState(handle, &dcb)) {
+    changeLineSettings(handleOf(theDevice), [DTR](DCB &dcb) {
         dcb.fDtrControl = DTR ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-        SetCommState(handle, &dcb);
-    }
+    });
 }
 
 void MSerial::SetRTS(bool RTS)
 {
-    HANDLE handle = handleOf(theDevice);
-    DCB dcb;
-    dcb.DCBlength = sizeof dcb;
-    if (GetCommState(handle, &dcb)) {
+    changeLineSettings(handleOf(theDevice), [RTS](DCB &dcb) {
         dcb.fRtsControl = RTS ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-        SetCommState(handle, &dcb);
-    }
+    });
 }
 
 std::string serialErrorText(int error)
