@@ -23,23 +23,6 @@ QString translated(const char *text)
     return QCoreApplication::translate("Tarexa", text);
 }
 
-// A byte value as two digits, high half first; 10..15 become ":".."?".
-QByteArray digitsOf(unsigned char value)
-{
-    QByteArray digits(2, '0');
-    digits[0] = char('0' + (value >> 4));
-    digits[1] = char('0' + (value & 0x0F));
-    return digits;
-}
-
-unsigned char sumFromSecondByte(const QByteArray &bytes)
-{
-    unsigned char sum = 0;
-    for (int i = 1; i < bytes.size(); ++i)
-        sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(bytes[i]));
-    return sum;
-}
-
 using Clock = std::chrono::steady_clock;
 
 unsigned byteTimeoutBefore(Clock::time_point deadline)
@@ -51,9 +34,25 @@ unsigned byteTimeoutBefore(Clock::time_point deadline)
 
 } // namespace
 
+QByteArray frameDigits(unsigned char value)
+{
+    QByteArray digits(2, '0');
+    digits[0] = char('0' + (value >> 4));
+    digits[1] = char('0' + (value & 0x0F));
+    return digits;
+}
+
+unsigned char frameSum(const QByteArray &bytes)
+{
+    unsigned char sum = 0;
+    for (int i = 1; i < bytes.size(); ++i)
+        sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(bytes[i]));
+    return sum;
+}
+
 QString WSerial::checkSum(const QString &str)
 {
-    return QString::fromLatin1(digitsOf(sumFromSecondByte(toCp1251(str))));
+    return QString::fromLatin1(frameDigits(frameSum(toCp1251(str))));
 }
 
 QByteArray WSerial::buildFrame(unsigned char cmd, const QString &data)
@@ -65,9 +64,9 @@ QByteArray WSerial::buildFrame(unsigned char cmd, const QString &data)
     frame.reserve(dataBytes.size() + 7);
     frame += char(SOH);
     frame += char(cmd);
-    frame += digitsOf(static_cast<unsigned char>(dataBytes.size() % 256));
+    frame += frameDigits(static_cast<unsigned char>(dataBytes.size() % 256));
     frame += dataBytes;
-    frame += digitsOf(sumFromSecondByte(frame));
+    frame += frameDigits(frameSum(frame));
     frame += char(ETX);
     return frame;
 }
@@ -432,15 +431,6 @@ short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
     s.Barcode = hasBarcode ? fields[5] : QString();
     s.Durabil = fields[7];
     return number;
-}
-
-// Every cell put in passes the column's rule like a typed value.
-void Tarexa::putPluInRow(short row, const PLU_STRING &s)
-{
-    const QString texts[PLU_DATA_COLUMNS] = { s.Price, s.Name[0], s.Name[1], s.Name[2],
-                                         s.Barcode, s.Durabil };
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        table->setItem(row, col, new QTableWidgetItem(texts[col]));
 }
 
 // Deleting: one command for every marked row; the document stays as it is.

@@ -13,6 +13,11 @@ constexpr unsigned char SOH = 0x01;
 constexpr unsigned char ETX = 0x03;
 constexpr unsigned char SYN = 0x16;
 
+// A byte value as two frame digits, high half first; 10..15 are ":".."?".
+QByteArray frameDigits(unsigned char value);
+// The 8-bit sum of the bytes from the second one on: the frame checksum.
+unsigned char frameSum(const QByteArray &bytes);
+
 // The scale's frame: SOH, command (or, in a reply, status) byte, two length
 // digits, the data in Windows-1251, two checksum digits, ETX. A digit is
 // 0x30 + a 4-bit value, so 10..15 are ":" to "?".

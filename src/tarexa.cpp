@@ -310,6 +310,16 @@ QString Tarexa::refusalMessage(int col, const QString &text)
     }
 }
 
+// A PLU read from the scale or loaded from a file: each new cell raises a
+// cell change, so every value passes the column's rule like a typed one.
+void Tarexa::putPluInRow(short row, const PLU_STRING &s)
+{
+    const QString texts[PLU_DATA_COLUMNS] = { s.Price, s.Name[0], s.Name[1], s.Name[2],
+                                              s.Barcode, s.Durabil };
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        table->setItem(row, col, new QTableWidgetItem(texts[col]));
+}
+
 // Runs for every change of a cell, typed or put in by the program. Emptying
 // a refused cell runs it once more, nested; the empty text passes, so each
 // refused value shows exactly one box.

@@ -172,18 +172,6 @@ int rowOf(const Tarexa::PLU_STRING &s)
     return s.Number.toShort();
 }
 
-// Each new cell raises a cell change, so every value passes the column
-// rules exactly like a typed one.
-void putRow(QTableWidget *table, const Tarexa::PLU_STRING &s)
-{
-    const int row = rowOf(s);
-    if (row < 0 || row >= PLU_COUNT)
-        return;
-    const auto cells = fieldsOf(s);
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        table->setItem(row, col, new QTableWidgetItem(*cells[col + 1]));
-}
-
 } // namespace
 
 bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes)
@@ -268,8 +256,11 @@ bool Tarexa::loadDocument(const QString &fileName)
     if (!readWholeFile(fileName, bytes) || !parsePluDocument(bytes, rows))
         return false;
     clearDocument();
-    for (const PLU_STRING &s : rows)
-        putRow(table, s);
+    for (const PLU_STRING &s : rows) {
+        const int row = rowOf(s);
+        if (row >= 0 && row < PLU_COUNT)
+            putPluInRow(short(row), s);
+    }
     return true;
 }
 

@@ -38,14 +38,7 @@ QTableWidget *ScaleSession::table() const
 
 void ScaleSession::trigger(const QString &actionText)
 {
-    const QList<QAction *> actions = m_window->findChildren<QAction *>();
-    for (QAction *action : actions) {
-        if (action->text() == actionText) {
-            action->trigger();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no action " + actionText));
+    triggerAction(m_window.get(), actionText);
 }
 
 void ScaleSession::cancelAtFrame(int n)
@@ -66,10 +59,7 @@ void ScaleSession::cancelAtFrame(int n)
 
 void ScaleSession::clickCell(int row, int col)
 {
-    QTableWidget *t = table();
-    t->scrollToItem(t->item(row, 6));
-    const QRect cell = t->visualRect(t->model()->index(row, col));
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, cell.center());
+    ::clickCell(table(), row, col);
 }
 
 QByteArray ScaleSession::commandBytes()

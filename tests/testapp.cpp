@@ -37,16 +37,28 @@ QString cellText(QTableWidget *table, int row, int col)
     return pluCellText(table, row, col);
 }
 
-void triggerAction(QWidget *window, const QString &text)
+QAction *findAction(QWidget *window, const QString &text)
 {
     const QList<QAction *> all = window->findChildren<QAction *>();
-    for (QAction *action : all) {
-        if (action->text() == text) {
-            action->trigger();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no action " + text));
+    for (QAction *action : all)
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+void triggerAction(QWidget *window, const QString &text)
+{
+    QAction *action = findAction(window, text);
+    if (!action)
+        QFAIL(qPrintable("no action " + text));
+    action->trigger();
+}
+
+void clickCell(QTableWidget *table, int row, int col)
+{
+    table->scrollToItem(table->item(row, PLU_MARK_COLUMN));
+    const QRect cell = table->visualRect(table->model()->index(row, col));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 QByteArray fileBytes(const QString &path)

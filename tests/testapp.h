@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QAction;
 class QTableWidget;
 class QWidget;
 class Tarexa;
@@ -20,7 +21,10 @@ QString cellText(QTableWidget *table, int row, int col);
 
 // Triggers the window's action with this text (such as "&Save"), as a
 // click on its menu entry does; fails the calling test when there is none.
+QAction *findAction(QWidget *window, const QString &text);
 void triggerAction(QWidget *window, const QString &text);
+// Clicks a cell of the table with the mouse, as a user does.
+void clickCell(QTableWidget *table, int row, int col);
 
 QByteArray fileBytes(const QString &path);
 void writeFileBytes(const QString &path, const QByteArray &bytes);

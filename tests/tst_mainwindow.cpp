@@ -33,18 +33,8 @@ private slots:
     void aboutBox();
 
 private:
-    QAction *action(const QString &text) const;
     Tarexa *window = nullptr;
 };
-
-QAction *MainWindowTest::action(const QString &text) const
-{
-    const QList<QAction *> all = window->findChildren<QAction *>();
-    for (QAction *a : all)
-        if (a->text() == text)
-            return a;
-    return nullptr;
-}
 
 void MainWindowTest::windowFrame()
 {
@@ -79,7 +69,7 @@ void MainWindowTest::actions()
     QFETCH(QString, shortcut);
     QFETCH(QString, tip);
     QFETCH(bool, hasIcon);
-    QAction *a = action(text);
+    QAction *a = findAction(window, text);
     QVERIFY2(a, qPrintable(text));
     QCOMPARE(a->shortcut(), QKeySequence(shortcut));
     QCOMPARE(a->statusTip(), tip);
@@ -175,7 +165,7 @@ void MainWindowTest::constructionIsNotAChange()
 void MainWindowTest::aboutBox()
 {
     ModalAnswerer answerer;
-    QAction *about = action("&About");
+    QAction *about = findAction(window, "&About");
     QVERIFY(about);
     about->trigger();
     QVERIFY(answerer.waitForBoxes(1));

@@ -34,11 +34,6 @@ bool isDigit(unsigned char byte)
     return byte >= '0' && byte <= '?';
 }
 
-int digitValue(char byte)
-{
-    return static_cast<unsigned char>(byte) - '0';
-}
-
 QString hexLine(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex(' '));
@@ -124,14 +119,8 @@ bool FrameReader::partialIsFrame() const
     const int size = int(m_partial.size());
     if (size < 7)
         return false;
-    const int length = digitValue(m_partial[2]) * 16 + digitValue(m_partial[3]);
-    if ((size - 7) % 256 != length)
-        return false;
-    unsigned char sum = 0;
-    for (int i = 1; i < size - 3; ++i)
-        sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(m_partial[i]));
-    return digitValue(m_partial[size - 3]) == (sum >> 4)
-        && digitValue(m_partial[size - 2]) == (sum & 0x0F);
+    return m_partial.mid(2, 2) == frameDigits(static_cast<unsigned char>((size - 7) % 256))
+        && m_partial.mid(size - 3, 2) == frameDigits(frameSum(m_partial.left(size - 3)));
 }
 
 ScaleSim::ScaleSim(const ScaleSimOptions &options)
