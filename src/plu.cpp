@@ -1,0 +1,37 @@
+#include "plu.h"
+
+namespace {
+
+// More digits than this cannot be a number any caller wants, and stay far
+// from the range of qint64.
+const int MaxDigits = 18;
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
+std::optional<qint64> parseDecimal(const QString &text)
+{
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    const QStringView digits = QStringView(text).mid(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > MaxDigits)
+        return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : digits) {
+        if (!isAsciiDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return negative ? -value : value;
+}
+
+std::optional<int> parsePluNumber(const QString &text)
+{
+    const std::optional<qint64> value = parseDecimal(text);
+    if (!value || *value < 0 || *value >= PLU_COUNT)
+        return std::nullopt;
+    return int(*value);
+}
