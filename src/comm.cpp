@@ -2,7 +2,9 @@
 #include "comm.h"
 #include "cp1251.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -10,6 +12,8 @@
 #include <QTableWidget>
 
 #include <chrono>
+#include <climits>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -23,16 +27,18 @@ QString translated(const char *text)
     return QCoreApplication::translate("Tarexa", text);
 }
 
-using Clock = std::chrono::steady_clock;
+} // namespace
 
-unsigned byteTimeoutBefore(Clock::time_point deadline)
+// The bound may pass in the middle of a wait for a byte, so the time left
+// can be negative here.
+unsigned byteTimeoutBefore(std::chrono::steady_clock::time_point deadline)
 {
     using namespace std::chrono;
-    const auto left = duration_cast<microseconds>(deadline - Clock::now()).count();
+    const auto left = duration_cast<microseconds>(deadline - steady_clock::now()).count();
+    if (left <= 0)
+        return 0;
     return left < ByteTimeoutUs ? static_cast<unsigned>(left) : ByteTimeoutUs;
 }
-
-} // namespace
 
 QByteArray frameDigits(unsigned char value)
 {
@@ -77,8 +83,13 @@ bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
     if (!answer_buf)
         return false;
     const QByteArray frame = buildFrame(cmd, data);
+    // Whatever is still on the line belongs to an earlier exchange (the
+    // tail of a reply cut at its limit, a reply the scale sent twice): a
+    // reply is made only of bytes that arrive after its own command.
+    FlushBytes();
     WriteBytes(reinterpret_cast<const unsigned char *>(frame.constData()),
                static_cast<unsigned>(frame.size()));
+    using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(replyBoundMs);
 
     ReplyCollector collector(answer_buf, answer_len);
@@ -127,11 +138,32 @@ void delay(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-QString openFailureDetails(const QString &devicePath, int error)
+// Windows takes port names in its 8-bit code page; elsewhere a device is a
+// path in the file system's own encoding, so that a link named in Cyrillic
+// opens like any other.
+std::string devicePathOf(const QString &deviceName)
 {
-    QString details = devicePath + ": " + QString::fromLocal8Bit(serialErrorText(error).c_str());
-    const QString group = QString::fromLocal8Bit(
-        serialDeviceGroup(toCp1251(devicePath).toStdString()).c_str());
+#ifdef Q_OS_WIN
+    return serialDevicePath(toCp1251(deviceName).toStdString());
+#else
+    return serialDevicePath(QFile::encodeName(deviceName).toStdString());
+#endif
+}
+
+QString devicePathText(const std::string &path)
+{
+#ifdef Q_OS_WIN
+    return fromCp1251(QByteArray::fromStdString(path));
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
+
+QString openFailureDetails(const std::string &devicePath, int error)
+{
+    QString details = devicePathText(devicePath) + ": "
+                    + QString::fromLocal8Bit(serialErrorText(error).c_str());
+    const QString group = QString::fromLocal8Bit(serialDeviceGroup(devicePath).c_str());
     if (serialIsPermissionError(error) && !group.isEmpty() && group != "root") {
         details += "\n\n" + translated("Your user account may not use this port. Ask an "
                                         "administrator to add it to the group \"%1\", which owns "
@@ -143,13 +175,12 @@ QString openFailureDetails(const QString &devicePath, int error)
 
 ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
 {
-    const std::string path = serialDevicePath(toCp1251(deviceName).toStdString());
+    const std::string path = devicePathOf(deviceName);
     if (!m_port.OpenDevice(path.c_str())) {
         QMessageBox box(QMessageBox::Critical, translated("Error"),
                         translated("Could not open communication device %1.").arg(deviceName),
                         QMessageBox::Ok, parent);
-        box.setDetailedText(openFailureDetails(fromCp1251(QByteArray::fromStdString(path)),
-                                               m_port.LastError()));
+        box.setDetailedText(openFailureDetails(path, m_port.LastError()));
         box.exec();
         return;
     }
@@ -159,9 +190,6 @@ ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
         m_port.CloseDevice();
         return;
     }
-    // Bytes a scale sent after an earlier command gave up on it must not
-    // be taken for the answer to this command's first frame.
-    m_port.FlushBytes();
     m_open = true;
 }
 
@@ -211,6 +239,7 @@ struct ScaleAnswer
     QByteArray bytes;               // the stored reply, up to its first zero byte
 
     bool accepted() const { return status == '0'; }
+    ScaleStop failure() const { return arrived ? ScaleStop::Refused : ScaleStop::NoReply; }
 };
 
 ScaleAnswer exchange(WSerial &port, unsigned char cmd, const QString &data,
@@ -231,27 +260,22 @@ void showScaleError(QWidget *parent, const char *text)
     QMessageBox::critical(parent, QString::fromLatin1("Error"), QString::fromLatin1(text));
 }
 
-// A command the scale did not answer or did not carry out is reported;
-// true when it was carried out and the pass may go on.
-bool carriedOutOrReported(QWidget *parent, const ScaleAnswer &answer)
+// A progress dialog that stays up at its maximum and keeps a Cancel that
+// was pressed, until the command that owns it destroys it.
+void keepOpenAtMaximum(QProgressDialog &progress)
 {
-    if (!answer.arrived) {
-        showScaleError(parent, "Communication error.");
-        return false;
-    }
-    if (!answer.accepted()) {
-        showScaleError(parent, "Bad data format.");
-        return false;
-    }
-    return true;
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
 }
 
-// The data of a programming frame: eight fields, each ended by a TAB.
+// The data of a programming frame: eight fields, each ended by a TAB. A
+// control character in a text would end a field early or break the frame,
+// so it goes out as a blank.
 QString pluDataText(const PLU &p)
 {
     const QString fields[FieldCount] = {
         QString::number(p.Number), QString::number(p.Price, 'f', 2),
-        p.Name[0], p.Name[1], p.Name[2], p.Barcode,
+        lineText(p.Name[0]), lineText(p.Name[1]), lineText(p.Name[2]), lineText(p.Barcode),
         QString::number(p.BarType ? 1 : 0), QString::number(p.Durabil)
     };
     QString text;
@@ -271,9 +295,22 @@ QStringList replyFields(const QString &data)
     return fields.mid(0, FieldCount);
 }
 
+// A control character never reaches a cell: a document read from the scale
+// can always be saved and programmed again.
+QString cellTextOf(const QString &field)
+{
+    QString text = field;
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 short shortOrZero(const QString &text)
 {
-    return QLocale::c().toShort(text);
+    const std::optional<qint64> value = parseDecimal(text);
+    return value && *value >= SHRT_MIN && *value <= SHRT_MAX ? short(*value) : 0;
 }
 
 bool isMarkedRow(const QTableWidget *table, int row)
@@ -283,23 +320,82 @@ bool isMarkedRow(const QTableWidget *table, int row)
 
 } // namespace
 
+QString lineText(const QString &text)
+{
+    QString line = text.normalized(QString::NormalizationForm_C);
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
+
+// While a scale command runs, nothing may replace, save or reconfigure the
+// document it works on; the actions come back whatever way the command ends.
+class Tarexa::ScaleCommandRunning
+{
+public:
+    explicit ScaleCommandRunning(Tarexa *window) : m_window(window)
+    {
+        m_window->enableDocumentActions(false);
+    }
+    ~ScaleCommandRunning() { m_window->enableDocumentActions(true); }
+
+private:
+    Tarexa *m_window;
+};
+
+void Tarexa::enableDocumentActions(bool enable)
+{
+    for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct })
+        action->setEnabled(enable);
+}
+
+// How a scale command ended, in the words the user is owed. The progress
+// dialog is gone by now, so nothing can pop up behind the box.
+void Tarexa::reportScaleStop(ScaleStop stop)
+{
+    switch (stop) {
+    case ScaleStop::NoReply:
+        showScaleError(this, "Communication error.");
+        break;
+    case ScaleStop::Refused:
+        showScaleError(this, "Bad data format.");
+        break;
+    case ScaleStop::NotFound:
+        showScaleError(this, "PLU not found.");
+        break;
+    case ScaleStop::Finished:
+    case ScaleStop::Cancelled:
+        break;
+    }
+}
+
 // Programming: every row with a price goes to the scale as one PLU.
 void Tarexa::prog()
 {
+    const ScaleCommandRunning running(this);
     ScalePort scale(this, m_DeviceName);
     if (!scale.isOpen())
         return;
     const int count = copyFilledRows();
     if (count == 0) {
+        scale.close();
         QMessageBox::critical(this, tr("Error"), tr("The list is empty"));
         return;
     }
-    QProgressDialog progress(QString::fromLatin1("Programming to Weigh Scale.."),
-                             QString::fromLatin1("Cancel"), 0, count, this);
-    progress.setMinimumDuration(0);
-    // Gives the scale a moment on the freshly opened line.
-    delay(SettleBeforeProgrammingMs);
-    sendPlus(scale.port(), progress);
+    ScaleStop stop = ScaleStop::Finished;
+    {
+        QProgressDialog progress(QString::fromLatin1("Programming to Weigh Scale.."),
+                                 QString::fromLatin1("Cancel"), 0, count, this);
+        progress.setMinimumDuration(0);
+        keepOpenAtMaximum(progress);
+        // Gives the scale a moment on the freshly opened line.
+        delay(SettleBeforeProgrammingMs);
+        stop = sendPlus(scale.port(), progress);
+    }
+    scale.close();
+    reportScaleStop(stop);
 }
 
 // Rebuilds plu from the table; the rows are copied before anything is sent,
@@ -332,21 +428,22 @@ void Tarexa::rowToPlu(short num)
         p.Barcode = QString::fromLatin1(NoBarcode);
 }
 
-void Tarexa::sendPlus(WSerial &port, QProgressDialog &progress)
+ScaleStop Tarexa::sendPlus(WSerial &port, QProgressDialog &progress)
 {
     int accepted = 0;
     for (int row = 0; row < PLU_COUNT; ++row) {
         if (plu[row].Number != -1) {
             const ScaleAnswer answer = exchange(port, ProgramCmd, pluDataText(plu[row]),
                                                 ShortReplyBuffer, ShortReplyLimit);
-            if (!carriedOutOrReported(this, answer))
-                return;
+            if (!answer.arrived || !answer.accepted())
+                return answer.failure();
             progress.setValue(accepted++);
         }
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
-            return;
+            return ScaleStop::Cancelled;
     }
+    return ScaleStop::Finished;
 }
 
 // Reading: the scale's PLUs replace the document.
@@ -355,56 +452,75 @@ void Tarexa::read()
     if (!mayClearDocument())
         return;
     startEmptyDocument();
+    const ScaleCommandRunning running(this);
     ScalePort scale(this, m_DeviceName);
     if (!scale.isOpen())
         return;
-    // The bar follows the PLU numbers as they come.
-    QProgressDialog progress(QString::fromLatin1("Reading from Weigh Scale.."),
-                             QString::fromLatin1("Cancel"), 0, ReadProgressMaximum, this);
-    if (readFirstPlu(scale.port()))
-        readNextPlus(scale.port(), progress);
-    scale.close();  // before the dialog goes
+    ScaleStop stop = ScaleStop::Finished;
+    int unnumbered = 0;
+    {
+        // The bar follows the PLU numbers as they come.
+        QProgressDialog progress(QString::fromLatin1("Reading from Weigh Scale.."),
+                                 QString::fromLatin1("Cancel"), 0, ReadProgressMaximum, this);
+        keepOpenAtMaximum(progress);
+        stop = readFirstPlu(scale.port(), unnumbered);
+        if (stop == ScaleStop::Finished)
+            stop = readNextPlus(scale.port(), progress, unnumbered);
+        scale.close();  // before the dialog goes
+    }
+    reportScaleStop(stop);
+    reportUnnumberedPlus(unnumbered);
 }
 
-bool Tarexa::readFirstPlu(WSerial &port)
+ScaleStop Tarexa::readFirstPlu(WSerial &port, int &unnumbered)
 {
     const ScaleAnswer answer = exchange(port, FirstPluCmd, QString(),
                                         PluReplyBuffer, PluReplyLimit);
-    if (!answer.arrived) {
-        showScaleError(this, "Communication error.");
-        return false;
-    }
-    if (!answer.accepted()) {
-        showScaleError(this, "PLU not found.");
-        return false;
-    }
+    if (!answer.arrived)
+        return ScaleStop::NoReply;
+    if (!answer.accepted())
+        return ScaleStop::NotFound;
     QString text = fromCp1251(answer.bytes);
-    parsePlu(text);
-    return true;
+    if (parsePlu(text) < 0)
+        ++unnumbered;
+    return ScaleStop::Finished;
 }
 
 // The scale does not say how many PLUs it holds: it answers "next" with a
 // refusal once it has none left.
-void Tarexa::readNextPlus(WSerial &port, QProgressDialog &progress)
+ScaleStop Tarexa::readNextPlus(WSerial &port, QProgressDialog &progress, int &unnumbered)
 {
     for (int request = 0; request < ReadRequestsAfterFirst; ++request) {
         const ScaleAnswer answer = exchange(port, NextPluCmd, QString(),
                                             PluReplyBuffer, PluReplyLimit);
-        if (!answer.arrived) {
-            showScaleError(this, "Communication error.");
-            return;
-        }
+        if (!answer.arrived)
+            return ScaleStop::NoReply;
         if (!answer.accepted())
-            return;
+            return ScaleStop::Finished;
         QString text = fromCp1251(answer.bytes);
         const short number = parsePlu(text);
-        if (number >= 0 && number < PLU_COUNT)
+        if (number >= 0)
             progress.setValue(number);
+        else
+            ++unnumbered;
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
-            return;
+            return ScaleStop::Cancelled;
         delay(PauseBetweenReadsMs);
     }
+    return ScaleStop::Finished;
+}
+
+// Replies whose number field names no row fill nothing; the user hears of
+// them once, when the read is over.
+void Tarexa::reportUnnumberedPlus(int count)
+{
+    if (count == 0)
+        return;
+    QMessageBox::critical(this, tr("Error"),
+                          tr("The scale sent %n PLU(s) without a number from 0 to 998. "
+                             "They were left out of the table; check the PLU numbers "
+                             "stored in the scale.", nullptr, count));
 }
 
 short Tarexa::parsePlu(QString &str)
@@ -412,7 +528,7 @@ short Tarexa::parsePlu(QString &str)
     str.remove(0, 4);   // SOH, status and the two length digits
     PLU_STRING s;
     const short number = replyToPlu(str, s);
-    if (number >= 0 && number < PLU_COUNT)
+    if (number >= 0)
         putPluInRow(number, s);
     return number;
 }
@@ -420,34 +536,40 @@ short Tarexa::parsePlu(QString &str)
 short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
 {
     const QStringList fields = replyFields(data);
-    const short number = shortOrZero(fields[0]);
-    if (number < 0 || number >= PLU_COUNT)
-        return number;
+    const std::optional<int> number = parsePluNumber(fields[0]);
+    if (!number)
+        return -1;
     s.Number = fields[0];
-    s.Price = fields[1];
+    s.Price = cellTextOf(fields[1]);
     for (int i = 0; i < 3; ++i)
-        s.Name[i] = fields[2 + i];
+        s.Name[i] = cellTextOf(fields[2 + i]);
     const bool hasBarcode = (shortOrZero(fields[6]) & 0xFF) != 0;
-    s.Barcode = hasBarcode ? fields[5] : QString();
-    s.Durabil = fields[7];
-    return number;
+    s.Barcode = hasBarcode ? cellTextOf(fields[5]) : QString();
+    s.Durabil = cellTextOf(fields[7]);
+    return short(*number);
 }
 
 // Deleting: one command for every marked row; the document stays as it is.
 void Tarexa::delplu()
 {
+    const ScaleCommandRunning running(this);
     ScalePort scale(this, m_DeviceName);
     if (!scale.isOpen())
         return;
-    QProgressDialog progress(QString::fromLatin1("Deleting.."), QString::fromLatin1("Cancel"),
-                             0, DeleteProgressMaximum, this);
-    deleteMarkedPlus(scale.port(), progress);
-    scale.close();  // before the dialog goes
+    ScaleStop stop = ScaleStop::Finished;
+    {
+        QProgressDialog progress(QString::fromLatin1("Deleting.."), QString::fromLatin1("Cancel"),
+                                 0, DeleteProgressMaximum, this);
+        keepOpenAtMaximum(progress);
+        stop = deleteMarkedPlus(scale.port(), progress);
+        scale.close();  // before the dialog goes
+    }
+    reportScaleStop(stop);
 }
 
 // A mark is read when the loop reaches its row, so marks set meanwhile on
 // rows still ahead count.
-void Tarexa::deleteMarkedPlus(WSerial &port, QProgressDialog &progress)
+ScaleStop Tarexa::deleteMarkedPlus(WSerial &port, QProgressDialog &progress)
 {
     for (int row = 0; row < PLU_COUNT; ++row) {
         if (isMarkedRow(table, row)) {
@@ -455,12 +577,13 @@ void Tarexa::deleteMarkedPlus(WSerial &port, QProgressDialog &progress)
             const QString data = QString::number(row) + FieldEnd;
             const ScaleAnswer answer = exchange(port, DeleteCmd, data,
                                                 ShortReplyBuffer, ShortReplyLimit);
-            if (!carriedOutOrReported(this, answer))
-                return;
+            if (!answer.arrived || !answer.accepted())
+                return answer.failure();
         }
         progress.setValue(row);
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
-            return;
+            return ScaleStop::Cancelled;
     }
+    return ScaleStop::Finished;
 }

@@ -6,7 +6,25 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+#include <string>
+
 class QWidget;
+
+// How a scale command's pass over the PLUs ended.
+enum class ScaleStop
+{
+    Finished,   // every PLU handled, or the scale had no further PLU
+    Cancelled,  // the user pressed Cancel
+    NoReply,    // a reply byte did not come in time
+    Refused,    // the scale answered with a status other than "0"
+    NotFound,   // the scale holds no PLU at all (first read request refused)
+};
+
+// A text field as it goes onto the line: composed (NFC), so that a letter
+// typed with a combining accent is one character, and with every control
+// character as a blank, so that it can never end its field or the frame.
+QString lineText(const QString &text);
 
 // Control bytes of the scale's frames.
 constexpr unsigned char SOH = 0x01;
@@ -68,13 +86,19 @@ private:
     bool m_ended = false;
 };
 
+// How long to wait for the next reply byte, in microseconds: a second, or
+// what is left before deadline; 0 once it has passed.
+unsigned byteTimeoutBefore(std::chrono::steady_clock::time_point deadline);
+
 // Blocks the calling thread for ms milliseconds without processing events.
 void delay(int ms);
 
 // The details shown under "Could not open communication device %1.": the
 // system's reason and, when the user may not use the device, how to get
 // the right through the group that owns it.
-QString openFailureDetails(const QString &devicePath, int error);
+QString openFailureDetails(const std::string &devicePath, int error);
+// The path the port for a configured device name is opened by.
+std::string devicePathOf(const QString &deviceName);
 
 // Opens and configures the port for one scale command and closes it when
 // the guard goes out of scope. A failure is shown to the user over parent;

@@ -1,5 +1,6 @@
 #include "tarexa.h"
 #include "settings.h"
+#include "cp1251.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,6 +76,13 @@ bool isValidPrice(const QString &text)
     validator.setNotation(QDoubleValidator::StandardNotation);
     validator.setLocale(documentLocale());
     return isAcceptable(validator, text);
+}
+
+// Characters as the scale gets them: a letter typed with a combining accent
+// is one, and so is an emoji that takes two UTF-16 units.
+qsizetype nameLength(const QString &text)
+{
+    return characterCount(text.normalized(QString::NormalizationForm_C));
 }
 
 bool isValidBarcode(const QString &text)
@@ -297,7 +305,7 @@ QString Tarexa::refusalMessage(int col, const QString &text)
     case 1:
     case 2:
     case 3:
-        return text.size() <= NameLength ? QString()
+        return nameLength(text) <= NameLength ? QString()
                                          : tr("The name must be at most 19 sybols long");
     case 4:
         return isValidBarcode(text) ? QString()

@@ -17,6 +17,7 @@ class QTableWidget;
 class QTableWidgetItem;
 class QToolBar;
 class WSerial;
+enum class ScaleStop;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
 QString pluCellText(const QTableWidget *table, int row, int col);
@@ -46,8 +47,9 @@ public:
     };
 
     // The PLU in the data of a scale reply (the text after the status and
-    // length digits). Returns the PLU number, 0 when the first field is not
-    // a number; s is filled only when that number is a row of the table.
+    // length digits). Returns the PLU number, or -1 when the first field is
+    // not a PLU number (0 to 998), and then leaves s alone. Control
+    // characters of the text fields become blanks.
     static short replyToPlu(const QString &data, PLU_STRING &s);
 
     // The message that refuses text in column col, or an empty text when the
@@ -104,13 +106,17 @@ private:
     void rowToPlu(short num);
     short parsePlu(QString &str);
     int copyFilledRows();
-    void sendPlus(WSerial &port, QProgressDialog &progress);
+    ScaleStop sendPlus(WSerial &port, QProgressDialog &progress);
     bool mayClearDocument();
     void startEmptyDocument();
-    bool readFirstPlu(WSerial &port);
-    void readNextPlus(WSerial &port, QProgressDialog &progress);
+    ScaleStop readFirstPlu(WSerial &port, int &unnumbered);
+    ScaleStop readNextPlus(WSerial &port, QProgressDialog &progress, int &unnumbered);
     void putPluInRow(short row, const PLU_STRING &s);
-    void deleteMarkedPlus(WSerial &port, QProgressDialog &progress);
+    ScaleStop deleteMarkedPlus(WSerial &port, QProgressDialog &progress);
+    class ScaleCommandRunning;
+    void enableDocumentActions(bool enable);
+    void reportScaleStop(ScaleStop stop);
+    void reportUnnumberedPlus(int count);
 
     QAction *newAct = nullptr;
     QAction *openAct = nullptr;

@@ -78,6 +78,13 @@ void CellsTest::columnRules_data()
     QTest::newRow("cyrillic name 19") << 1 << QString(19, QChar(0x0416)) << "";
     QTest::newRow("cyrillic name 20") << 2 << QString(20, QChar(0x0416)) << NameMessage;
     QTest::newRow("name any characters") << 3 << "<&\"\t>" << "";
+    // Characters, not UTF-16 units: an emoji is one, and so is a letter
+    // typed with a combining accent.
+    const QString emoji = QString::fromUcs4(U"\U0001F34E");
+    QTest::newRow("19 emoji") << 1 << emoji.repeated(19) << "";
+    QTest::newRow("20 emoji") << 1 << emoji.repeated(20) << NameMessage;
+    QTest::newRow("19 combined letters") << 2 << QString("e\u0301").repeated(19) << "";
+    QTest::newRow("19 Cyrillic short i, decomposed") << 3 << QString("\u0438\u0306").repeated(19) << "";
 
     QTest::newRow("barcode 13") << 4 << "4600000000017" << "";
     QTest::newRow("barcode 12") << 4 << "460000000001" << BarcodeMessage;

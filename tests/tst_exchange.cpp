@@ -37,6 +37,9 @@ private slots:
     void silentScale();
     void scaleThatVanishes();
     void endlessSynIsBounded();
+    void byteWaitNearTheBound();
+    void boundPassesMidWait_data();
+    void boundPassesMidWait();
     void nullBuffer();
     void limitZero();
     void overlongReplyIsCut();
@@ -125,6 +128,55 @@ void ExchangeTest::endlessSynIsBounded()
     QVERIFY(reply.bytes.isEmpty());
     QVERIFY2(elapsed >= 490 && elapsed < 1400, QByteArray::number(elapsed));
     QCOMPARE(WSerial::ReplyBoundMs, 10000);
+}
+
+void ExchangeTest::byteWaitNearTheBound()
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    QCOMPARE(byteTimeoutBefore(now + seconds(5)), 1000000u);
+    QVERIFY(byteTimeoutBefore(now + milliseconds(300)) <= 300000u);
+    // Passed while a byte was awaited: no wait at all, not 71 minutes.
+    QCOMPARE(byteTimeoutBefore(now - milliseconds(5)), 0u);
+    QCOMPARE(byteTimeoutBefore(now - seconds(1)), 0u);
+}
+
+void ExchangeTest::boundPassesMidWait_data()
+{
+    QTest::addColumn<int>("syn");
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<int>("gapAfter");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("boundMs");
+    // A SYN every half millisecond for a second: the bound passes while
+    // one is awaited, and that one comes just after it.
+    QTest::newRow("SYN stream across the bound") << 2000 << 0 << 0 << 19200 << 300;
+    QTest::newRow("SYN stream with gaps") << 1000 << 70 << 0 << 0 << 300;
+    // One SYN, then a long silence that outlasts the bound.
+    QTest::newRow("SYN, then silence") << 1 << 3000 << 1 << 0 << 300;
+}
+
+// Once the exchange's bound has passed, even in the middle of waiting for
+// a byte, the exchange ends; it never waits on with a wrapped-around time.
+void ExchangeTest::boundPassesMidWait()
+{
+    QFETCH(int, syn);
+    QFETCH(int, gapMs);
+    QFETCH(int, gapAfter);
+    QFETCH(int, baud);
+    QFETCH(int, boundMs);
+    ScaleSimOptions options;
+    options.baud = baud;
+    options.synBeforeReply = syn;
+    options.gapMs = gapMs;
+    options.gapAfter = gapAfter;
+    m_scale->sim().setOptions(options);
+    QElapsedTimer timer;
+    timer.start();
+    const ScaleReply reply = scaleExchange(m_line.port, 'b', QString(), 200, boundMs);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(!reply.ok);
+    QVERIFY2(elapsed < boundMs + 900, QByteArray::number(elapsed));
 }
 
 void ExchangeTest::nullBuffer()
@@ -235,7 +287,7 @@ void ExchangeTest::openFailureDetailsNameTheGroup()
     QVERIFY(device.open());
     QCOMPARE(::chown(device.fileName().toLocal8Bit().constData(), uid_t(-1), dialout->gr_gid), 0);
 
-    const QString denied = openFailureDetails(device.fileName(), EACCES);
+    const QString denied = openFailureDetails(QFile::encodeName(device.fileName()).toStdString(), EACCES);
     QVERIFY2(denied.startsWith(device.fileName() + ": "
                                + QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(denied));
     QVERIFY2(denied.contains("\"dialout\"") && denied.contains("usermod -a -G dialout"),

@@ -130,6 +130,23 @@ void FaultsTest::faults_data()
     tooSlowByte.gapAfter = 3;
     QTest::newRow("1100 ms between two reply bytes") << int(Program) << tooSlowByte
                                                      << QStringList("Communication error.") << 1;
+
+    // At the real line speed, bytes that belong to one exchange must not be
+    // taken for the reply of the next.
+    ScaleSimOptions synPaced;
+    synPaced.synBeforeReply = 1;
+    synPaced.baud = 9600;
+    QTest::newRow("a SYN before each reply, 9600 baud")
+        << int(Program) << synPaced << QStringList() << 3;
+    ScaleSimOptions repeated;
+    repeated.repeatAfterMs = 40;
+    repeated.refuseAt = 2;
+    repeated.baud = 9600;
+    QTest::newRow("replies sent twice, second PLU refused, 9600 baud")
+        << int(Program) << repeated << QStringList("Bad data format.") << 1;
+    repeated.refuseAt = 0;
+    QTest::newRow("replies sent twice, read, 9600 baud")
+        << int(Read) << repeated << QStringList() << 3;
 }
 
 void FaultsTest::faults()

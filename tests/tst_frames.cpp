@@ -2,6 +2,7 @@
 
 #include "comm.h"
 #include "cp1251.h"
+#include "plu.h"
 #include "scalesim.h"
 #include "serial.h"
 
@@ -26,7 +27,69 @@ private slots:
     void frameReader();
     void pluDataText_data();
     void pluDataText();
+    void lineText_data();
+    void lineText();
+    void decimals_data();
+    void decimals();
 };
+
+void FramesTest::lineText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("Cyrillic") << QString("Хлеб") << QByteArray("\xd5\xeb\xe5\xe1");
+    // What the code page lacks is one '?' per character, never 0x1A.
+    QTest::newRow("accent the code page lacks") << QString("Crème") << QByteArray("Cr?me");
+    QTest::newRow("Greek") << QString("Ω") << QByteArray("?");
+    QTest::newRow("emoji") << QString::fromUcs4(U"a\U0001F34Eb") << QByteArray("a?b");
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?");
+    QTest::newRow("decomposed short i") << QString("\u0438\u0306") << QByteArray("\xe9");
+    // A control character would end a field or the frame: it is a blank.
+    QTest::newRow("TAB") << QString("a\tb") << QByteArray("a b");
+    QTest::newRow("CR LF ETX DEL") << QString("a\r\n\x03\x7f") << QByteArray("a    ");
+    QTest::newRow("C1 control") << QString("a\u0085") << QByteArray("a ");
+}
+
+void FramesTest::lineText()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(toCp1251(::lineText(text)), bytes);
+}
+
+void FramesTest::decimals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isDecimal");
+    QTest::addColumn<int>("plu");   // -1: not a PLU number
+
+    QTest::newRow("0") << "0" << true << 0;
+    QTest::newRow("998") << "998" << true << 998;
+    QTest::newRow("leading zeros") << "007" << true << 7;
+    QTest::newRow("999") << "999" << true << -1;
+    QTest::newRow("-1") << "-1" << true << -1;
+    QTest::newRow("32768") << "32768" << true << -1;
+    QTest::newRow("99999999999") << "99999999999" << true << -1;
+    QTest::newRow("empty") << "" << false << -1;
+    QTest::newRow("minus alone") << "-" << false << -1;
+    QTest::newRow("plus") << "+5" << false << -1;
+    QTest::newRow("blank") << " 5" << false << -1;
+    QTest::newRow("group separator") << "0,005" << false << -1;
+    QTest::newRow("decimal point") << "5.0" << false << -1;
+    QTest::newRow("hex") << "0x5" << false << -1;
+    QTest::newRow("full-width digits") << QString("\uff15") << false << -1;
+    QTest::newRow("too many digits") << QString(30, '9') << false << -1;
+}
+
+void FramesTest::decimals()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isDecimal);
+    QFETCH(int, plu);
+    QCOMPARE(parseDecimal(text).has_value(), isDecimal);
+    QCOMPARE(parsePluNumber(text).value_or(-1), plu);
+}
 
 void FramesTest::frame_data()
 {

@@ -7,6 +7,8 @@
 #include "testapp.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QTest>
 
@@ -41,6 +43,9 @@ private slots:
     void failures_data();
     void failures();
     void cancelDuringExchange();
+    void namesCannotShiftFields_data();
+    void namesCannotShiftFields();
+    void deviceNamedInCyrillic();
 
 private:
     void start(const ScaleSimOptions &options = ScaleSimOptions());
@@ -244,6 +249,46 @@ void ProgramTest::cancelDuringExchange()
     QCOMPARE(m_session->progress().values, QList<int>({ 0, 1 }));
     for (int row = 10; row < 14; ++row)     // every filled row was copied all the same
         QCOMPARE(plu[row].Number, qint16(row));
+}
+
+void ProgramTest::namesCannotShiftFields_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("pasted TAB") << "a\tb" << "a b";
+    QTest::newRow("line break") << "a\r\nb" << "a  b";
+    QTest::newRow("characters the code page lacks")
+        << QString::fromUcs4(U"Crème \U0001F34E Ω") << "Cr?me ? ?";
+}
+
+// Whatever a name holds, the frame keeps its eight fields: the scale stores
+// the barcode and durability where they belong.
+void ProgramTest::namesCannotShiftFields()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    fill(4, { "1.50", name, "", "", "4600000000017", "10" });
+    m_session->trigger("&Program");
+
+    QVERIFY(m_session->answerer().boxes.isEmpty());
+    const SimPlu plu = m_session->sim().plus().at(4);
+    QCOMPARE(plu.name[0], stored);
+    QCOMPARE(plu.barcode, QString("4600000000017"));
+    QCOMPARE(plu.barType, 1);
+    QCOMPARE(plu.durability, 10);
+}
+
+// A device path is a file name: it opens in the file system's encoding.
+void ProgramTest::deviceNamedInCyrillic()
+{
+    QTemporaryDir folder;
+    const QString link = folder.filePath("весы");
+    QVERIFY(QFile::link(m_session->scale().deviceName(), link));
+    m_session->window()->m_DeviceName = link;
+    fill(2, { "3.00" });
+    m_session->trigger("&Program");
+    QCOMPARE(m_session->answerer().texts(), QStringList());
+    QVERIFY(m_session->sim().plus().count(2));
 }
 
 QTEST_MAIN(ProgramTest)

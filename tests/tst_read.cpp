@@ -5,7 +5,10 @@
 #include "tarexa.h"
 #include "testapp.h"
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -17,10 +20,17 @@ const QString DurabilityMessage = "The value must be in range [0 - 255]";
 const QString Bread = QString("Хлеб ржаной");
 const QString Trailer = "<checksum digits and ETX>";
 
+// The checksum digits, then the ETX, which a cell gets as a blank.
 bool isTrailer(const QString &text)
 {
     return text.size() == 3 && text[0] >= '0' && text[0] <= '?' && text[1] >= '0'
-        && text[1] <= '?' && text[2] == QChar(0x03);
+        && text[1] <= '?' && text[2] == QLatin1Char(' ');
+}
+
+QString unnumbered(int count)
+{
+    return QString("The scale sent %1 PLU(s) without a number from 0 to 998. They were left "
+                   "out of the table; check the PLU numbers stored in the scale.").arg(count);
 }
 
 SimPlu simPlu(int number, const QString &name = "abc", const QString &barcode = "4600000000017")
@@ -41,6 +51,29 @@ std::map<int, SimPlu> simPlus(const QList<int> &numbers)
     for (int n : numbers)
         plus[n] = simPlu(n);
     return plus;
+}
+
+const QStringList DocumentActions = { "&New", "&Open...", "&Save", "Con&figure",
+                                     "&Program", "&Read", "&Delete" };
+
+QStringList enabledActions(QWidget *window)
+{
+    QStringList enabled;
+    for (const QString &text : DocumentActions)
+        if (findAction(window, text)->isEnabled())
+            enabled << text;
+    return enabled;
+}
+
+// Runs what on the window's thread, in the command's next pass through
+// the event loop after the scale has received frame n.
+void atFrame(ScaleSession &session, int n, std::function<void()> what)
+{
+    Tarexa *window = session.window();
+    session.sim().setFrameObserver([window, n, what](int received) {
+        if (received == n)
+            QMetaObject::invokeMethod(window, what, Qt::QueuedConnection);
+    });
 }
 
 } // namespace
@@ -65,6 +98,10 @@ private slots:
     void silence();
     void cancelDuringExchange();
     void cyrillicRoundTrip();
+    void progressGoneBeforeTheBox();
+    void fullBarKeepsCancel();
+    void documentWaitsForTheRead_data();
+    void documentWaitsForTheRead();
 
 private:
     void start(const ScaleSimOptions &options = ScaleSimOptions());
@@ -168,14 +205,14 @@ void ReadTest::replyShapes_data()
                                            << QStringList();
     QTest::newRow("zeros with bar type 1") << 0 << false << 6 << "0000000000000" << both
         << QStringList({ "1.50", "abc", "", "", "0000000000000", "10" }) << QStringList();
-    QTest::newRow("number 999") << 0 << false << 1 << "999" << QList<int>() << QStringList()
-                                << QStringList();
-    QTest::newRow("number -1") << 0 << false << 1 << "-1" << QList<int>() << QStringList()
-                               << QStringList();
-    QTest::newRow("number not a number") << 0 << false << 1 << "x" << QList<int>({ 0 }) << whole
-                                         << QStringList();
-    QTest::newRow("number empty") << 0 << false << 1 << "" << QList<int>({ 0 }) << whole
-                                  << QStringList();
+    // Replies that name no row fill none, and are reported once at the end.
+    for (const char *number : { "999", "-1", "65535", "x", "", "0,005", "5.0", "+5" })
+        QTest::newRow(qPrintable(QString("number '%1'").arg(number)))
+            << 0 << false << 1 << number << QList<int>() << QStringList()
+            << QStringList(unnumbered(2));
+    // A control character in a text field reaches its cell as a blank.
+    QTest::newRow("control characters in a name") << 0 << false << 3 << "a\x01" "b\x1f" << both
+        << QStringList({ "1.50", "a b ", "", "", "4600000000017", "10" }) << QStringList();
     QTest::newRow("durability runs into the checksum") << 0 << true << 0 << "" << both
         << QStringList({ "1.50", "abc", "", "", "4600000000017", "" })
         << QStringList({ DurabilityMessage, DurabilityMessage });
@@ -336,6 +373,72 @@ void ReadTest::cyrillicRoundTrip()
              QStringList("Do you want to clear the current document."));
     QCOMPARE(m_session->rowTexts(9),
              QStringList({ "3.20", names[0], names[1], names[2], "", "0" }));
+}
+
+// The closing box comes after the progress dialog is gone, so the dialog
+// cannot pop up behind it once its command has ended.
+void ReadTest::progressGoneBeforeTheBox()
+{
+    ScaleSimOptions options;
+    options.silentFrom = 2;
+    start(options);
+    m_session->sim().setPlus(simPlus({ 5, 7 }));
+    bool progressAtBox = true;
+    m_session->answerer().handleWith([&](QWidget *box) {
+        progressAtBox = m_session->window()->findChild<QProgressDialog *>() != nullptr;
+        box->close();
+    });
+    m_session->trigger("&Read");
+    QCOMPARE(m_session->answerer().texts(), QStringList("Communication error."));
+    QVERIFY(!progressAtBox);
+}
+
+// PLU 998 brings the bar to its maximum early; the dialog stays as it is
+// and a Cancel pressed then still stops the read.
+void ReadTest::fullBarKeepsCancel()
+{
+    ScaleSimOptions options;
+    options.alwaysFound = true;
+    start(options);
+    m_session->sim().setPlus(simPlus({ 5, 998 }));
+    int valueAtCancel = -2;
+    Tarexa *window = m_session->window();
+    atFrame(*m_session, 2, [&valueAtCancel, window] {
+        auto *dialog = window->findChild<QProgressDialog *>();
+        valueAtCancel = dialog->value();
+        dialog->findChild<QPushButton *>()->click();
+    });
+    m_session->trigger("&Read");
+    QCOMPARE(valueAtCancel, 998);
+    QCOMPARE(m_session->commandBytes(), QByteArray("bc"));
+}
+
+void ReadTest::documentWaitsForTheRead_data()
+{
+    QTest::addColumn<int>("silentFrom");
+    QTest::newRow("read to the end") << 0;
+    QTest::newRow("scale falls silent") << 3;
+}
+
+// While the read fills the table nothing may replace or save the document
+// (an Open then mixed two documents); afterwards everything is back.
+void ReadTest::documentWaitsForTheRead()
+{
+    QFETCH(int, silentFrom);
+    ScaleSimOptions options;
+    options.silentFrom = silentFrom;
+    start(options);
+    m_session->sim().setPlus(simPlus({ 5, 7, 12 }));
+    QStringList enabledDuring = { "not seen" };
+    Tarexa *window = m_session->window();
+    atFrame(*m_session, 2, [&enabledDuring, window] {
+        enabledDuring = enabledActions(window);
+        triggerAction(window, "&Open...");
+    });
+    m_session->trigger("&Read");
+    QCOMPARE(enabledDuring, QStringList());
+    QVERIFY(m_session->answerer().fileDialogTitles.isEmpty());
+    QCOMPARE(enabledActions(window), DocumentActions);
 }
 
 QTEST_MAIN(ReadTest)

@@ -32,6 +32,7 @@ const IntOption IntOptions[] = {
     { "garbage", "Send N junk bytes before every reply.", &ScaleSimOptions::garbageBeforeReply },
     { "overlong", "Add N characters to the data of every reply.", &ScaleSimOptions::overlongBy },
     { "reply-fields", "Send only the first N fields of a PLU.", &ScaleSimOptions::replyFields },
+    { "repeat-after", "Send every reply again N ms after it.", &ScaleSimOptions::repeatAfterMs },
 };
 
 // --replace-field N:TEXT

@@ -339,22 +339,30 @@ void ScaleSim::sendReply(const QByteArray &bytes, const ScaleSimOptions &options
         ~Finished() { ++count; }
     } finished { m_repliesFinished };
 
-    if (options.baud <= 0 && options.gapMs <= 0) {
-        writeAll(bytes.constData(), size_t(bytes.size()));
+    if (!writePaced(bytes, options, lineFreeAt) || options.repeatAfterMs <= 0)
         return;
-    }
+    if (waitUntil(Clock::now() + std::chrono::milliseconds(options.repeatAfterMs)))
+        writePaced(bytes, options, Clock::now());
+}
+
+bool ScaleSim::writePaced(const QByteArray &bytes, const ScaleSimOptions &options,
+                          Clock::time_point lineFreeAt)
+{
+    if (options.baud <= 0 && options.gapMs <= 0)
+        return writeAll(bytes.constData(), size_t(bytes.size()));
     const auto byteTime = std::chrono::microseconds(options.baud > 0 ? 10000000 / options.baud : 0);
     Clock::time_point due = std::max(lineFreeAt, Clock::now());
     for (int i = 0; i < bytes.size(); ++i) {
         if (i > 0 && options.gapMs > 0 && (options.gapAfter == 0 || i == options.gapAfter)) {
             if (!waitUntil(Clock::now() + std::chrono::milliseconds(options.gapMs)))
-                return;
+                return false;
             due = std::max(due, Clock::now());
         }
         due += byteTime;
         if (!waitUntil(due) || !writeAll(bytes.constData() + i, 1))
-            return;
+            return false;
     }
+    return true;
 }
 
 bool ScaleSim::writeAll(const char *bytes, size_t count)

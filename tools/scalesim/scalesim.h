@@ -41,6 +41,7 @@ struct ScaleSimOptions
     int garbageBeforeReply = 0; // junk bytes sent before every reply's SOH
     int overlongBy = 0;         // extra data characters in every reply
     int baud = 0;               // pace the line at this rate; 0: no pacing
+    int repeatAfterMs = 0;      // send every reply a second time this long after it
     // The shape of the PLU in every "b"/"c" reply that carries one:
     int replyFields = 0;        // only the first N fields (0: all eight)
     bool lastFieldOpen = false; // no TAB after the last field
@@ -117,6 +118,8 @@ private:
     Reply removePlu(const QString &data);
     void sendReply(const QByteArray &bytes, const ScaleSimOptions &options,
                    Clock::time_point lineFreeAt);
+    bool writePaced(const QByteArray &bytes, const ScaleSimOptions &options,
+                    Clock::time_point lineFreeAt);
     bool writeAll(const char *bytes, size_t count);
     bool waitUntil(Clock::time_point when);
     void logFrame(const QByteArray &frame);
