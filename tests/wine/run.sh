@@ -86,10 +86,11 @@ echo "test program ran for $((SECONDS - started)) s"
 [ "$status" -ne 124 ] || fail "the test program did not finish within 60 s"
 [ "$status" -eq 0 ] || fail "the test program ended with status $status"
 
-# What the scale received: the programming frame and the read request,
-# each byte for byte, and nothing else.
+# What the scale received: the programming frame and the read request
+# twice, each byte for byte, and nothing else.
 cat >"$SCRATCH/expected.log" <<'EOF'
 01 41 32 30 35 09 31 2e 35 30 09 61 62 63 09 09 09 30 30 30 30 30 30 30 30 30 30 30 30 30 09 30 09 31 30 09 30 3b 03
+01 62 30 30 3c 32 03
 01 62 30 30 3c 32 03
 EOF
 diff "$SCRATCH/expected.log" "$SCRATCH/frames.log" >&2 \

@@ -73,6 +73,23 @@ bool openPort(MSerial &port, const std::string &path, const char *step)
     return pass(step);
 }
 
+// The message box of a failed open shows LastError and its text.
+bool missingPortFails()
+{
+    const char *step = "open of a missing port fails with its error";
+    MSerial port;
+    port.theDevice = 1234;
+    if (port.OpenDevice(serialDevicePath("TAREXA-NO-PORT").c_str()))
+        return fail(step, "it opened");
+    if (port.LastError() != ERROR_FILE_NOT_FOUND || serialErrorText(port.LastError()).empty())
+        return fail(step, "error " + std::to_string(port.LastError()) + " \""
+                              + serialErrorText(port.LastError()) + "\"");
+    if (port.theDevice != 1234)
+        return fail(step, "the handle was changed");
+    std::printf("     (%s)\n", serialErrorText(port.LastError()).c_str());
+    return pass(step);
+}
+
 bool configure(MSerial &port)
 {
     const char *step = "configure 9600 8N1";
@@ -114,6 +131,22 @@ bool expectReply(MSerial &port, const Bytes &expected, const char *step)
     const Bytes reply = collectReply(port);
     if (reply != expected)
         return fail(step, "got [" + hex(reply) + "], expected [" + hex(expected) + "]");
+    return pass(step);
+}
+
+// A reply whose first byte was taken and whose rest still waits on the line,
+// as a command that gave up leaves it; FlushBytes must discard the rest.
+bool flushDiscardsStaleReply(MSerial &port)
+{
+    const char *step = "flush discards the rest of a reply";
+    unsigned char first = 0;
+    if (port.ReadBytes(&first, 1, ByteTimeOutMicroseconds) != 1 || first != Row5Reply[0])
+        return fail(step, "the reply did not start with SOH");
+    if (!port.ByteWaiting(0))
+        return fail(step, "ByteWaiting sees nothing of the rest of the reply");
+    port.FlushBytes();
+    if (port.ByteWaiting(0))
+        return fail(step, "ByteWaiting still sees bytes after FlushBytes");
     return pass(step);
 }
 
@@ -214,6 +247,8 @@ bool exchange(MSerial &port)
         && expectReply(port, Done, "reply: done")
         && send(port, ReadFirstPlu, "send the read request for the first PLU")
         && expectReply(port, Row5Reply, "reply: row 5")
+        && send(port, ReadFirstPlu, "send the read request again")
+        && flushDiscardsStaleReply(port)
         && silentLineTimesOut(port);
 }
 
@@ -223,6 +258,9 @@ int main(int argc, char *argv[])
 {
     const std::string path = serialDevicePath(argc > 1 ? argv[1] : "COM7");
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+    if (!missingPortFails())
+        return 1;
 
     PortSettings before;
     if (!readPortSettings(path, before)) {
