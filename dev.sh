@@ -15,9 +15,10 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
 )
-# Only the tests need these: the package checks and the Windows cross build.
+# Only the tests need these: the package checks, the Windows cross build and
+# Wine to run it.
 TEST_PACKAGES=(
-    desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64
+    desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps
 )
 
@@ -75,8 +76,15 @@ cmd_run() {
     exec "$BUILD/src/tarexa"
 }
 
+# The Windows serial backend run under Wine against the simulated scale of
+# the normal build; short, so it comes before the long suite.
+test_windows_serial_under_wine() {
+    "$ROOT/tests/wine/run.sh" "$ROOT" "$BUILD"
+}
+
 test_normal_build() {
     configure_and_build "$BUILD" -DTAREXA_WARNINGS_AS_ERRORS=ON
+    test_windows_serial_under_wine
     run_tests "$BUILD"
 }
 
