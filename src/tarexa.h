@@ -67,10 +67,19 @@ public:
     QString m_DeviceName;
 
 protected:
+    // A cell that holds a character no PLU file can store; row is the PLU
+    // number, -1 when the save failed for another reason.
+    struct UnwritableCell
+    {
+        int row = -1;
+        int col = -1;
+        char32_t code = 0;
+    };
+
     void closeEvent(QCloseEvent *ce) override;
     void load(const QString &fileName);
-    bool saveDocument(const QString &fileName);
-    bool loadDocument(const QString &fileName);
+    bool saveDocument(const QString &fileName, UnwritableCell &unwritable);
+    bool loadDocument(const QString &fileName, QStringList &refusals);
     QDomElement PluToNode(QDomDocument &d, const PLU_STRING &s);
     void clearDocument();
 
@@ -110,6 +119,9 @@ private:
     bool readFirstPlu(WSerial &port);
     void readNextPlus(WSerial &port, QProgressDialog &progress);
     void putPluInRow(short row, const PLU_STRING &s);
+    PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals) const;
+    void showRefusals(const QStringList &refusals);
+    void showUnwritableCell(const UnwritableCell &cell);
     void deleteMarkedPlus(WSerial &port, QProgressDialog &progress);
 
     QAction *newAct = nullptr;
