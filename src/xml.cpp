@@ -214,7 +214,7 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes)
     return file.error() == QFileDevice::NoError && bytes.size() <= MaxPluFileSize;
 }
 
-// A value as a list of refusals quotes it: long ones are cut short.
+// How a list of refusals shows a value: in quotes, cut short when long.
 QString quoted(const QString &value)
 {
     const int longest = 40;
