@@ -421,13 +421,48 @@ void Tarexa::choose()
 // document is the one it was, and Save still writes where it did before.
 void Tarexa::load(const QString &fileName)
 {
-    if (!loadDocument(fileName)) {
+    QStringList refusals;
+    if (!loadDocument(fileName, refusals)) {
         showStatus(tr("Could not read from %1").arg(fileName));
         return;
     }
     filename = fileName;
     setWindowTitle(filename);
+    if (!refusals.isEmpty())
+        showRefusals(refusals);
     showStatus(tr("File %1 loaded").arg(filename));
+}
+
+// One box for all that a file load left out, however much: the first few
+// lines in the box, the whole list under its details, which scroll.
+void Tarexa::showRefusals(const QStringList &refusals)
+{
+    const int shownInText = 5;
+    QString text = tr("Part of the file could not be loaded. Items left out: %1.")
+                       .arg(refusals.size())
+                   + QLatin1String("\n\n") + refusals.mid(0, shownInText).join(QLatin1Char('\n'));
+    if (refusals.size() > shownInText)
+        text += QLatin1String("\n...\n\n") + tr("Show Details lists all of them.");
+    text += QLatin1String("\n\n")
+          + tr("Correct them in the table and save, or correct the file and open it again.");
+    QMessageBox box(QMessageBox::Critical, tr("Error"), text, QMessageBox::Ok, this);
+    box.setDetailedText(refusals.join(QLatin1Char('\n')));
+    box.exec();
+}
+
+// The row labels count from 1, so the message names both the PLU number
+// and the label of its row.
+void Tarexa::showUnwritableCell(const UnwritableCell &cell)
+{
+    table->setCurrentCell(cell.row, cell.col);
+    const QString code =
+        QStringLiteral("U+%1").arg(quint32(cell.code), 4, 16, QLatin1Char('0')).toUpper();
+    QMessageBox::critical(this, tr("Error"),
+                          tr("PLU %1 (row %2), column %3 holds the character %4, which a PLU file"
+                             " cannot store. Remove it from that cell and save again.")
+                              .arg(QString::number(cell.row), QString::number(cell.row + 1),
+                                   table->horizontalHeaderItem(cell.col)->text(), code),
+                          QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 void Tarexa::save()
@@ -444,8 +479,11 @@ bool Tarexa::saveFile()
 {
     if (filename.isEmpty())
         return saveFileAs();
-    if (!saveDocument(filename)) {
+    UnwritableCell unwritable;
+    if (!saveDocument(filename, unwritable)) {
         showStatus(tr("Could not write to %1").arg(filename));
+        if (unwritable.row >= 0)
+            showUnwritableCell(unwritable);
         return false;
     }
     m_TableModified = false;

@@ -69,10 +69,19 @@ public:
     QString m_DeviceName;
 
 protected:
+    // A cell that holds a character no PLU file can store; row is the PLU
+    // number, -1 when the save failed for another reason.
+    struct UnwritableCell
+    {
+        int row = -1;
+        int col = -1;
+        char32_t code = 0;
+    };
+
     void closeEvent(QCloseEvent *ce) override;
     void load(const QString &fileName);
-    bool saveDocument(const QString &fileName);
-    bool loadDocument(const QString &fileName);
+    bool saveDocument(const QString &fileName, UnwritableCell &unwritable);
+    bool loadDocument(const QString &fileName, QStringList &refusals);
     QDomElement PluToNode(QDomDocument &d, const PLU_STRING &s);
     void clearDocument();
 
@@ -117,6 +126,9 @@ private:
     void enableDocumentActions(bool enable);
     void reportScaleStop(ScaleStop stop);
     void reportUnnumberedPlus(int count);
+    PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals) const;
+    void showRefusals(const QStringList &refusals);
+    void showUnwritableCell(const UnwritableCell &cell);
 
     QAction *newAct = nullptr;
     QAction *openAct = nullptr;

@@ -20,11 +20,22 @@ constexpr qint64 MaxPluFileSize = 16 * 1024 * 1024;
 // can be exercised on arbitrary bytes.
 bool parsePluDocument(const QByteArray &bytes, QList<Tarexa::PLU_STRING> &rows);
 
+// A character that no PLU file can hold, and where it stands: the Number
+// of its element and the index of its attribute in the written order
+// (0 Number, 1 Price, 2 to 4 the names, 5 Barcode, 6 Durability).
+struct UnwritableCharacter
+{
+    QString number;
+    int attribute = -1;
+    char32_t code = 0;
+};
+
 // The bytes of a PLU file for a document built of PluToNode elements:
 // Windows-1251, LF line ends, attributes in their fixed order, characters
 // the code page lacks as numeric references. Returns false when a value
-// holds a character that XML cannot carry at all; such a file could never
-// be opened again.
-bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes);
+// holds a character that XML cannot carry at all (such a file could never
+// be opened again), and says which in unwritable when given.
+bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes,
+                          UnwritableCharacter *unwritable = nullptr);
 
 #endif // XML_H

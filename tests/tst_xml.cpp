@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QByteArray Head =
@@ -20,6 +22,9 @@ QByteArray pluFile(const QByteArray &elements)
 {
     return Head + "<PLU_DataBase>\n" + elements + "</PLU_DataBase>\n";
 }
+
+const QString LoadProblem = "Part of the file could not be loaded. Items left out: %1.";
+const QString LoadAdvice = "Correct them in the table and save, or correct the file and open it again.";
 
 QString rowCells(QTableWidget *table, int row)
 {
@@ -56,6 +61,9 @@ private slots:
     void loading_data();
     void loading();
     void overlongNameGivesOneBox();
+    void numbersLeftOut_data();
+    void numbersLeftOut();
+    void refusedValuesGiveOneBox();
     void refusedFileChangesNothing_data();
     void refusedFileChangesNothing();
 
@@ -193,16 +201,9 @@ void XmlTest::loading_data()
     QTest::addColumn<QString>("cells");     // the row's six cells, joined by '|'
     QTest::addColumn<int>("rows");          // rows with any cell filled
 
-    QTest::newRow("duplicate numbers, later wins")
-        << QByteArray("<PLU Number=\"3\" Price=\"1\" Name0=\"first\"/><PLU Number=\"3\" Price=\"2\"/>")
-        << 3 << "2|||||" << 1;
     QTest::newRow("998 is the last row") << QByteArray("<PLU Number=\"998\" Price=\"1\"/>")
         << 998 << "1|||||" << 1;
-    QTest::newRow("999 skipped") << QByteArray("<PLU Number=\"999\" Price=\"1\"/>") << 0 << "|||||" << 0;
-    QTest::newRow("-1 skipped") << QByteArray("<PLU Number=\"-1\" Price=\"1\"/>") << 0 << "|||||" << 0;
-    QTest::newRow("abc fills row 0") << QByteArray("<PLU Number=\"abc\" Price=\"1\"/>") << 0 << "1|||||" << 1;
-    QTest::newRow("absent fills row 0") << QByteArray("<PLU Price=\"1\"/>") << 0 << "1|||||" << 1;
-    QTest::newRow("beyond 16 bits fills row 0") << QByteArray("<PLU Number=\"65537\" Price=\"1\"/>")
+    QTest::newRow("0 is the first row") << QByteArray("<PLU Number=\"0\" Price=\"1\"/>")
         << 0 << "1|||||" << 1;
     QTest::newRow("missing price")
         << QByteArray("<PLU Number=\"4\" Name0=\"a\" Durability=\"5\"/>") << 4 << "|a||||5" << 1;
@@ -251,15 +252,92 @@ void XmlTest::overlongNameGivesOneBox()
                    pluFile("<PLU Number=\"2\" Price=\"3\" Name0=\"" + QByteArray(20, 'n')
                            + "\" Name1=\"ok\" Durability=\"4\"/>"));
     open(path("long.xml"));
-    QCOMPARE(answerer->texts(), QStringList({ "The name must be at most 19 sybols long" }));
+    const QString line = "PLU 2 (row 3), Name1: \"nnnnnnnnnnnnnnnnnnnn\" was left out."
+                         " The name must be at most 19 sybols long";
+    QCOMPARE(answerer->texts(),
+             QStringList(LoadProblem.arg(1) + "\n\n" + line + "\n\n" + LoadAdvice));
+    QCOMPARE(answerer->boxes.first().detailedText, line);
     QCOMPARE(rowCells(table, 2), QString("3||ok|||4"));
     QVERIFY(window->isTableModified());
+}
+
+void XmlTest::numbersLeftOut_data()
+{
+    QTest::addColumn<QByteArray>("number");     // the Number attribute, or absent when null
+    QTest::addColumn<QString>("line");          // the box's line for the element
+
+    const QString notPlu = "PLU element 1 of the file, Number \"%1\": not a PLU number from"
+                           " 0 to 998; the element was left out.";
+    const QStringList numbers = { "abc", "", "5.0", "0x5", "+5", " 5", "32768", "65537",
+                                  "99999999999", "999", "1000", "-1", "-0x1" };
+    for (const QString &number : numbers)
+        QTest::newRow(qPrintable("\"" + number + "\"")) << number.toLatin1() << notPlu.arg(number);
+    QTest::newRow("full-width digits") << QByteArray("&#xFF15;")
+                                       << notPlu.arg(QString(QChar(0xFF15)));
+    QTest::newRow("absent") << QByteArray() << notPlu.arg("");
+    QTest::newRow("same number twice, first kept") << QByteArray("7")
+        << "PLU element 2 of the file, Number \"7\": an earlier element has this number;"
+           " the element was left out.";
+}
+
+// An element that names no PLU, or one already loaded, is left out and
+// listed; it never lands in row 0 nor replaces an earlier element.
+void XmlTest::numbersLeftOut()
+{
+    QFETCH(QByteArray, number);
+    QFETCH(QString, line);
+
+    const QByteArray attribute = number.isNull() ? QByteArray() : "Number=\"" + number + "\" ";
+    writeFileBytes(path("numbers.xml"),
+                   pluFile("<PLU " + attribute + "Price=\"1\" Name0=\"odd\"/>"
+                           "<PLU Number=\"7\" Price=\"2\" Name0=\"seven\"/>"));
+    open(path("numbers.xml"));
+
+    QCOMPARE(filledRows(table), 1);
+    QCOMPARE(rowCells(table, 7), number == "7" ? QString("1|odd||||") : QString("2|seven||||"));
+    QCOMPARE(answerer->boxes.size(), 1);
+    const SeenBox box = answerer->boxes.first();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.title, QString("Error"));
+    QCOMPARE(box.text, LoadProblem.arg(1) + "\n\n" + line + "\n\n" + LoadAdvice);
+    QCOMPARE(box.detailedText, line);
+    QCOMPARE(window->currentFileName(), path("numbers.xml"));
+}
+
+// However many values a file holds that the columns refuse, loading it
+// shows one box that counts and lists them; the rest of each row loads.
+void XmlTest::refusedValuesGiveOneBox()
+{
+    QByteArray elements;
+    for (int row = 0; row < 40; ++row)
+        elements += "<PLU Number=\"" + QByteArray::number(row) + "\" Price=\"1,5\" Name0=\"n\"/>";
+    elements += "<PLU Number=\"50\" Price=\"2\" Barcode=\"123\" Durability=\"256\"/>"
+                "<PLU Number=\"60\" Price=\"3\"/>";
+    writeFileBytes(path("refused.xml"), pluFile(elements));
+    open(path("refused.xml"));
+
+    QCOMPARE(answerer->boxes.size(), 1);
+    const SeenBox box = answerer->boxes.first();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.title, QString("Error"));
+    QVERIFY2(box.text.startsWith(LoadProblem.arg(42) + "\n\n"), qPrintable(box.text));
+    QVERIFY2(box.text.endsWith("Show Details lists all of them.\n\n" + LoadAdvice), qPrintable(box.text));
+    const QStringList lines = box.detailedText.split('\n');
+    QCOMPARE(lines.size(), 42);
+    QCOMPARE(lines.first(), QString("PLU 0 (row 1), Price: \"1,5\" was left out. The value must be"
+                                    " in range [0.00 - 9999.99] This PLU will not be saved or"
+                                    " programmed until it has a price."));
+    QCOMPARE(rowCells(table, 39), QString("|n||||"));
+    QCOMPARE(rowCells(table, 50), QString("2|||||"));
+    QCOMPARE(rowCells(table, 60), QString("3|||||"));
+    QVERIFY(window->isTableModified());
+    QCOMPARE(window->statusBar()->currentMessage(), "File " + path("refused.xml") + " loaded");
 }
 
 void XmlTest::refusedFileChangesNothing_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<qint64>("sparseSize");     // > 0: a file of this size, all zeros
+    QTest::addColumn<qint64>("sparseSize");     // > 0: a file of this size, all zeros; < 0: a FIFO
 
     const QByteArray good = pluFile("<PLU Number=\"1\" Price=\"1\"/>");
     QTest::newRow("wrong-case root") << QByteArray(Head + "<plu_database/>\n") << qint64(0);
@@ -280,6 +358,7 @@ void XmlTest::refusedFileChangesNothing_data()
         << QByteArray("<!DOCTYPE PLU_DataBase [<!ENTITY p \"1\">]><PLU_DataBase><PLU Price=\"&p;\"/></PLU_DataBase>")
         << qint64(0);
     QTest::newRow("over 16 MiB") << QByteArray() << qint64(16 * 1024 * 1024 + 1);
+    QTest::newRow("FIFO no one writes to") << QByteArray() << qint64(-1);
 }
 
 // A file that cannot be loaded leaves table, marks, name, title and flag as
@@ -294,7 +373,10 @@ void XmlTest::refusedFileChangesNothing()
     table->item(8, 6)->setText("SEL");
     QVERIFY(window->isTableModified());
     const QString badPath = path("bad.xml");
-    writeFileBytes(badPath, bytes);
+    if (sparseSize < 0)
+        QVERIFY(mkfifo(QFile::encodeName(badPath).constData(), 0600) == 0);
+    else
+        writeFileBytes(badPath, bytes);
     if (sparseSize > 0) {
         QFile sparse(badPath);
         QVERIFY(sparse.resize(sparseSize));
