@@ -38,10 +38,22 @@ install_missing() {
     fi
 }
 
-configure_and_build() {   # build-dir, extra cmake args...
+configure() {             # build-dir, extra cmake args...
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$JOBS"
+}
+
+configure_and_build() {   # build-dir, extra cmake args...
+    configure "$@"
+    cmake --build "$1" -j "$JOBS"
+}
+
+# Only the programs that are about to start, not the tests and benchmarks:
+# a newcomer's first window comes several times sooner.
+build_targets() {         # build-dir, targets...
+    local dir="$1"; shift
+    configure "$dir"
+    cmake --build "$dir" -j "$JOBS" --target "$@"
 }
 
 # The serial layer must also build for Windows: compile it with the MinGW-w64
@@ -64,7 +76,11 @@ run_tests() {             # build-dir
 
 cmd_run() {
     install_missing "${PACKAGES[@]}"
-    configure_and_build "$BUILD"
+    if [ "${1:-}" = "--demo" ]; then
+        build_targets "$BUILD" tarexa tarexa-scale-sim
+    else
+        build_targets "$BUILD" tarexa
+    fi
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "Tarexa needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
         exit 1
