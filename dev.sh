@@ -5,6 +5,7 @@
 #   ./dev.sh run --demo   the same, beside a simulated scale holding a dozen PLUs
 #   ./dev.sh test     install what is missing, build, run every test
 #   ./dev.sh bench    install what is missing, build, run the benchmarks
+#   ./dev.sh screenshots  install what is missing, build, remake docs/screenshots/
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -15,11 +16,13 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
 )
-# Only the tests need these: the package checks, the Windows cross build and
-# Wine to run it.
+# A virtual X screen with a window manager, for the screenshots.
+SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
+# Only the tests need these: the package checks, the Windows cross build,
+# Wine to run it, and the check that the screenshots can still be made.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64 wine wine64
-    clang libclang-rt-dev procps
+    clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
 )
 
 as_root() {
@@ -39,10 +42,22 @@ install_missing() {
     fi
 }
 
-configure_and_build() {   # build-dir, extra cmake args...
+configure() {             # build-dir, extra cmake args...
     local dir="$1"; shift
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$JOBS"
+}
+
+configure_and_build() {   # build-dir, extra cmake args...
+    configure "$@"
+    cmake --build "$1" -j "$JOBS"
+}
+
+# Only the programs that are about to start, not the tests and benchmarks:
+# a newcomer's first window comes several times sooner.
+build_targets() {         # build-dir, targets...
+    local dir="$1"; shift
+    configure "$dir"
+    cmake --build "$dir" -j "$JOBS" --target "$@"
 }
 
 # The serial layer must also build for Windows: compile it with the MinGW-w64
@@ -65,7 +80,11 @@ run_tests() {             # build-dir
 
 cmd_run() {
     install_missing "${PACKAGES[@]}"
-    configure_and_build "$BUILD"
+    if [ "${1:-}" = "--demo" ]; then
+        build_targets "$BUILD" tarexa tarexa-scale-sim
+    else
+        build_targets "$BUILD" tarexa
+    fi
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "Tarexa needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
         exit 1
@@ -121,9 +140,16 @@ cmd_bench() {
     QT_QPA_PLATFORM=offscreen "$ROOT/bench/run.sh" "$BUILD" "$@"
 }
 
+cmd_screenshots() {
+    install_missing "${PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}"
+    build_targets "$BUILD" tarexa tarexa-scale-sim shotdriver
+    "$ROOT/tools/screenshots/screenshots.sh" "$BUILD" "$ROOT/docs/screenshots"
+}
+
 case "${1:-run}" in
     run)   shift || true; cmd_run "$@" ;;
     test)  shift; cmd_test "$@" ;;
     bench) shift; cmd_bench "$@" ;;
-    *) echo "usage: $0 run [--demo] | test | bench [N]" >&2; exit 2 ;;
+    screenshots) shift; cmd_screenshots ;;
+    *) echo "usage: $0 run [--demo] | test | bench [N] | screenshots" >&2; exit 2 ;;
 esac

@@ -31,11 +31,41 @@ expect_files "$SCRATCH/stage" /usr
 desktop-file-validate "$SCRATCH/stage/usr/share/applications/org.kestrova.tarexa.desktop"
 appstreamcli validate --no-net "$SCRATCH/stage/usr/share/metainfo/org.kestrova.tarexa.metainfo.xml"
 
+build_id() {       # ELF file
+    readelf -n "$1" | sed -n 's/.*Build ID: *\([0-9a-f]*\).*/\1/p'
+}
+
+# The packaged programs carry no debug information; the -dbgsym package
+# beside the .deb holds it, one file per program, named by its build ID.
+expect_stripped_with_dbgsym() {   # unpacked .deb root, unpacked .ddeb root
+    local root="$1" dbg="$2" bad=0 id
+    for f in "$root"/usr/bin/*; do
+        if readelf -S "$f" | grep -q '\.debug_'; then
+            echo "debug sections left in $f:"; readelf -S "$f" | grep '\.debug_'; bad=1
+        fi
+        id="$(build_id "$f")"
+        if [ -z "$id" ]; then
+            echo "no build ID in $f"; bad=1
+        elif ! readelf -S "$dbg/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" 2>/dev/null \
+                | grep -q '\.debug_info'; then
+            echo "no debug information for $f (build ID $id) in the dbgsym package"; bad=1
+        fi
+    done
+    return $bad
+}
+
 (cd "$BUILD" && cpack -G DEB -B "$SCRATCH/deb" >/dev/null)
 DEB="$(ls "$SCRATCH"/deb/*.deb)"
+DDEB="$(ls "$SCRATCH"/deb/tarexa-dbgsym_*.ddeb)" || { echo "no dbgsym package beside $DEB"; exit 1; }
 dpkg-deb --field "$DEB" Depends | tee "$SCRATCH/depends"
 grep -q "libqt6widgets6" "$SCRATCH/depends"
 grep -q "qt6-qpa-plugins" "$SCRATCH/depends"
 dpkg -x "$DEB" "$SCRATCH/root"
 expect_files "$SCRATCH/root" /usr
+[ "$(dpkg-deb --field "$DDEB" Depends)" = "tarexa (= $(dpkg-deb --field "$DEB" Version))" ] \
+    || { echo "the dbgsym package does not depend on this very tarexa"; exit 1; }
+dpkg -x "$DDEB" "$SCRATCH/dbgsym"
+expect_stripped_with_dbgsym "$SCRATCH/root" "$SCRATCH/dbgsym"
+ls -l "$DEB" "$DDEB"
+echo "installed size: $(dpkg-deb --field "$DEB" Installed-Size) KiB, debug information apart"
 echo "install tree and package complete"

@@ -3,10 +3,12 @@
 # pseudo-terminal with a dozen PLUs, and Tarexa with a private, temporary
 # settings location whose "Device" is that terminal. The user's own
 # settings are never read or written. When Tarexa ends, the simulator stops
-# and every temporary file goes.           demo.sh BUILD_DIR
+# and every temporary file goes. Options after the build folder go to the
+# simulator (--pace, say).       demo.sh BUILD_DIR [SIMULATOR OPTIONS...]
 set -euo pipefail
 
-BUILD="${1:?usage: demo.sh BUILD_DIR}"
+BUILD="${1:?usage: demo.sh BUILD_DIR [SIMULATOR OPTIONS...]}"
+shift
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 SCRATCH="$(mktemp -d "${TMPDIR:-/tmp}/tarexa-demo.XXXXXX")"
 SIM_PID=""
@@ -23,7 +25,7 @@ trap 'exit 130' INT TERM HUP
 
 cp "$HERE/demo-plus.txt" "$SCRATCH/scale-plus.txt"
 "$BUILD/tools/scalesim/tarexa-scale-sim" --store "$SCRATCH/scale-plus.txt" \
-    --link "$SCRATCH/scale" > "$SCRATCH/sim.out" &
+    --link "$SCRATCH/scale" "$@" > "$SCRATCH/sim.out" &
 SIM_PID=$!
 for _ in $(seq 100); do
     [ -s "$SCRATCH/sim.out" ] && break
