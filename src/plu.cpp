@@ -35,3 +35,30 @@ std::optional<int> parsePluNumber(const QString &text)
         return std::nullopt;
     return int(*value);
 }
+
+const QString &PLU_STRING::field(int column) const
+{
+    switch (column) {
+    case PriceColumn: return Price;
+    case Name1Column: return Name[0];
+    case Name2Column: return Name[1];
+    case Name3Column: return Name[2];
+    case BarcodeColumn: return Barcode;
+    default: return Durabil;
+    }
+}
+
+QString &PLU_STRING::field(int column)
+{
+    return const_cast<QString &>(static_cast<const PLU_STRING *>(this)->field(column));
+}
+
+bool PLU_STRING::operator==(const PLU_STRING &other) const
+{
+    if (Number != other.Number)
+        return false;
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        if (field(col) != other.field(col))
+            return false;
+    return true;
+}

@@ -7,10 +7,22 @@
 
 // Number of PLU rows of the scale; the row index is the PLU number.
 constexpr int PLU_COUNT = 999;
-// Columns of the PLU table: six of data (Price, three names, Barcode,
-// Durability), then the deletion mark.
+
+// The columns of the PLU table, in order: six of data, then the deletion
+// mark. This is the one place that ties a column to its field of a PLU.
+enum PluColumn
+{
+    PriceColumn = 0,
+    Name1Column,
+    Name2Column,
+    Name3Column,
+    BarcodeColumn,
+    DurabilityColumn,
+    MarkColumn,
+    PluColumnCount
+};
 constexpr int PLU_DATA_COLUMNS = 6;
-constexpr int PLU_MARK_COLUMN = 6;
+constexpr int PLU_MARK_COLUMN = MarkColumn;
 
 // The one reader of numbers that come from files and from the scale: an
 // optional minus and ASCII digits, nothing else (no plus, blanks, group
@@ -29,6 +41,24 @@ struct PLU
     QString Barcode;        // 13 digits; thirteen zeros when the row has none
     quint8 Durabil = 0;
     bool BarType = false;   // false when Barcode is only the zero filler
+};
+
+// One PLU in text form, spelled exactly as in a cell, a scale reply or a
+// file. An empty Barcode means the PLU has none.
+struct PLU_STRING
+{
+    QString Number;
+    QString Price;
+    QString Name[3];
+    QString Barcode;
+    QString Durabil;
+
+    // The text of a data column (PriceColumn to DurabilityColumn).
+    const QString &field(int column) const;
+    QString &field(int column);
+
+    bool operator==(const PLU_STRING &other) const;
+    bool operator!=(const PLU_STRING &other) const { return !(*this == other); }
 };
 
 #endif // PLU_H

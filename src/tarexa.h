@@ -35,16 +35,8 @@ class Tarexa : public QMainWindow
     Q_OBJECT
 
 public:
-    // One PLU in text form, spelled exactly as in a cell, a scale reply or
-    // a file.
-    struct PLU_STRING
-    {
-        QString Number;
-        QString Price;
-        QString Name[3];
-        QString Barcode;    // empty when the PLU has no barcode
-        QString Durabil;
-    };
+    // One PLU in text form (see plu.h); the window's own name for it.
+    using PLU_STRING = ::PLU_STRING;
 
     // The PLU in the data of a scale reply (the text after the status and
     // length digits). Returns the PLU number, or -1 when the first field is

@@ -1,0 +1,132 @@
+#include "rules.h"
+#include "cp1251.h"
+#include "plutable.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const int NameLength = 19;
+const double TopPrice = 9999.99;
+const int TopDurability = 255;
+const int BarcodeDigits = 13;
+
+// The messages belong to the window's vocabulary, whoever shows them.
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("Tarexa", text);
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+QStringView withoutPlus(const QString &text)
+{
+    return text.startsWith(QLatin1Char('+')) ? QStringView(text).mid(1) : QStringView(text);
+}
+
+// Digits, then an optional point with at most two more digits; at least
+// one digit in all. "5", "5.", ".5" and "0005.10" are prices.
+bool isPriceText(QStringView text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QStringView decimals = point < 0 ? QStringView() : text.mid(point + 1);
+    if (decimals.size() > 2 || whole.size() + decimals.size() == 0)
+        return false;
+    for (QStringView part : { whole, decimals })
+        for (QChar c : part)
+            if (!isAsciiDigit(c))
+                return false;
+    return true;
+}
+
+bool isBarcode(const QString &text)
+{
+    if (text.size() != BarcodeDigits)
+        return false;
+    for (QChar c : text)
+        if (!isAsciiDigit(c))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<double> priceValue(const QString &text)
+{
+    const QStringView number = withoutPlus(text);
+    if (!isPriceText(number))
+        return std::nullopt;
+    bool ok = false;
+    double price = number.toDouble(&ok);
+    if (!ok)    // "5." reads as 5
+        price = (number.toString() + QLatin1Char('0')).toDouble(&ok);
+    if (!ok || price > TopPrice)
+        return std::nullopt;
+    return price;
+}
+
+std::optional<int> durabilityValue(const QString &text)
+{
+    const QStringView number = withoutPlus(text);
+    if (number.startsWith(QLatin1Char('-')))
+        return std::nullopt;
+    const std::optional<qint64> value = parseDecimal(number.toString());
+    if (!value || *value > TopDurability)
+        return std::nullopt;
+    return int(*value);
+}
+
+qsizetype nameLength(const QString &text)
+{
+    return characterCount(text.normalized(QString::NormalizationForm_C));
+}
+
+QString refusalMessage(int column, const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    switch (column) {
+    case PriceColumn:
+        return priceValue(text) ? QString()
+                                : translated("The value must be in range [0.00 - 9999.99]");
+    case Name1Column:
+    case Name2Column:
+    case Name3Column:
+        return nameLength(text) <= NameLength ? QString()
+                                              : translated("The name must be at most 19 sybols long");
+    case BarcodeColumn:
+        return isBarcode(text) ? QString()
+                               : translated("The Barcode must consist of 13 digits [0 - 9]");
+    case DurabilityColumn:
+        return durabilityValue(text) ? QString()
+                                     : translated("The value must be in range [0 - 255]");
+    default:
+        return QString();
+    }
+}
+
+QString columnLabel(int column)
+{
+    static const char *const labels[PluColumnCount] = { "Price", "Name1", "Name2", "Name3",
+                                                        "Barcode", "Durability", " " };
+    return column >= 0 && column < PluColumnCount ? QString::fromLatin1(labels[column])
+                                                  : QString();
+}
+
+QList<Refusal> refusalsIn(const PluTable &table)
+{
+    QList<Refusal> refusals;
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
+            const QString value = table.text(row, col);
+            const QString message = refusalMessage(col, value);
+            if (!message.isEmpty())
+                refusals.append({ row, col, value, message });
+        }
+    }
+    return refusals;
+}

@@ -1,0 +1,91 @@
+#ifndef SCALE_H
+#define SCALE_H
+
+#include "plu.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class PluTable;
+
+// What one exchange of a scale command came to.
+enum class ExchangeResult
+{
+    Accepted,   // the scale carried the command out (for a read: a PLU came)
+    Refused,    // it answered with a status other than "0"
+    NoReply,    // a reply byte did not come in time
+};
+
+// The scale commands report through this, between exchanges. The window
+// puts a progress dialog behind it, the command-line tool a bar on the
+// terminal; whoever keeps a record of the scale listens to exchangeEnded.
+class ScaleProgress
+{
+public:
+    virtual ~ScaleProgress() = default;
+    // The progress value after an exchange, as the window's dialog shows it.
+    virtual void setValue(int value) = 0;
+    // Asked between PLUs (the window processes its events here); true stops
+    // the command after the exchange that just ended.
+    virtual bool cancelled() = 0;
+    // Every exchange as it ends: the PLU it was about (-1 when a read's
+    // reply named no PLU), its result, and for programming and reading the
+    // PLU's texts as they were sent or received.
+    virtual void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data)
+    {
+        (void)plu; (void)result; (void)data;
+    }
+};
+
+// Why the port could not be used, as the system told it.
+struct PortFailure
+{
+    enum Kind { None, CannotOpen, CannotConfigure } kind = None;
+    int error = 0;              // errno on POSIX, GetLastError() on Windows
+    std::string path;           // the device path that was opened
+
+    bool failed() const { return kind != None; }
+};
+
+// How a scale command ended, and where.
+struct ScaleOutcome
+{
+    enum Kind
+    {
+        Done,           // every PLU handled, or the scale had no further PLU
+        Cancelled,      // ScaleProgress::cancelled() said so
+        PortFailed,     // see port
+        NoReply,        // a reply byte did not come in time
+        Refused,        // the scale answered with a status other than "0"
+        NotFound,       // the scale holds no PLU (a read's first request refused)
+        EmptyList,      // programming found no row in use (after opening the port)
+    } kind = Done;
+    int plu = -1;           // the PLU whose exchange ended the command, or -1
+    PortFailure port;
+    int accepted = 0;       // PLUs programmed, read or deleted
+    int unnumbered = 0;     // read replies that named no PLU (0 to 998)
+
+    bool succeeded() const { return kind == Done; }
+};
+
+// Sends every row in use of table, in ascending order, 500 ms after the port
+// is set up; the progress value after the k-th accepted PLU is k - 1.
+ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
+                         ScaleProgress &progress);
+
+// Reads the scale's PLUs: one "first" request and up to 999 "next" ones.
+// Every PLU read is appended to plus in the order it came (a later PLU of
+// the same number replaces the earlier one when put into a table); texts
+// arrive with control characters as blanks, not yet held to the rules.
+ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
+                      ScaleProgress &progress);
+
+// Deletes, in ascending order, the PLUs for which isMarked(row) is true,
+// asking it when the pass reaches each row; the progress value is the row.
+ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)> &isMarked,
+                        ScaleProgress &progress);
+
+#endif // SCALE_H
