@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 const char Utf8Bom[] = "\xEF\xBB\xBF";
@@ -54,8 +56,7 @@ QString csvField(const QString &text)
 {
     const bool needsQuotes = text.contains(QLatin1Char(';')) || text.contains(Quote)
         || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))
-        || text.contains(QLatin1Char('\t')) || text.startsWith(QLatin1Char(' '))
-        || text.endsWith(QLatin1Char(' '));
+        || text.contains(QLatin1Char('\t')) || text.trimmed() != text;
     if (!needsQuotes)
         return text;
     QString doubled = text;
@@ -220,23 +221,23 @@ QChar detectSeparator(const QString &text)
 
 // ---- decoding ---------------------------------------------------------
 
-bool decode(const QByteArray &bytes, QString &text, QString &encoding)
+// A byte-order mark settles it; otherwise text that is not valid UTF-8
+// came from a Russian Windows program.
+void decode(const QByteArray &bytes, QString &text, QString &encoding)
 {
+    QStringDecoder utf8(QStringDecoder::Utf8);
     if (bytes.startsWith(Utf8Bom)) {
         encoding = QStringLiteral("UTF-8 with byte-order mark");
-        QStringDecoder utf8(QStringDecoder::Utf8);
         text = utf8.decode(bytes.mid(3));
-        return !utf8.hasError();
+        return;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
     text = utf8.decode(bytes);
     if (!utf8.hasError()) {
         encoding = QStringLiteral("UTF-8");
-        return true;
+        return;
     }
     encoding = QStringLiteral("Windows-1251");
     text = fromCp1251(bytes);
-    return true;
 }
 
 // ---- headers ----------------------------------------------------------
@@ -327,8 +328,7 @@ bool isDigits(const QString &text)
 // drops its leading zeros; neither can be mended, only exported again.
 QString barcodeRefusal(const QString &text)
 {
-    if (text.contains(QLatin1Char('E'), Qt::CaseInsensitive) && text.size() < BarcodeDigits
-        && text.front().isDigit())
+    if (text.contains(QLatin1Char('E'), Qt::CaseInsensitive) && text.front().isDigit())
         return tr("A spreadsheet turned this barcode into a number. "
                   "Format the column as text, type the 13 digits again and export again.");
     if (isDigits(text) && text.size() < BarcodeDigits)
@@ -378,9 +378,11 @@ public:
         CsvRow row;
         row.line = record.line;
         QString numberText;
-        for (int i = 0; i < m_result.mapping.size(); ++i) {
+        // Fields past the header are not read; missing ones stay empty.
+        const qsizetype mapped = std::min(m_result.mapping.size(), record.fields.size());
+        for (qsizetype i = 0; i < mapped; ++i) {
             const int field = m_result.mapping.at(i).field;
-            if (field == CsvIgnoredField || i >= record.fields.size())
+            if (field == CsvIgnoredField)
                 continue;
             const Field &value = record.fields.at(i);
             const QString name = csvFieldName(field);
