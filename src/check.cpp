@@ -133,3 +133,10 @@ QList<CheckFinding> presendCheck(const PluTable &table)
     }
     return findings;
 }
+
+QString checkFindingLine(const CheckFinding &finding)
+{
+    return tr("PLU %1, %2 \"%3\": %4")
+        .arg(finding.row)
+        .arg(columnLabel(finding.column), finding.value, finding.message);
+}

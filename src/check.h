@@ -28,6 +28,10 @@ struct CheckFinding
 // column rules refuse are left to those rules.
 QList<CheckFinding> presendCheck(const PluTable &table);
 
+// "PLU 3, Barcode "4600000000009": message" — one line of the list shown
+// before programming and printed by the command line.
+QString checkFindingLine(const CheckFinding &finding);
+
 // The EAN-13 check digit for twelve ASCII digits.
 int ean13CheckDigit(QStringView firstTwelve);
 
