@@ -14,7 +14,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite libgl-dev fonts-dejavu-core
 )
 # A virtual X screen with a window manager, for the screenshots.
 SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)

@@ -1,0 +1,52 @@
+#ifndef CHANGES_H
+#define CHANGES_H
+
+#include "scalestore.h"
+
+#include <QList>
+#include <QString>
+
+class PluTable;
+
+// The rows in use of the table that the scale, as the snapshot knows it,
+// does not hold as they are: those that differ in any field and those the
+// snapshot lacks, in ascending order.
+QList<int> changedRows(const PluTable &table, const Snapshot &snapshot);
+
+// The PLUs the snapshot holds that are not in use in the table, ascending.
+QList<int> missingFromTable(const PluTable &table, const Snapshot &snapshot);
+
+// One field of a PLU that the table and the scale hold differently.
+struct FieldDifference
+{
+    int column = PriceColumn;
+    QString tableText;
+    QString scaleText;
+};
+
+struct PluDifference
+{
+    int plu = 0;
+    QList<FieldDifference> fields;
+};
+
+// The table beside the scale's snapshot, each list ascending.
+struct Comparison
+{
+    QList<int> onlyInTable;
+    QList<int> onlyOnScale;
+    QList<PluDifference> differing;
+
+    bool isEmpty() const
+    {
+        return onlyInTable.isEmpty() && onlyOnScale.isEmpty() && differing.isEmpty();
+    }
+};
+Comparison compare(const PluTable &table, const Snapshot &snapshot);
+
+// Whether the scale holds a field's two texts as the same value: the price
+// and the durability are numbers to it ("1.5" and "1.50" are one price),
+// the names and the barcode text.
+bool sameOnScale(int column, const QString &a, const QString &b);
+
+#endif // CHANGES_H
