@@ -6,6 +6,7 @@
 #   ./dev.sh test     install what is missing, build, run every test
 #   ./dev.sh bench    install what is missing, build, run the benchmarks
 #   ./dev.sh screenshots  install what is missing, build, remake docs/screenshots/
+#   ./dev.sh translations  bring translations/tarexa_ru.ts up to date with the sources
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -15,6 +16,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite libgl-dev fonts-dejavu-core
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )
 # A virtual X screen with a window manager, for the screenshots.
 SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
@@ -146,10 +148,19 @@ cmd_screenshots() {
     "$ROOT/tools/screenshots/screenshots.sh" "$BUILD" "$ROOT/docs/screenshots"
 }
 
+# New texts arrive in the .ts marked unfinished, texts gone from the sources
+# leave it; then translate the unfinished ones (Qt Linguist, or by hand).
+cmd_translations() {
+    install_missing "${PACKAGES[@]}"
+    configure "$BUILD"
+    cmake --build "$BUILD" --target update_translations
+}
+
 case "${1:-run}" in
     run)   shift || true; cmd_run "$@" ;;
     test)  shift; cmd_test "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots ;;
-    *) echo "usage: $0 run [--demo] | test | bench [N] | screenshots" >&2; exit 2 ;;
+    translations) shift; cmd_translations ;;
+    *) echo "usage: $0 run [--demo] | test | bench [N] | screenshots | translations" >&2; exit 2 ;;
 esac

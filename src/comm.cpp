@@ -165,10 +165,10 @@ QString openFailureDetails(const std::string &devicePath, int error)
                     + QString::fromLocal8Bit(serialErrorText(error).c_str());
     const QString group = QString::fromLocal8Bit(serialDeviceGroup(devicePath).c_str());
     if (serialIsPermissionError(error) && !group.isEmpty() && group != "root") {
-        details += "\n\n" + translated("Your user account may not use this port. Ask an "
+        details += "\n\n" + translated(QT_TRANSLATE_NOOP("Tarexa", "Your user account may not use this port. Ask an "
                                         "administrator to add it to the group \"%1\", which owns "
                                         "the port, for example with:\n    sudo usermod -a -G %1 $USER\n"
-                                        "then log out and in again.").arg(group);
+                                        "then log out and in again.")).arg(group);
     }
     return details;
 }
@@ -178,7 +178,7 @@ ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
     const std::string path = devicePathOf(deviceName);
     if (!m_port.OpenDevice(path.c_str())) {
         QMessageBox box(QMessageBox::Critical, translated("Error"),
-                        translated("Could not open communication device %1.").arg(deviceName),
+                        translated(QT_TRANSLATE_NOOP("Tarexa", "Could not open communication device %1.")).arg(deviceName),
                         QMessageBox::Ok, parent);
         box.setDetailedText(openFailureDetails(path, m_port.LastError()));
         box.exec();
@@ -186,7 +186,7 @@ ScalePort::ScalePort(QWidget *parent, const QString &deviceName)
     }
     if (!m_port.ConfigureDevice(9600, 8, 1, 0, false)) {
         QMessageBox::critical(parent, translated("Error"),
-                              translated("Failed to configure communication device %1.").arg(deviceName));
+                              translated(QT_TRANSLATE_NOOP("Tarexa", "Failed to configure communication device %1.")).arg(deviceName));
         m_port.CloseDevice();
         return;
     }
@@ -253,11 +253,10 @@ ScaleAnswer exchange(WSerial &port, unsigned char cmd, const QString &data,
     return answer;
 }
 
-// The line and the scale's own answers are reported in these exact words,
-// never translated.
+// The text comes marked for translation by the caller.
 void showScaleError(QWidget *parent, const char *text)
 {
-    QMessageBox::critical(parent, QString::fromLatin1("Error"), QString::fromLatin1(text));
+    QMessageBox::critical(parent, translated("Error"), translated(text));
 }
 
 // A progress dialog that stays up at its maximum and keeps a Cancel that
@@ -357,13 +356,13 @@ void Tarexa::reportScaleStop(ScaleStop stop)
 {
     switch (stop) {
     case ScaleStop::NoReply:
-        showScaleError(this, "Communication error.");
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "Communication error."));
         break;
     case ScaleStop::Refused:
-        showScaleError(this, "Bad data format.");
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "Bad data format."));
         break;
     case ScaleStop::NotFound:
-        showScaleError(this, "PLU not found.");
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "PLU not found."));
         break;
     case ScaleStop::Finished:
     case ScaleStop::Cancelled:
@@ -386,8 +385,8 @@ void Tarexa::prog()
     }
     ScaleStop stop = ScaleStop::Finished;
     {
-        QProgressDialog progress(QString::fromLatin1("Programming to Weigh Scale.."),
-                                 QString::fromLatin1("Cancel"), 0, count, this);
+        QProgressDialog progress(tr("Programming to Weigh Scale.."),
+                                 tr("Cancel"), 0, count, this);
         progress.setMinimumDuration(0);
         keepOpenAtMaximum(progress);
         // Gives the scale a moment on the freshly opened line.
@@ -460,8 +459,8 @@ void Tarexa::read()
     int unnumbered = 0;
     {
         // The bar follows the PLU numbers as they come.
-        QProgressDialog progress(QString::fromLatin1("Reading from Weigh Scale.."),
-                                 QString::fromLatin1("Cancel"), 0, ReadProgressMaximum, this);
+        QProgressDialog progress(tr("Reading from Weigh Scale.."),
+                                 tr("Cancel"), 0, ReadProgressMaximum, this);
         keepOpenAtMaximum(progress);
         stop = readFirstPlu(scale.port(), unnumbered);
         if (stop == ScaleStop::Finished)
@@ -558,7 +557,7 @@ void Tarexa::delplu()
         return;
     ScaleStop stop = ScaleStop::Finished;
     {
-        QProgressDialog progress(QString::fromLatin1("Deleting.."), QString::fromLatin1("Cancel"),
+        QProgressDialog progress(tr("Deleting.."), tr("Cancel"),
                                  0, DeleteProgressMaximum, this);
         keepOpenAtMaximum(progress);
         stop = deleteMarkedPlus(scale.port(), progress);

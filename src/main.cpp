@@ -1,4 +1,5 @@
 #include "tarexa.h"
+#include "translators.h"
 
 #include <QApplication>
 #include <QFont>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Kestrova");
     QApplication::setApplicationName("Weigh Scale");
+    installTranslators(app);
 
     QFont mainFont("Arial Unicode", 10);
     QApplication::setFont(mainFont);

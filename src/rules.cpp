@@ -92,18 +92,18 @@ QString refusalMessage(int column, const QString &text)
     switch (column) {
     case PriceColumn:
         return priceValue(text) ? QString()
-                                : translated("The value must be in range [0.00 - 9999.99]");
+                                : translated(QT_TRANSLATE_NOOP("Tarexa", "The value must be in range [0.00 - 9999.99]"));
     case Name1Column:
     case Name2Column:
     case Name3Column:
         return nameLength(text) <= NameLength ? QString()
-                                              : translated("The name must be at most 19 sybols long");
+                                              : translated(QT_TRANSLATE_NOOP("Tarexa", "The name must be at most 19 sybols long"));
     case BarcodeColumn:
         return isBarcode(text) ? QString()
-                               : translated("The Barcode must consist of 13 digits [0 - 9]");
+                               : translated(QT_TRANSLATE_NOOP("Tarexa", "The Barcode must consist of 13 digits [0 - 9]"));
     case DurabilityColumn:
         return durabilityValue(text) ? QString()
-                                     : translated("The value must be in range [0 - 255]");
+                                     : translated(QT_TRANSLATE_NOOP("Tarexa", "The value must be in range [0 - 255]"));
     default:
         return QString();
     }

@@ -61,6 +61,7 @@ dpkg-deb --field "$DEB" Depends | tee "$SCRATCH/depends"
 grep -q "libqt6widgets6" "$SCRATCH/depends"
 grep -q "qt6-qpa-plugins" "$SCRATCH/depends"
 grep -q "libqt6sql6-sqlite" "$SCRATCH/depends"
+grep -q "qt6-translations-l10n" "$SCRATCH/depends"
 dpkg -x "$DEB" "$SCRATCH/root"
 expect_files "$SCRATCH/root" /usr
 [ "$(dpkg-deb --field "$DDEB" Depends)" = "tarexa (= $(dpkg-deb --field "$DEB" Version))" ] \

@@ -3,9 +3,11 @@
 #include "modalanswerer.h"
 #include "tarexa.h"
 #include "testapp.h"
+#include "translators.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -31,6 +33,8 @@ private slots:
     void selectionCellsStartGreyAndLocked();
     void constructionIsNotAChange();
     void aboutBox();
+    void otherLanguagesKeepEnglish_data();
+    void otherLanguagesKeepEnglish();
 
 private:
     Tarexa *window = nullptr;
@@ -173,6 +177,26 @@ void MainWindowTest::aboutBox()
     QCOMPARE(box.title, QString("About.."));
     QVERIFY(box.text.startsWith("<center><b>Weigh Scale</b> - v 0.3<br><br>Check for new versions at:<br><a href="));
     QVERIFY(box.text.endsWith("</a></center>"));
+}
+
+void MainWindowTest::otherLanguagesKeepEnglish_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("C") << QLocale::c();
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedKingdom);
+    QTest::newRow("Ukrainian") << QLocale(QLocale::Ukrainian);
+    QTest::newRow("German") << QLocale(QLocale::German);
+}
+
+// Only Russian has a translation; everyone else reads the English texts,
+// the standard buttons included.
+void MainWindowTest::otherLanguagesKeepEnglish()
+{
+    QFETCH(QLocale, locale);
+    QVERIFY(!installTranslators(*QCoreApplication::instance(), locale));
+    Tarexa other;
+    QCOMPARE(other.menuBar()->actions().first()->text(), QString("&File"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Yes"));
 }
 
 QTEST_MAIN(MainWindowTest)

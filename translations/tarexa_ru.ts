@@ -1,0 +1,336 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Com Port</source>
+        <translation>COM-порт</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Отмена</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>Tarexa</name>
+    <message>
+        <source>Your user account may not use this port. Ask an administrator to add it to the group &quot;%1&quot;, which owns the port, for example with:
+    sudo usermod -a -G %1 $USER
+then log out and in again.</source>
+        <translation>Вашей учётной записи не разрешено работать с этим портом. Попросите администратора добавить её в группу «%1», которой принадлежит порт, например так:
+    sudo usermod -a -G %1 $USER
+затем выйдите из системы и войдите снова.</translation>
+    </message>
+    <message>
+        <source>Could not open communication device %1.</source>
+        <translation>Не удалось открыть устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Failed to configure communication device %1.</source>
+        <translation>Не удалось настроить устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Communication error.</source>
+        <translation>Ошибка связи.</translation>
+    </message>
+    <message>
+        <source>Bad data format.</source>
+        <translation>Неверный формат данных.</translation>
+    </message>
+    <message>
+        <source>PLU not found.</source>
+        <translation>PLU не найден.</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>The list is empty</source>
+        <translation>Список пуст</translation>
+    </message>
+    <message>
+        <source>Programming to Weigh Scale..</source>
+        <translation>Запись в весы..</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Reading from Weigh Scale..</source>
+        <translation>Чтение из весов..</translation>
+    </message>
+    <message numerus="yes">
+        <source>The scale sent %n PLU(s) without a number from 0 to 998. They were left out of the table; check the PLU numbers stored in the scale.</source>
+        <translation>
+            <numerusform>Весы передали %n PLU без номера от 0 до 998. Он не попал в таблицу; проверьте номера PLU, хранящиеся в весах.</numerusform>
+            <numerusform>Весы передали %n PLU без номера от 0 до 998. Они не попали в таблицу; проверьте номера PLU, хранящиеся в весах.</numerusform>
+            <numerusform>Весы передали %n PLU без номера от 0 до 998. Они не попали в таблицу; проверьте номера PLU, хранящиеся в весах.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Deleting..</source>
+        <translation>Удаление..</translation>
+    </message>
+    <message>
+        <source>The value must be in range [0.00 - 9999.99]</source>
+        <translation>Значение должно быть в диапазоне [0.00 - 9999.99]</translation>
+    </message>
+    <message>
+        <source>The name must be at most 19 sybols long</source>
+        <translation>Название должно быть не длиннее 19 символов</translation>
+    </message>
+    <message>
+        <source>The Barcode must consist of 13 digits [0 - 9]</source>
+        <translation>Штрихкод должен состоять из 13 цифр [0 - 9]</translation>
+    </message>
+    <message>
+        <source>The value must be in range [0 - 255]</source>
+        <translation>Значение должно быть в диапазоне [0 - 255]</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Создать</translation>
+    </message>
+    <message>
+        <source>Ctrl+N</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>Create a new document</source>
+        <translation>Создать новый документ</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>&amp;Открыть...</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Open an existing document</source>
+        <translation>Открыть существующий документ</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Сохранить</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save the document to disk</source>
+        <translation>Сохранить документ на диск</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>В&amp;ыход</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Exit the application</source>
+        <translation>Выйти из программы</translation>
+    </message>
+    <message>
+        <source>Con&amp;figure</source>
+        <translation>&amp;Настроить</translation>
+    </message>
+    <message>
+        <source>Ctrl+F</source>
+        <translation>Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Configure communication device</source>
+        <translation>Настроить устройство связи</translation>
+    </message>
+    <message>
+        <source>&amp;Program</source>
+        <translation>&amp;Записать</translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation>Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Program to the weigh scale</source>
+        <translation>Записать в весы</translation>
+    </message>
+    <message>
+        <source>&amp;Read</source>
+        <translation>&amp;Считать</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Read from the weigh scale</source>
+        <translation>Считать из весов</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <source>Ctrl+D</source>
+        <translation>Ctrl+D</translation>
+    </message>
+    <message>
+        <source>Delete selected</source>
+        <translation>Удалить отмеченные</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;О программе</translation>
+    </message>
+    <message>
+        <source>Show the application&apos;s About box</source>
+        <translation>Показать сведения о программе</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>&amp;Scale</source>
+        <translation>&amp;Весы</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>Весы</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Готово</translation>
+    </message>
+    <message>
+        <source>&lt;center&gt;&lt;b&gt;%1&lt;/b&gt; - %2&lt;br&gt;&lt;br&gt;Check for new versions at:&lt;br&gt;&lt;a href=&quot;%3&quot;&gt;%3&lt;/a&gt;&lt;/center&gt;</source>
+        <translation>&lt;center&gt;&lt;b&gt;%1&lt;/b&gt; - %2&lt;br&gt;&lt;br&gt;Новые версии можно найти здесь:&lt;br&gt;&lt;a href=&quot;%3&quot;&gt;%3&lt;/a&gt;&lt;/center&gt;</translation>
+    </message>
+    <message>
+        <source>About..</source>
+        <translation>О программе..</translation>
+    </message>
+    <message>
+        <source>New document</source>
+        <translation>Новый документ</translation>
+    </message>
+    <message>
+        <source>Do you want to clear the current document.</source>
+        <translation>Очистить текущий документ?</translation>
+    </message>
+    <message>
+        <source>PLU files (*.xml)</source>
+        <translation>Файлы PLU (*.xml)</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Открыть файл</translation>
+    </message>
+    <message>
+        <source>Loading aborted</source>
+        <translation>Загрузка отменена</translation>
+    </message>
+    <message>
+        <source>Could not read from %1</source>
+        <translation>Не удалось прочитать %1</translation>
+    </message>
+    <message>
+        <source>File %1 loaded</source>
+        <translation>Файл %1 загружен</translation>
+    </message>
+    <message>
+        <source>Part of the file could not be loaded. Items left out: %1.</source>
+        <translation>Часть файла не удалось загрузить. Пропущено элементов: %1.</translation>
+    </message>
+    <message>
+        <source>Show Details lists all of them.</source>
+        <translation>Полный список — по кнопке «Показать подробности».</translation>
+    </message>
+    <message>
+        <source>Correct them in the table and save, or correct the file and open it again.</source>
+        <translation>Исправьте их в таблице и сохраните или исправьте файл и откройте его снова.</translation>
+    </message>
+    <message>
+        <source>PLU %1 (row %2), column %3 holds the character %4, which a PLU file cannot store. Remove it from that cell and save again.</source>
+        <translation>PLU %1 (строка %2), столбец %3: символ %4 нельзя сохранить в файле PLU. Удалите его из этой ячейки и сохраните снова.</translation>
+    </message>
+    <message>
+        <source>Could not write to %1</source>
+        <translation>Не удалось записать в %1</translation>
+    </message>
+    <message>
+        <source>File %1 saved</source>
+        <translation>Файл %1 сохранён</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Сохранить файл</translation>
+    </message>
+    <message>
+        <source>The file %1 already exists.
+Do you want to replace it?</source>
+        <translation>Файл %1 уже существует.
+Заменить его?</translation>
+    </message>
+    <message>
+        <source>Saving aborted</source>
+        <translation>Сохранение отменено</translation>
+    </message>
+    <message>
+        <source>Tarexa</source>
+        <translation>Tarexa</translation>
+    </message>
+    <message>
+        <source>Do you want to save the changes to the document?</source>
+        <translation>Сохранить изменения в документе?</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Да</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: not a PLU number from 0 to 998; the element was left out.</source>
+        <translation>Элемент PLU %1 в файле, номер %2: это не номер PLU от 0 до 998; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: an earlier element has this number; the element was left out.</source>
+        <translation>Элемент PLU %1 в файле, номер %2: этот номер уже есть у одного из предыдущих элементов; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>PLU %1 (row %2), %3: %4 was left out. %5</source>
+        <translation>PLU %1 (строка %2), %3: значение %4 пропущено. %5</translation>
+    </message>
+    <message>
+        <source>This PLU will not be saved or programmed until it has a price.</source>
+        <translation>Этот PLU не будет сохранён и записан в весы, пока у него нет цены.</translation>
+    </message>
+</context>
+</TS>
