@@ -12,10 +12,11 @@ namespace {
 
 const int BarcodeDigits = 13;
 
-QString tr(const char *text)
+// The texts of this file, as translators see them.
+struct Check
 {
-    return QCoreApplication::translate("Check", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Check)
+};
 
 bool isBarcodeText(const QString &text)
 {
@@ -31,7 +32,7 @@ void checkDigitFinding(const PluTable &table, int row, QList<CheckFinding> &find
     if (barcode.at(BarcodeDigits - 1).digitValue() == expected)
         return;
     findings.append({ row, BarcodeColumn, barcode,
-                      tr("The last digit of the barcode should be %1; a scanner will not read "
+                      Check::tr("The last digit of the barcode should be %1; a scanner will not read "
                          "it. Check the barcode.")
                           .arg(expected),
                       CheckKind::BarcodeCheckDigit });
@@ -65,13 +66,13 @@ void nameFindings(const PluTable &table, int row, int column, QList<CheckFinding
     const QString outside = charactersOutsideCp1251(name);
     if (!outside.isEmpty())
         findings.append({ row, column, name,
-                          tr("The scale cannot show %1 and would print '?' instead. "
+                          Check::tr("The scale cannot show %1 and would print '?' instead. "
                              "Replace these characters.")
                               .arg(outside),
                           CheckKind::NameNotCp1251 });
     if (holdsControlCharacter(name))
         findings.append({ row, column, name,
-                          tr("The name holds a TAB, a line break or another control character, "
+                          Check::tr("The name holds a TAB, a line break or another control character, "
                              "which the scale cannot show. Remove it."),
                           CheckKind::NameControlCharacter });
 }
@@ -125,7 +126,7 @@ QList<CheckFinding> presendCheck(const PluTable &table)
         checkDigitFinding(table, row, findings);
         if (shared.contains(row))
             findings.append({ row, BarcodeColumn, table.text(row, BarcodeColumn),
-                              tr("PLU %1 has the same barcode as PLU %2. "
+                              Check::tr("PLU %1 has the same barcode as PLU %2. "
                                  "Give each PLU its own barcode.")
                                   .arg(row)
                                   .arg(pluList(shared.value(row))),
@@ -136,7 +137,7 @@ QList<CheckFinding> presendCheck(const PluTable &table)
 
 QString checkFindingLine(const CheckFinding &finding)
 {
-    return tr("PLU %1, %2 \"%3\": %4")
+    return Check::tr("PLU %1, %2 \"%3\": %4")
         .arg(finding.row)
         .arg(columnLabel(finding.column), finding.value, finding.message);
 }

@@ -16,10 +16,11 @@ const QChar Quote = QLatin1Char('"');
 const QChar Apostrophe = QLatin1Char('\'');
 const int BarcodeDigits = 13;
 
-QString tr(const char *text)
+// The texts of this file, as translators see them.
+struct Csv
 {
-    return QCoreApplication::translate("Csv", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Csv)
+};
 
 // ---- writing ----------------------------------------------------------
 
@@ -298,17 +299,17 @@ QString mapHeader(const Record &header, QList<CsvMapping> &mapping)
         if (field == CsvIgnoredField)
             continue;
         if (taken.contains(field))
-            return tr("The header names the %1 column twice, as \"%2\" and \"%3\". "
+            return Csv::tr("The header names the %1 column twice, as \"%2\" and \"%3\". "
                       "Rename or remove one of them and import again.")
                 .arg(csvFieldName(field), taken.value(field), f.text);
         taken.insert(field, f.text);
     }
     if (!taken.contains(CsvNumberField))
-        return tr("The file has no Number column; its header holds %1. "
+        return Csv::tr("The file has no Number column; its header holds %1. "
                   "Name the column of PLU numbers Number, PLU or Номер and import again.")
             .arg(headerList(mapping));
     if (!taken.contains(PriceColumn))
-        return tr("The file has no Price column; its header holds %1. "
+        return Csv::tr("The file has no Price column; its header holds %1. "
                   "Name the column of prices Price or Цена and import again.")
             .arg(headerList(mapping));
     return QString();
@@ -329,10 +330,10 @@ bool isDigits(const QString &text)
 QString barcodeRefusal(const QString &text)
 {
     if (text.contains(QLatin1Char('E'), Qt::CaseInsensitive) && text.front().isDigit())
-        return tr("A spreadsheet turned this barcode into a number. "
+        return Csv::tr("A spreadsheet turned this barcode into a number. "
                   "Format the column as text, type the 13 digits again and export again.");
     if (isDigits(text) && text.size() < BarcodeDigits)
-        return tr("The barcode has only %1 digits; a spreadsheet may have dropped its leading "
+        return Csv::tr("The barcode has only %1 digits; a spreadsheet may have dropped its leading "
                   "zeros. Format the column as text and export again.")
             .arg(text.size());
     return refusalMessage(BarcodeColumn, text);
@@ -388,7 +389,7 @@ public:
             const QString name = csvFieldName(field);
             if (value.hasLineBreak) {
                 refusals.append({ record.line, name, value.text,
-                                  tr("A value cannot hold a line break. "
+                                  Csv::tr("A value cannot hold a line break. "
                                      "Put it on one line and import again.") });
                 continue;
             }
@@ -404,12 +405,12 @@ public:
         }
         if (record.unclosedQuote)
             refusals.append({ record.line, lastColumnName(record), record.fields.constLast().text.left(40),
-                              tr("A quote opened on this line is never closed. "
+                              Csv::tr("A quote opened on this line is never closed. "
                                  "Close it and import again.") });
         checkNumber(numberText, row, refusals);
         if (row.plu.Price.isEmpty() && !refusals.size())
             refusals.append({ record.line, csvFieldName(PriceColumn), QString(),
-                              tr("The line has no price, so the PLU would not be in use. "
+                              Csv::tr("The line has no price, so the PLU would not be in use. "
                                  "Give it a price and import again.") });
         if (refusals.isEmpty())
             m_result.rows.append(row);
@@ -431,14 +432,14 @@ private:
         if (!number) {
             refusals.prepend({ row.line, label, text,
                                text.isEmpty()
-                                   ? tr("The line has no PLU number. Give it one and import again.")
-                                   : tr("The PLU number must be in range [0 - 998].") });
+                                   ? Csv::tr("The line has no PLU number. Give it one and import again.")
+                                   : Csv::tr("The PLU number must be in range [0 - 998].") });
             return;
         }
         const auto earlier = m_firstLineOf.constFind(*number);
         if (earlier != m_firstLineOf.constEnd()) {
             refusals.prepend({ row.line, label, text,
-                               tr("PLU %1 is already on line %2; this line was left out. "
+                               Csv::tr("PLU %1 is already on line %2; this line was left out. "
                                   "Keep one of the two lines and import again.")
                                    .arg(*number).arg(*earlier) });
             return;
@@ -473,7 +474,7 @@ CsvImport importCsv(const QByteArray &bytes)
 {
     CsvImport result;
     if (bytes.contains('\0')) {
-        result.error = tr("The file holds binary data, not text. "
+        result.error = Csv::tr("The file holds binary data, not text. "
                           "Choose a CSV file, or save the sheet as CSV (UTF-8) and import that.");
         return result;
     }
@@ -485,7 +486,7 @@ CsvImport importCsv(const QByteArray &bytes)
     while (!reader.atEnd() && header.isBlank())
         header = reader.next();
     if (header.isBlank()) {
-        result.error = tr("The file is empty. Choose a CSV file with a header line and PLU rows.");
+        result.error = Csv::tr("The file is empty. Choose a CSV file with a header line and PLU rows.");
         return result;
     }
     result.error = mapHeader(header, result.mapping);
@@ -511,10 +512,10 @@ void applyCsvImport(const CsvImport &import, PluTable &table, CsvApplyMode mode)
 QString csvSeparatorName(QChar separator)
 {
     if (separator == QLatin1Char(','))
-        return tr("comma");
+        return Csv::tr("comma");
     if (separator == QLatin1Char('\t'))
-        return tr("TAB");
-    return tr("semicolon");
+        return Csv::tr("TAB");
+    return Csv::tr("semicolon");
 }
 
 QString csvFieldName(int field)
@@ -522,13 +523,13 @@ QString csvFieldName(int field)
     if (field == CsvNumberField)
         return QStringLiteral("Number");
     if (field == CsvIgnoredField)
-        return tr("(not used)");
+        return Csv::tr("(not used)");
     return columnLabel(field);
 }
 
 QString csvRefusalLine(const CsvRefusal &refusal)
 {
-    return tr("Line %1, %2 \"%3\": %4")
+    return Csv::tr("Line %1, %2 \"%3\": %4")
         .arg(refusal.line)
         .arg(refusal.column, refusal.value, refusal.reason);
 }

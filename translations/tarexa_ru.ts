@@ -2,6 +2,104 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Check</name>
+    <message>
+        <source>The last digit of the barcode should be %1; a scanner will not read it. Check the barcode.</source>
+        <translation>Последняя цифра штрихкода должна быть %1, иначе сканер его не прочтёт. Проверьте штрихкод.</translation>
+    </message>
+    <message>
+        <source>The scale cannot show %1 and would print &apos;?&apos; instead. Replace these characters.</source>
+        <translation>Весы не могут показать %1 и напечатают вместо этого «?». Замените эти символы.</translation>
+    </message>
+    <message>
+        <source>The name holds a TAB, a line break or another control character, which the scale cannot show. Remove it.</source>
+        <translation>В наименовании есть табуляция, перевод строки или другой управляющий символ, который весы не могут показать. Удалите его.</translation>
+    </message>
+    <message>
+        <source>PLU %1 has the same barcode as PLU %2. Give each PLU its own barcode.</source>
+        <translation>У PLU %1 тот же штрихкод, что и у PLU %2. Дайте каждому PLU свой штрихкод.</translation>
+    </message>
+    <message>
+        <source>PLU %1, %2 &quot;%3&quot;: %4</source>
+        <translation>PLU %1, %2 «%3»: %4</translation>
+    </message>
+</context>
+<context>
+    <name>Csv</name>
+    <message>
+        <source>The header names the %1 column twice, as &quot;%2&quot; and &quot;%3&quot;. Rename or remove one of them and import again.</source>
+        <translation>В заголовке столбец %1 указан дважды: «%2» и «%3». Переименуйте или удалите один из них и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has no Number column; its header holds %1. Name the column of PLU numbers Number, PLU or Номер and import again.</source>
+        <translation>В файле нет столбца номеров; в заголовке: %1. Назовите столбец номеров PLU «Number», «PLU» или «Номер» и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has no Price column; its header holds %1. Name the column of prices Price or Цена and import again.</source>
+        <translation>В файле нет столбца цен; в заголовке: %1. Назовите столбец цен «Price» или «Цена» и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>A spreadsheet turned this barcode into a number. Format the column as text, type the 13 digits again and export again.</source>
+        <translation>Электронная таблица превратила этот штрихкод в число. Задайте столбцу текстовый формат, введите 13 цифр заново и снова выполните экспорт.</translation>
+    </message>
+    <message>
+        <source>The barcode has only %1 digits; a spreadsheet may have dropped its leading zeros. Format the column as text and export again.</source>
+        <translation>В штрихкоде только %1 цифр; возможно, электронная таблица отбросила ведущие нули. Задайте столбцу текстовый формат и снова выполните экспорт.</translation>
+    </message>
+    <message>
+        <source>A value cannot hold a line break. Put it on one line and import again.</source>
+        <translation>Значение не может содержать перевод строки. Запишите его в одну строку и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>A quote opened on this line is never closed. Close it and import again.</source>
+        <translation>Кавычка, открытая в этой строке, не закрыта. Закройте её и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The line has no price, so the PLU would not be in use. Give it a price and import again.</source>
+        <translation>В строке нет цены, поэтому PLU не будет использоваться. Укажите цену и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The line has no PLU number. Give it one and import again.</source>
+        <translation>В строке нет номера PLU. Укажите его и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The PLU number must be in range [0 - 998].</source>
+        <translation>Номер PLU должен быть в диапазоне [0 - 998].</translation>
+    </message>
+    <message>
+        <source>PLU %1 is already on line %2; this line was left out. Keep one of the two lines and import again.</source>
+        <translation>PLU %1 уже есть в строке %2; эта строка пропущена. Оставьте одну из двух строк и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file holds binary data, not text. Choose a CSV file, or save the sheet as CSV (UTF-8) and import that.</source>
+        <translation>Файл содержит двоичные данные, а не текст. Выберите файл CSV или сохраните таблицу как CSV (UTF-8) и импортируйте его.</translation>
+    </message>
+    <message>
+        <source>The file is empty. Choose a CSV file with a header line and PLU rows.</source>
+        <translation>Файл пуст. Выберите файл CSV со строкой заголовка и строками PLU.</translation>
+    </message>
+    <message>
+        <source>comma</source>
+        <translation>запятая</translation>
+    </message>
+    <message>
+        <source>TAB</source>
+        <translation>табуляция</translation>
+    </message>
+    <message>
+        <source>semicolon</source>
+        <translation>точка с запятой</translation>
+    </message>
+    <message>
+        <source>(not used)</source>
+        <translation>(не используется)</translation>
+    </message>
+    <message>
+        <source>Line %1, %2 &quot;%3&quot;: %4</source>
+        <translation>Строка %1, %2 «%3»: %4</translation>
+    </message>
+</context>
+<context>
     <name>SettingsDialog</name>
     <message>
         <source>Settings</source>
