@@ -461,6 +461,9 @@ bool Tarexa::saveFileAs()
         showStatus(tr("Saving aborted"));
         return false;
     }
+    // The chosen name is where the next Save writes, even when this write
+    // fails; the title changes only with a successful save.
+    filename = path;
     return saveFileTo(path);
 }
 

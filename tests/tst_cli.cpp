@@ -227,14 +227,14 @@ void CliTest::interruptedReadWritesNothing()
 {
     m_scale->sim().setPlus(simPlus(0, 200));
     QProcess process;
-    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("out.xml") });
+    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("interrupted.xml") });
     QVERIFY(m_scale->waitForFrames(3, 10000));
     QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
     QVERIFY(process.waitForFinished(FinishMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 130);
     QVERIFY(int(m_scale->sim().receivedFrames().size()) < 100);
-    QVERIFY(!QFile::exists(path("out.xml")));
+    QVERIFY(!QFile::exists(path("interrupted.xml")));
 
     ScaleLine line;
     QVERIFY(line.openOn(*m_scale));
