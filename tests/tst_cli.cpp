@@ -12,7 +12,10 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +63,7 @@ private slots:
     void exitStatuses_data();
     void exitStatuses();
     void interruptedReadWritesNothing();
+    void progressBarOnlyOnATerminal();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -240,6 +244,34 @@ void CliTest::interruptedReadWritesNothing()
     QVERIFY(line.openOn(*m_scale));
     QVERIFY(scaleExchange(line.port, 'b').ok);
     line.close();
+}
+
+// Standard error on a terminal gets the bar, redrawn in place; through a
+// pipe (as in every other test here) it gets only the summary.
+void CliTest::progressBarOnlyOnATerminal()
+{
+    m_scale->sim().setPlus(simPlus(5, 7));
+    int master = -1, slave = -1;
+    QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    QProcess process;
+    process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("bar.xml") });
+    const bool finished = process.waitForFinished(FinishMs);
+    ::close(slave);
+    QByteArray terminal;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        terminal.append(buffer, int(n));
+    ::close(master);
+    QVERIFY(finished);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(terminal.contains("\r[") && terminal.contains("] 3 PLUs, PLU 7, 0:00 left"),
+             terminal);
+    QVERIFY2(terminal.contains("3 PLUs read in"), terminal);
+
+    const Run piped = run({ "read" });
+    QVERIFY2(!piped.err.contains('\r') && piped.err.contains("3 PLUs read in"), piped.err);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -132,7 +132,7 @@ int program(const QString &deviceName, const QString &fileName)
         printLine(line);
     TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
     const ScaleOutcome outcome = programPlus(deviceName, table, progress);
-    progress.finish();
+    progress.finish(outcome.succeeded());
     if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
         printSummary(tr("%1 PLUs sent, %2 accepted, %3 refused")
                          .arg(progress.handled() + progress.refused())
@@ -193,7 +193,7 @@ int read(const QString &deviceName, const QString &fileName)
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
     const ScaleOutcome outcome = readPlus(deviceName, plus, progress);
-    progress.finish();
+    progress.finish(outcome.succeeded());
     if (outcome.kind == ScaleOutcome::PortFailed)
         return statusOf(outcome, deviceName);
     printSummary(tr("%1 PLUs read").arg(outcome.accepted), progress);
@@ -230,7 +230,7 @@ int remove(const QString &deviceName, const QStringList &arguments)
                               TerminalProgress::CountOfPlus);
     const ScaleOutcome outcome =
         deletePlus(deviceName, [&](int row) { return marked[size_t(row)]; }, progress);
-    progress.finish();
+    progress.finish(outcome.succeeded());
     if (outcome.kind != ScaleOutcome::PortFailed)
         printSummary(tr("%1 PLUs deleted").arg(outcome.accepted), progress);
     return statusOf(outcome, deviceName);

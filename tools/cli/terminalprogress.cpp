@@ -76,9 +76,12 @@ void TerminalProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_S
     draw();
 }
 
+// A read does not know how many PLUs the scale holds, but they come in
+// ascending numbers, so the last number tells how far through the table
+// the read has gone.
 double TerminalProgress::fractionDone() const
 {
-    if (m_total <= 0)
+    if (m_total <= 0 || m_completed)
         return 1.0;
     const double done = m_meaning == CountOfPlus ? m_handled : m_lastPlu + 1;
     return done >= m_total ? 1.0 : done / m_total;
@@ -102,8 +105,11 @@ void TerminalProgress::draw()
     m_drawn = true;
 }
 
-void TerminalProgress::finish()
+void TerminalProgress::finish(bool completed)
 {
+    m_completed = completed;
+    if (completed && m_drawn)
+        draw();
     if (m_drawn)
         std::fputc('\n', stderr);
     m_drawn = false;

@@ -25,8 +25,9 @@ public:
     bool cancelled() override;
     void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;
 
-    // Ends the bar's line, so that what follows starts on its own.
-    void finish();
+    // Ends the bar's line, so that what follows starts on its own; a
+    // command that completed shows a full bar last.
+    void finish(bool completed);
     int handled() const { return m_handled; }
     int refused() const { return m_refused; }
     double seconds() const { return m_clock.elapsed() / 1000.0; }
@@ -46,6 +47,7 @@ private:
     int m_lastPlu = -1;
     int m_value = 0;
     bool m_drawn = false;
+    bool m_completed = false;
     bool m_onTerminal;
     QElapsedTimer m_clock;
     struct sigaction m_previous {};
