@@ -41,7 +41,7 @@ const char *const VersionText = "v 0.3";
 const char *const ApplicationName = "Weigh Scale";
 
 const int RowHeight = 22;
-const int ColumnCount = 7;
+const int ColumnCount = PluColumnCount;
 const int ColumnWidths[ColumnCount] = { 80, 150, 150, 150, 120, 100, 50 };
 
 const QColor DisabledCellColor(240, 240, 240, 255);
@@ -97,8 +97,9 @@ void Tarexa::createTable()
     setCentralWidget(table);
     table->setFocus();
 
-    const QStringList headerList = { "Price", "Name1", "Name2", "Name3",
-                                     "Barcode", "Durability", " " };
+    QStringList headerList;
+    for (int col = 0; col < ColumnCount; ++col)
+        headerList << columnLabel(col);
     table->setHorizontalHeaderLabels(headerList);
     for (int col = 0; col < ColumnCount; ++col)
         table->setColumnWidth(col, ColumnWidths[col]);
