@@ -5,6 +5,7 @@
 #include "scalefixture.h"
 #include "xml.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -64,6 +65,7 @@ private slots:
     void exitStatuses();
     void interruptedReadWritesNothing();
     void progressBarOnlyOnATerminal();
+    void deviceFromTheWindowsSettings();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -272,6 +274,27 @@ void CliTest::progressBarOnlyOnATerminal()
 
     const Run piped = run({ "read" });
     QVERIFY2(!piped.err.contains('\r') && piped.err.contains("3 PLUs read in"), piped.err);
+}
+
+// Without --device the tool uses what the window's Settings stored.
+void CliTest::deviceFromTheWindowsSettings()
+{
+    m_scale->sim().setPlus(simPlus(3, 3));
+    QTemporaryDir config;
+    QVERIFY(QDir().mkpath(config.filePath("Kestrova")));
+    QFile store(config.filePath("Kestrova/Weigh Scale.conf"));
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    store.write("[General]\nDevice=" + m_scale->deviceName().toUtf8() + "\n");
+    store.close();
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    process.setProcessEnvironment(environment);
+    process.start(TAREXA_CLI, { "read" });
+    QVERIFY(process.waitForFinished(FinishMs));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(process.readAllStandardOutput().contains("<PLU Number=\"3\""));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

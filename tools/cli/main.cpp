@@ -261,7 +261,7 @@ const char *const Description = QT_TRANSLATE_NOOP("tarexa-cli",
     "  0    done\n"
     "  1    check found problems\n"
     "  2    usage error\n"
-    "  3    the file cannot be read or written\n"
+    "  3    the file cannot be read or written, or has no PLU with a price\n"
     "  4    the port cannot be opened or configured\n"
     "  5    the scale did not answer\n"
     "  6    the scale refused a PLU or replied with bad data\n"
