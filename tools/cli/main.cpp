@@ -135,7 +135,7 @@ int program(const QString &deviceName, const QString &fileName)
     progress.finish(outcome.succeeded());
     if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
         printSummary(tr("%1 PLUs sent, %2 accepted, %3 refused")
-                         .arg(progress.handled() + progress.refused())
+                         .arg(progress.exchanges())
                          .arg(outcome.accepted).arg(progress.refused()), progress);
     return statusOf(outcome, deviceName);
 }

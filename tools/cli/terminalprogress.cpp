@@ -67,6 +67,7 @@ bool TerminalProgress::cancelled()
 
 void TerminalProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *)
 {
+    ++m_exchanges;
     if (result == ExchangeResult::Accepted && plu >= 0) {
         ++m_handled;
         m_lastPlu = plu;

@@ -28,6 +28,7 @@ public:
     // Ends the bar's line, so that what follows starts on its own; a
     // command that completed shows a full bar last.
     void finish(bool completed);
+    int exchanges() const { return m_exchanges; }
     int handled() const { return m_handled; }
     int refused() const { return m_refused; }
     double seconds() const { return m_clock.elapsed() / 1000.0; }
@@ -42,6 +43,7 @@ private:
 
     int m_total;
     Total m_meaning;
+    int m_exchanges = 0;
     int m_handled = 0;
     int m_refused = 0;
     int m_lastPlu = -1;
