@@ -1,6 +1,7 @@
 #ifndef COMM_H
 #define COMM_H
 
+#include "scale.h"
 #include "serial.h"
 
 #include <QByteArray>
@@ -8,18 +9,6 @@
 
 #include <chrono>
 #include <string>
-
-class QWidget;
-
-// How a scale command's pass over the PLUs ended.
-enum class ScaleStop
-{
-    Finished,   // every PLU handled, or the scale had no further PLU
-    Cancelled,  // the user pressed Cancel
-    NoReply,    // a reply byte did not come in time
-    Refused,    // the scale answered with a status other than "0"
-    NotFound,   // the scale holds no PLU at all (first read request refused)
-};
 
 // A text field as it goes onto the line: composed (NFC), so that a letter
 // typed with a combining accent is one character, and with every control
@@ -100,18 +89,34 @@ QString openFailureDetails(const std::string &devicePath, int error);
 // The path the port for a configured device name is opened by.
 std::string devicePathOf(const QString &deviceName);
 
+// One exchange and the reply as a cleared buffer holds it afterwards.
+struct ScaleReply
+{
+    bool ok = false;            // false: a reply byte did not come in time
+    QByteArray bytes;           // the stored reply, up to its first zero byte
+    char statusByte = '\0';     // the buffer's second byte: '0' when carried out
+    char status() const { return statusByte; }
+    bool accepted() const { return status() == '0'; }
+    QString data() const;       // between the length and the checksum digits
+};
+// Sends cmd with data and collects at most limit counted reply bytes (see
+// WSerial::sendScaleCmd).
+ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data = QString(),
+                         int limit = 200, int boundMs = WSerial::ReplyBoundMs);
+
 // Opens and configures the port for one scale command and closes it when
-// the guard goes out of scope. A failure is shown to the user over parent;
-// isOpen() then is false and there is nothing to close.
+// the guard goes out of scope. When either step fails, isOpen() is false,
+// failure() says which step and why, and there is nothing to close.
 class ScalePort
 {
 public:
-    ScalePort(QWidget *parent, const QString &deviceName);
+    explicit ScalePort(const QString &deviceName);
     ~ScalePort();
     ScalePort(const ScalePort &) = delete;
     ScalePort &operator=(const ScalePort &) = delete;
 
     bool isOpen() const { return m_open; }
+    const PortFailure &failure() const { return m_failure; }
     WSerial &port() { return m_port; }
     // Closes the port before the guard goes; later calls do nothing.
     void close();
@@ -119,6 +124,7 @@ public:
 private:
     WSerial m_port;
     bool m_open = false;
+    PortFailure m_failure;
 };
 
 #endif // COMM_H

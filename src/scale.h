@@ -26,6 +26,10 @@ class ScaleProgress
 {
 public:
     virtual ~ScaleProgress() = default;
+    // Once the port is set up and the first exchange is about to start,
+    // with the highest progress value the command can reach. The window
+    // opens its progress dialog here, so a failed port shows none.
+    virtual void started(int maximum) { (void)maximum; }
     // The progress value after an exchange, as the window's dialog shows it.
     virtual void setValue(int value) = 0;
     // Asked between PLUs (the window processes its events here); true stops
@@ -87,5 +91,16 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
 // asking it when the pass reaches each row; the progress value is the row.
 ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)> &isMarked,
                         ScaleProgress &progress);
+
+// The PLU in the data of a scale reply (the text after the status and
+// length digits). Returns the PLU number, or -1 when the first field is not
+// a PLU number (0 to 998), and then leaves s alone. Control characters of
+// the text fields become blanks.
+short replyToPlu(const QString &data, PLU_STRING &s);
+
+// A PLU's texts in the typed form they are programmed in: the price and
+// durability as their column's rule reads them (0 when refused), thirteen
+// zeros for a missing barcode.
+PLU typedPlu(int number, const PLU_STRING &s);
 
 #endif // SCALE_H

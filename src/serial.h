@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 // MSerial: one serial port, used synchronously.
 //
@@ -100,5 +101,14 @@ bool serialIsPermissionError(int error);
 // The name of the group that owns the device at path, or empty when the
 // system has no such notion or the device cannot be examined.
 std::string serialDeviceGroup(const std::string &path);
+
+// The serial ports this machine has, as names a user may pick. On Linux
+// the stable <devFolder>/serial/by-id links (full paths), then the ttyUSB,
+// ttyACM and ttyS devices that are real ports and have no such link;
+// ttyS0 to ttyS7 are left out, being COM1 to COM8. On Windows the COM
+// ports the system lists, sorted, and the folders are ignored. The folders
+// are parameters so that a test can fake a machine.
+std::vector<std::string> serialPortsPresent(const std::string &devFolder = "/dev",
+                                            const std::string &sysFolder = "/sys");
 
 #endif // SERIAL_H

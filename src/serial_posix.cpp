@@ -6,6 +6,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -405,4 +409,92 @@ std::string serialDeviceGroup(const std::string &path)
         return std::string();
     const group *owner = getgrgid(info.st_gid);
     return owner ? std::string(owner->gr_name) : std::string();
+}
+
+// ---- Port enumeration ------------------------------------------------------
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool startsWith(const std::string &text, const char *prefix)
+{
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+std::string firstLineOf(const fs::path &path)
+{
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+    return line;
+}
+
+// Serial UARTs that the kernel registers without hardware behind them
+// report the port type 0 ("unknown"); real ones have a driver and a type.
+bool isRealPort(const std::string &sysFolder, const std::string &name)
+{
+    std::error_code error;
+    const fs::path tty = fs::path(sysFolder) / "class" / "tty" / name;
+    if (!fs::exists(tty / "device" / "driver", error))
+        return false;
+    if (!startsWith(name, "ttyS"))
+        return true;
+    if (!fs::exists(tty / "type", error))
+        return false;
+    return firstLineOf(tty / "type") != "0";
+}
+
+bool isCoveredByComName(const std::string &name)
+{
+    const std::string number = name.substr(4);
+    return startsWith(name, "ttyS") && number.size() == 1 && number[0] >= '0' && number[0] < '8';
+}
+
+// Entries that are not folders, sorted by name; none when the folder is
+// missing or unreadable.
+std::vector<fs::path> nonFolderEntries(const fs::path &folder)
+{
+    std::vector<fs::path> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (!it->is_directory(error))
+            entries.push_back(it->path());
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+} // namespace
+
+std::vector<std::string> serialPortsPresent(const std::string &devFolder,
+                                            const std::string &sysFolder)
+{
+    std::vector<std::string> ports;
+    std::vector<std::string> linkedDevices;
+    for (const fs::path &link : nonFolderEntries(fs::path(devFolder) / "serial" / "by-id")) {
+        ports.push_back(fs::absolute(link).string());
+        std::error_code error;
+        linkedDevices.push_back(fs::read_symlink(link, error).filename().string());
+    }
+    const std::vector<fs::path> devices = nonFolderEntries(devFolder);
+    for (const char *prefix : { "ttyUSB", "ttyACM", "ttyS" }) {
+        std::vector<std::string> names;
+        for (const fs::path &device : devices)
+            if (startsWith(device.filename().string(), prefix))
+                names.push_back(device.filename().string());
+        // ttyUSB2 before ttyUSB10
+        std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        for (const std::string &name : names) {
+            const bool linked = std::find(linkedDevices.begin(), linkedDevices.end(), name)
+                             != linkedDevices.end();
+            if (!linked && !isCoveredByComName(name) && isRealPort(sysFolder, name))
+                ports.push_back(name);
+        }
+    }
+    return ports;
 }

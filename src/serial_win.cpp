@@ -2,6 +2,7 @@
 
 #include "serial.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include <windows.h>
@@ -268,4 +269,36 @@ bool serialIsPermissionError(int error)
 std::string serialDeviceGroup(const std::string &)
 {
     return std::string();
+}
+
+// The COM ports the system lists under its serial device map, each once.
+std::vector<std::string> serialPortsPresent(const std::string &, const std::string &)
+{
+    std::vector<std::string> ports;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key)
+        != ERROR_SUCCESS)
+        return ports;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        BYTE value[256];
+        DWORD valueSize = sizeof value - 1;
+        DWORD type = 0;
+        const LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, &type,
+                                          value, &valueSize);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        if (type != REG_SZ)
+            continue;
+        value[valueSize] = 0;
+        const std::string port(reinterpret_cast<const char *>(value));
+        if (!port.empty() && std::find(ports.begin(), ports.end(), port) == ports.end())
+            ports.push_back(port);
+    }
+    RegCloseKey(key);
+    std::sort(ports.begin(), ports.end());
+    return ports;
 }

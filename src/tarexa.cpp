@@ -1,24 +1,20 @@
 #include "tarexa.h"
 #include "settings.h"
-#include "cp1251.h"
+#include "plutable.h"
+#include "rules.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QBrush>
 #include <QCloseEvent>
 #include <QColor>
-#include <QDoubleValidator>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QIntValidator>
-#include <QLocale>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStringList>
@@ -45,58 +41,14 @@ const char *const VersionText = "v 0.3";
 const char *const ApplicationName = "Weigh Scale";
 
 const int RowHeight = 22;
-const int ColumnCount = 7;
+const int ColumnCount = PluColumnCount;
 const int ColumnWidths[ColumnCount] = { 80, 150, 150, 150, 120, 100, 50 };
-const int NameLength = 19;
 
 const QColor DisabledCellColor(240, 240, 240, 255);
 const QColor EnabledCellColor(255, 255, 255, 255);
 const QColor MarkColor(0, 180, 0, 255);
 const char *const MarkText = "SEL";
 const int StatusTimeout = 2000;
-
-// Numbers in a document mean the same on every machine: a point as the
-// decimal separator and no group separators, whatever the user's locale.
-QLocale documentLocale()
-{
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
-    return c;
-}
-
-bool isAcceptable(const QValidator &validator, QString text)
-{
-    int pos = 0;
-    return validator.validate(text, pos) == QValidator::Acceptable;
-}
-
-bool isValidPrice(const QString &text)
-{
-    QDoubleValidator validator(0.0, 9999.99, 2);
-    validator.setNotation(QDoubleValidator::StandardNotation);
-    validator.setLocale(documentLocale());
-    return isAcceptable(validator, text);
-}
-
-// Characters as the scale gets them: a letter typed with a combining accent
-// is one, and so is an emoji that takes two UTF-16 units.
-qsizetype nameLength(const QString &text)
-{
-    return characterCount(text.normalized(QString::NormalizationForm_C));
-}
-
-bool isValidBarcode(const QString &text)
-{
-    QRegularExpressionValidator validator(QRegularExpression("[0-9]{13,13}"));
-    return isAcceptable(validator, text);
-}
-
-bool isValidDurability(const QString &text)
-{
-    QIntValidator validator(0, 255);
-    validator.setLocale(documentLocale());
-    return isAcceptable(validator, text);
-}
 
 // A name whose last dot is not followed by "xml", in any case, gets ".xml"
 // appended. The whole path counts, so a dot in a folder name is the last
@@ -145,8 +97,9 @@ void Tarexa::createTable()
     setCentralWidget(table);
     table->setFocus();
 
-    const QStringList headerList = { "Price", "Name1", "Name2", "Name3",
-                                     "Barcode", "Durability", " " };
+    QStringList headerList;
+    for (int col = 0; col < ColumnCount; ++col)
+        headerList << columnLabel(col);
     table->setHorizontalHeaderLabels(headerList);
     for (int col = 0; col < ColumnCount; ++col)
         table->setColumnWidth(col, ColumnWidths[col]);
@@ -292,30 +245,9 @@ void Tarexa::about()
     QMessageBox::about(this, tr("About.."), text);
 }
 
-// The message for a refused value, or an empty text when the column's rule
-// accepts it. An empty cell is accepted in every column.
 QString Tarexa::refusalMessage(int col, const QString &text)
 {
-    if (text.isEmpty())
-        return QString();
-    switch (col) {
-    case 0:
-        return isValidPrice(text) ? QString()
-                                  : tr("The value must be in range [0.00 - 9999.99]");
-    case 1:
-    case 2:
-    case 3:
-        return nameLength(text) <= NameLength ? QString()
-                                         : tr("The name must be at most 19 sybols long");
-    case 4:
-        return isValidBarcode(text) ? QString()
-                                    : tr("The Barcode must consist of 13 digits [0 - 9]");
-    case 5:
-        return isValidDurability(text) ? QString()
-                                       : tr("The value must be in range [0 - 255]");
-    default:
-        return QString();
-    }
+    return ::refusalMessage(col, text);
 }
 
 // A PLU read from the scale or loaded from a file: each new cell raises a
@@ -363,8 +295,6 @@ void Tarexa::readSettings()
 {
     QSettings settings;
     m_DeviceName = settings.value("Device", "COM1").toString();
-    m_TableModified = false;
-    filename = QString();
 }
 
 QStringList Tarexa::devices() const
@@ -398,9 +328,28 @@ bool Tarexa::mayClearDocument()
 void Tarexa::startEmptyDocument()
 {
     clearDocument();
-    filename = QString();
+    setCurrentFile(QString(), false);
+}
+
+// The one place that names the document: its file, the title, and whether
+// it holds changes that are not in that file.
+void Tarexa::setCurrentFile(const QString &fileName, bool modified)
+{
+    filename = fileName;
+    m_TableModified = modified;
     setWindowTitle(filename);
-    m_TableModified = false;
+}
+
+// The document in the engine's terms, for a scale command or a save.
+PluTable Tarexa::tableContents() const
+{
+    PluTable contents;
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            contents.setText(row, col, pluCellText(table, row, col));
+        contents.setMarked(row, !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty());
+    }
+    return contents;
 }
 
 void Tarexa::choose()
@@ -426,8 +375,8 @@ void Tarexa::load(const QString &fileName)
         showStatus(tr("Could not read from %1").arg(fileName));
         return;
     }
-    filename = fileName;
-    setWindowTitle(filename);
+    // Putting the file's values into the table counted as changes.
+    setCurrentFile(fileName, m_TableModified);
     if (!refusals.isEmpty())
         showRefusals(refusals);
     showStatus(tr("File %1 loaded").arg(filename));
@@ -479,16 +428,20 @@ bool Tarexa::saveFile()
 {
     if (filename.isEmpty())
         return saveFileAs();
+    return saveFileTo(filename);
+}
+
+bool Tarexa::saveFileTo(const QString &fileName)
+{
     UnwritableCell unwritable;
-    if (!saveDocument(filename, unwritable)) {
-        showStatus(tr("Could not write to %1").arg(filename));
+    if (!saveDocument(fileName, unwritable)) {
+        showStatus(tr("Could not write to %1").arg(fileName));
         if (unwritable.row >= 0)
             showUnwritableCell(unwritable);
         return false;
     }
-    m_TableModified = false;
-    setWindowTitle(filename);
-    showStatus(tr("File %1 saved").arg(filename));
+    setCurrentFile(fileName, false);
+    showStatus(tr("File %1 saved").arg(fileName));
     return true;
 }
 
@@ -509,8 +462,10 @@ bool Tarexa::saveFileAs()
         showStatus(tr("Saving aborted"));
         return false;
     }
+    // The chosen name is where the next Save writes, even when this write
+    // fails; the title changes only with a successful save.
     filename = path;
-    return saveFile();
+    return saveFileTo(path);
 }
 
 // The window closes only when nothing unsaved would be lost: a save that

@@ -12,18 +12,22 @@ class QCloseEvent;
 class QDomDocument;
 class QDomElement;
 class QMenu;
-class QProgressDialog;
 class QTableWidget;
 class QTableWidgetItem;
 class QToolBar;
-class WSerial;
-enum class ScaleStop;
+class PluTable;
+struct PortFailure;
+struct ScaleOutcome;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
 QString pluCellText(const QTableWidget *table, int row, int col);
 // A row holds a PLU exactly when its Price cell is not empty; other rows
 // are neither saved nor programmed, whatever else they hold.
 bool isPluRow(const QTableWidget *table, int row);
+
+// Tells the user that the port for deviceName could not be used, with the
+// system's reason (and how to get the right to use it) under the details.
+void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure);
 
 // The typed PLUs of the last programming run, indexed by row.
 extern PLU plu[PLU_COUNT];
@@ -103,22 +107,20 @@ private:
     bool maySaveChanges();
     bool saveFile();
     bool saveFileAs();
+    bool saveFileTo(const QString &fileName);
     void showStatus(const QString &text);
-    void rowToPlu(short num);
+    void setCurrentFile(const QString &fileName, bool modified);
+    PluTable tableContents() const;
+    void rowToPlu(short num, const PluTable &rows);
     short parsePlu(QString &str);
-    int copyFilledRows();
-    ScaleStop sendPlus(WSerial &port, QProgressDialog &progress);
+    int copyFilledRows(const PluTable &rows);
     bool mayClearDocument();
     void startEmptyDocument();
-    ScaleStop readFirstPlu(WSerial &port, int &unnumbered);
-    ScaleStop readNextPlus(WSerial &port, QProgressDialog &progress, int &unnumbered);
     void putPluInRow(short row, const PLU_STRING &s);
-    ScaleStop deleteMarkedPlus(WSerial &port, QProgressDialog &progress);
     class ScaleCommandRunning;
     void enableDocumentActions(bool enable);
-    void reportScaleStop(ScaleStop stop);
+    void reportScaleOutcome(const ScaleOutcome &outcome);
     void reportUnnumberedPlus(int count);
-    PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals) const;
     void showRefusals(const QStringList &refusals);
     void showUnwritableCell(const UnwritableCell &cell);
 

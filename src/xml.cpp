@@ -1,16 +1,20 @@
-#include "tarexa.h"
 #include "xml.h"
 #include "cp1251.h"
+#include "plutable.h"
+#include "rules.h"
 
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTableWidget>
 #include <QXmlStreamReader>
+#include <QCoreApplication>
 
 #include <array>
+#include <vector>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -110,6 +114,11 @@ bool appendPluLine(QString &out, const QDomElement &plu, UnwritableCharacter *un
 
 // The data must be on the disk before the new file replaces the old one:
 // a disk that fills up often says so only here, not at the write.
+QString systemErrorText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 bool syncToDisk(QFileDevice &file)
 {
 #ifdef Q_OS_UNIX
@@ -127,17 +136,29 @@ bool syncToDisk(QFileDevice &file)
 // In a folder that takes no new files the file is written in place, which
 // only the file's own permission allows; a failure then cannot keep the old
 // contents.
-bool writeWholeFile(const QString &fileName, const QByteArray &bytes)
+bool writeWholeFile(const QString &fileName, const QByteArray &bytes, QString &reason)
 {
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
         return false;
-    if (file.write(bytes) != bytes.size() || !file.flush() || !syncToDisk(file)) {
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        reason = file.errorString();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!syncToDisk(file)) {
+        reason = systemErrorText();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 // QSaveFile syncs the new file's data before renaming it over the old one;
@@ -158,21 +179,11 @@ void syncFolderOf(const QString &fileName)
 #endif
 }
 
-Tarexa::PLU_STRING rowText(const QTableWidget *table, int row)
-{
-    Tarexa::PLU_STRING s;
-    s.Number = QString::number(row);
-    auto cells = fieldsOf(s);
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        *cells[col + 1] = pluCellText(table, row, col);
-    return s;
-}
-
 // ---- Reading ---------------------------------------------------------------
 
-Tarexa::PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
+PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
 {
-    Tarexa::PLU_STRING s;
+    PLU_STRING s;
     auto fields = fieldsOf(s);
     for (size_t i = 0; i < AttributeNames.size(); ++i)
         *fields[i] = attributes.value(QLatin1String(AttributeNames[i])).toString();
@@ -183,35 +194,64 @@ Tarexa::PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
 // reading a device may never end. The check is on the opened descriptor,
 // which cannot be swapped for something else between check and read;
 // opening without blocking makes a FIFO return at once.
-bool openRegularFile(QFile &file)
+bool openRegularFile(QFile &file, QString &reason)
 {
+    const QString notRegular = QCoreApplication::translate("Tarexa", "not a regular file");
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(file.fileName());
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        reason = systemErrorText();
         return false;
+    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (::fstat(fd, &info) != 0) {
+        reason = systemErrorText();
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = notRegular;
+    } else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        reason = file.errorString();
+    } else {
+        return true;
+    }
+    ::close(fd);
+    return false;
+#else
+    if (!QFileInfo(file.fileName()).isFile()) {
+        reason = QFileInfo::exists(file.fileName()) ? notRegular : file.errorString();
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
         return false;
     }
     return true;
-#else
-    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly);
 #endif
 }
 
 // A file too large for a PLU file is refused on its size, before reading;
 // reading one byte past the limit also catches files that grow meanwhile
 // and devices that report no size.
-bool readWholeFile(const QString &fileName, QByteArray &bytes)
+bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason)
 {
+    const QString tooLarge = QCoreApplication::translate("Tarexa", "too large for a PLU file");
     QFile file(fileName);
-    if (!openRegularFile(file) || file.size() > MaxPluFileSize)
+    if (!openRegularFile(file, reason))
         return false;
+    if (file.size() > MaxPluFileSize) {
+        reason = tooLarge;
+        return false;
+    }
     bytes = file.read(MaxPluFileSize + 1);
-    return file.error() == QFileDevice::NoError && bytes.size() <= MaxPluFileSize;
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    if (bytes.size() > MaxPluFileSize) {
+        reason = tooLarge;
+        return false;
+    }
+    return true;
 }
 
 // How a list of refusals shows a value: in quotes, cut short when long.
@@ -222,7 +262,58 @@ QString quoted(const QString &value)
     return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("Tarexa", text);
+}
+
+// s with every value its column refuses emptied; refusals gets a line for
+// each.
+PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
+{
+    PLU_STRING accepted = s;
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
+        QString &value = accepted.field(col);
+        const QString message = refusalMessage(col, value);
+        if (message.isEmpty())
+            continue;
+        QString line = translated("PLU %1 (row %2), %3: %4 was left out. %5")
+                           .arg(QString::number(row), QString::number(row + 1),
+                                columnLabel(col), quoted(value), message);
+        if (col == PriceColumn)
+            line += QLatin1Char(' ')
+                  + translated("This PLU will not be saved or programmed until it has a price.");
+        refusals << line;
+        value.clear();
+    }
+    return accepted;
+}
+
 } // namespace
+
+QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &refusals)
+{
+    QList<FilePlu> plus;
+    std::vector<bool> taken(PLU_COUNT, false);
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        const PLU_STRING &s = elements.at(i);
+        const QString element = QString::number(i + 1);
+        const std::optional<int> row = parsePluNumber(s.Number);
+        if (!row) {
+            refusals << translated("PLU element %1 of the file, Number %2: not a PLU number from"
+                                   " 0 to 998; the element was left out.")
+                            .arg(element, quoted(s.Number));
+        } else if (taken[size_t(*row)]) {
+            refusals << translated("PLU element %1 of the file, Number %2: an earlier element has"
+                                   " this number; the element was left out.")
+                            .arg(element, quoted(s.Number));
+        } else {
+            taken[size_t(*row)] = true;
+            plus.append({ *row, acceptedValues(*row, s, refusals) });
+        }
+    }
+    return plus;
+}
 
 bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes,
                           UnwritableCharacter *unwritable)
@@ -250,22 +341,30 @@ bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes,
 // of the nesting depth, which a hostile file can make very deep. A document
 // type that declares entities is refused outright; PLU files never have
 // one, and entities are the way to make a small file expand enormously.
-bool parsePluDocument(const QByteArray &bytes, QList<Tarexa::PLU_STRING> &rows)
+bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString *reason)
 {
+    auto refuse = [&](const QXmlStreamReader &at, const QString &why) {
+        if (reason)
+            *reason = QCoreApplication::translate("Tarexa", "line %1, column %2: %3")
+                          .arg(at.lineNumber()).arg(at.columnNumber()).arg(why);
+        return false;
+    };
     QXmlStreamReader reader(bytes);
     reader.setNamespaceProcessing(false);
-    QList<Tarexa::PLU_STRING> found;
+    QList<PLU_STRING> found;
     int depth = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
             if (!reader.entityDeclarations().isEmpty())
-                return false;
+                return refuse(reader, QCoreApplication::translate(
+                                          "Tarexa", "the document type declares entities"));
             break;
         case QXmlStreamReader::StartElement:
             ++depth;
             if (depth == 1 && reader.qualifiedName() != QLatin1String(RootTag))
-                return false;
+                return refuse(reader, QCoreApplication::translate(
+                                          "Tarexa", "the root element is not PLU_DataBase"));
             if (depth == 2 && reader.qualifiedName() == QLatin1String(PluTag))
                 found.append(pluFromAttributes(reader.attributes()));
             break;
@@ -277,93 +376,51 @@ bool parsePluDocument(const QByteArray &bytes, QList<Tarexa::PLU_STRING> &rows)
         }
     }
     if (reader.hasError())
-        return false;
+        return refuse(reader, reader.errorString());
     rows = found;
     return true;
 }
 
-bool Tarexa::saveDocument(const QString &fileName, UnwritableCell &unwritable)
-{
-    QDomDocument document(QLatin1String{DocumentType});
-    QDomElement root = document.createElement(QLatin1String(RootTag));
-    document.appendChild(root);
-    for (int row = 0; row < PLU_COUNT; ++row) {
-        if (isPluRow(table, row))
-            root.appendChild(PluToNode(document, rowText(table, row)));
-    }
-    QByteArray bytes;
-    UnwritableCharacter character;
-    if (!serialisePluDocument(document, bytes, &character)) {
-        unwritable = { parsePluNumber(character.number).value_or(-1),
-                       character.attribute - 1, character.code };
-        return false;
-    }
-    if (!writeWholeFile(fileName, bytes))
-        return false;
-    syncFolderOf(fileName);
-    return true;
-}
 
-// The whole file is read and checked before the table is touched: a file
-// that fails leaves the document as it was. An element whose number is no
-// PLU number, or repeats an earlier one, is left out rather than guessed
-// at, and so is each value its column refuses; refusals collects a line
-// for each.
-bool Tarexa::loadDocument(const QString &fileName, QStringList &refusals)
+QDomElement pluElement(QDomDocument &document, const PLU_STRING &s)
 {
-    QByteArray bytes;
-    QList<PLU_STRING> rows;
-    if (!readWholeFile(fileName, bytes) || !parsePluDocument(bytes, rows))
-        return false;
-    clearDocument();
-    std::vector<bool> taken(PLU_COUNT, false);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const PLU_STRING &s = rows.at(i);
-        const QString element = QString::number(i + 1);
-        const std::optional<int> row = parsePluNumber(s.Number);
-        if (!row) {
-            refusals << tr("PLU element %1 of the file, Number %2: not a PLU number from 0 to 998;"
-                           " the element was left out.").arg(element, quoted(s.Number));
-        } else if (taken[size_t(*row)]) {
-            refusals << tr("PLU element %1 of the file, Number %2: an earlier element has this"
-                           " number; the element was left out.").arg(element, quoted(s.Number));
-        } else {
-            taken[size_t(*row)] = true;
-            putPluInRow(short(*row), acceptedValues(*row, s, refusals));
-        }
-    }
-    return true;
-}
-
-// The PLU with every value its column refuses emptied, so that putting it
-// into the table raises no box; refusals gets a line for each.
-Tarexa::PLU_STRING Tarexa::acceptedValues(int row, const PLU_STRING &s,
-                                          QStringList &refusals) const
-{
-    PLU_STRING accepted = s;
-    auto fields = fieldsOf(accepted);
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
-        QString &value = *fields[size_t(col) + 1];
-        const QString message = refusalMessage(col, value);
-        if (message.isEmpty())
-            continue;
-        QString line = tr("PLU %1 (row %2), %3: %4 was left out. %5")
-                           .arg(QString::number(row), QString::number(row + 1),
-                                table->horizontalHeaderItem(col)->text(), quoted(value), message);
-        if (col == 0)
-            line += QLatin1Char(' ')
-                  + tr("This PLU will not be saved or programmed until it has a price.");
-        refusals << line;
-        value.clear();
-    }
-    return accepted;
-}
-
-QDomElement Tarexa::PluToNode(QDomDocument &d, const PLU_STRING &s)
-{
-    QDomElement element = d.createElement(QLatin1String(PluTag));
+    QDomElement element = document.createElement(QLatin1String(PluTag));
     const auto fields = fieldsOf(s);
     for (size_t i = 0; i < AttributeNames.size(); ++i)
         element.setAttribute(QLatin1String(AttributeNames[i]), *fields[i]);
     return element;
+}
+
+bool serialisePluTable(const PluTable &table, QByteArray &bytes,
+                       UnwritableCharacter *unwritable)
+{
+    QDomDocument document(QLatin1String{DocumentType});
+    QDomElement root = document.createElement(QLatin1String(RootTag));
+    document.appendChild(root);
+    for (int row : table.rowsInUse())
+        root.appendChild(pluElement(document, table.row(row)));
+    return serialisePluDocument(document, bytes, unwritable);
+}
+
+bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *reason)
+{
+    QString why;
+    if (!writeWholeFile(fileName, bytes, why)) {
+        if (reason)
+            *reason = why;
+        return false;
+    }
+    syncFolderOf(fileName);
+    return true;
+}
+
+bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason)
+{
+    QByteArray bytes;
+    QString why;
+    if (readWholeFile(fileName, bytes, why) && parsePluDocument(bytes, rows, &why))
+        return true;
+    if (reason)
+        *reason = why;
+    return false;
 }

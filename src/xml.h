@@ -1,12 +1,14 @@
 #ifndef XML_H
 #define XML_H
 
-#include "tarexa.h"
+#include "plu.h"
 
 #include <QByteArray>
 #include <QList>
 
+class PluTable;
 class QDomDocument;
+class QDomElement;
 
 // No PLU file comes anywhere near this size (999 rows take some 150 KiB);
 // anything larger is refused before a byte of it is read.
@@ -16,9 +18,11 @@ constexpr qint64 MaxPluFileSize = 16 * 1024 * 1024;
 // with every attribute that is absent left empty. Only the direct "PLU"
 // children of a "PLU_DataBase" root count. Returns false, leaving rows
 // alone, when the bytes are not well-formed XML, the root has another name,
-// or the document type declares entities. Touches no window, so the loader
-// can be exercised on arbitrary bytes.
-bool parsePluDocument(const QByteArray &bytes, QList<Tarexa::PLU_STRING> &rows);
+// or the document type declares entities; reason, when given, then says
+// why, with the line and column. Touches no window, so the loader can be
+// exercised on arbitrary bytes.
+bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows,
+                      QString *reason = nullptr);
 
 // A character that no PLU file can hold, and where it stands: the Number
 // of its element and the index of its attribute in the written order
@@ -37,5 +41,37 @@ struct UnwritableCharacter
 // be opened again), and says which in unwritable when given.
 bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes,
                           UnwritableCharacter *unwritable = nullptr);
+
+// The "PLU" element of a PLU file for s, attributes in their fixed order.
+QDomElement pluElement(QDomDocument &document, const PLU_STRING &s);
+
+// The bytes of the PLU file for the rows in use of table (see
+// serialisePluDocument).
+bool serialisePluTable(const PluTable &table, QByteArray &bytes,
+                       UnwritableCharacter *unwritable = nullptr);
+
+// Writes bytes as fileName so that no failure leaves a half-written file:
+// through a temporary file that replaces the old one only once all of it is
+// on the disk. False, with the system's reason when reason is given, on any
+// failure.
+bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
+
+// Reads and parses the whole PLU file (a regular file of at most
+// MaxPluFileSize bytes). False, with the system's reason or the XML error
+// and its line and column when reason is given, on any failure.
+bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason = nullptr);
+
+// A PLU of a file as it goes into a table: its row and its texts with every
+// value its column refuses emptied.
+struct FilePlu
+{
+    int row = -1;
+    PLU_STRING accepted;
+};
+// The PLUs of a file's elements, in file order. An element whose number is
+// no PLU number, or repeats an earlier one, is left out rather than guessed
+// at, and so is each value its column refuses; refusals gets a line for
+// each, naming the element or the PLU, the column and the value.
+QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &refusals);
 
 #endif // XML_H

@@ -9,7 +9,8 @@ trap 'rm -rf "$SCRATCH"' EXIT
 
 expect_files() {   # root, prefix
     local root="$1" prefix="$2" missing=0
-    for f in bin/tarexa bin/tarexa-scale-sim \
+    for f in bin/tarexa bin/tarexa-cli bin/tarexa-scale-sim \
+             share/man/man1/tarexa-cli.1 \
              share/applications/org.kestrova.tarexa.desktop \
              share/metainfo/org.kestrova.tarexa.metainfo.xml \
              share/mime/packages/tarexa.xml \

@@ -1,5 +1,4 @@
 #include "scalefixture.h"
-#include "cp1251.h"
 
 #include <QTest>
 
@@ -38,21 +37,6 @@ bool ScaleFixture::waitForFrames(int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return int(m_sim.receivedFrames().size()) >= count; },
                            timeoutMs);
-}
-
-QString ScaleReply::data() const
-{
-    return fromCp1251(bytes.mid(4, bytes.size() - 7));
-}
-
-ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
-                         int limit, int boundMs)
-{
-    unsigned char buffer[500] = {};
-    ScaleReply reply;
-    reply.ok = port.sendScaleCmd(cmd, data, buffer, limit, boundMs);
-    reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
-    return reply;
 }
 
 bool ScaleLine::openOn(ScaleFixture &scale, const ScaleSimOptions &options)

@@ -49,16 +49,4 @@ struct ScaleLine
     void close();
 };
 
-// One exchange with the scale, and the reply as the caller's cleared
-// buffer holds it afterwards.
-struct ScaleReply
-{
-    bool ok = false;
-    QByteArray bytes;           // up to the first zero byte
-    char status() const { return bytes.size() > 1 ? bytes[1] : '\0'; }
-    QString data() const;       // between the length and the checksum digits
-};
-ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data = QString(),
-                         int limit = 200, int boundMs = WSerial::ReplyBoundMs);
-
 #endif // SCALEFIXTURE_H

@@ -5,6 +5,7 @@
 #include "cp1251.h"
 #include "modalanswerer.h"
 #include "scalefixture.h"
+#include "tarexa.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryFile>
@@ -242,7 +243,7 @@ void ExchangeTest::guardOpensAndCloses()
     m_line.close();
     ModalAnswerer answerer;
     {
-        ScalePort guard(nullptr, m_scale->deviceName());
+        ScalePort guard(m_scale->deviceName());
         QVERIFY(guard.isOpen());
         uint32_t baud = 0;
         uint8_t bits = 0, stops = 0, parity = 9;
@@ -251,12 +252,14 @@ void ExchangeTest::guardOpensAndCloses()
         QCOMPARE(int(stops), 1);
         QCOMPARE(int(parity), 0);
         QVERIFY(scaleExchange(guard.port(), 'b').ok);
-        ScalePort second(nullptr, m_scale->deviceName());  // the port is held
+        ScalePort second(m_scale->deviceName());  // the port is held
         QVERIFY(!second.isOpen());
+        QCOMPARE(second.failure().kind, PortFailure::CannotOpen);
+        showPortFailure(nullptr, m_scale->deviceName(), second.failure());
     }
     QCOMPARE(answerer.texts(), QStringList("Could not open communication device "
                                            + m_scale->deviceName() + "."));
-    ScalePort again(nullptr, m_scale->deviceName());
+    ScalePort again(m_scale->deviceName());
     QVERIFY(again.isOpen());
 }
 
@@ -265,8 +268,10 @@ void ExchangeTest::guardReportsOpenFailure()
     ModalAnswerer answerer;
     const QString name = QString("ttyNoSuchPortЖ");
     {
-        ScalePort guard(nullptr, name);
+        ScalePort guard(name);
         QVERIFY(!guard.isOpen());
+        QCOMPARE(guard.failure().error, ENOENT);
+        showPortFailure(nullptr, name, guard.failure());
     }
     QCOMPARE(answerer.boxes.size(), 1);
     QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);

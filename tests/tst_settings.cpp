@@ -2,6 +2,7 @@
 #include "settings.h"
 #include "tarexa.h"
 #include "testapp.h"
+#include "serial.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -149,7 +150,9 @@ void SettingsTest::portsPresentOnAFakedMachine()
     QDir().mkpath(dev + "/serial/by-id");
     QVERIFY(QFile::link(dev + "/ttyUSB0", dev + "/serial/by-id/usb-Scale_Adapter-if00"));
 
-    const QStringList ports = serialPortsPresent(dev, sys);
+    QStringList ports;
+    for (const std::string &port : serialPortsPresent(dev.toStdString(), sys.toStdString()))
+        ports << QString::fromStdString(port);
     QCOMPARE(ports, QStringList({ dev + "/serial/by-id/usb-Scale_Adapter-if00",
                                   "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS9" }));
 }

@@ -415,20 +415,174 @@ Do you want to replace it?</source>
         <translation>Нет</translation>
     </message>
     <message>
-        <source>PLU element %1 of the file, Number %2: not a PLU number from 0 to 998; the element was left out.</source>
-        <translation>Элемент PLU %1 в файле, номер %2: это не номер PLU от 0 до 998; элемент пропущен.</translation>
+        <source>not a regular file</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>PLU element %1 of the file, Number %2: an earlier element has this number; the element was left out.</source>
-        <translation>Элемент PLU %1 в файле, номер %2: этот номер уже есть у одного из предыдущих элементов; элемент пропущен.</translation>
+        <source>too large for a PLU file</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>PLU %1 (row %2), %3: %4 was left out. %5</source>
-        <translation>PLU %1 (строка %2), %3: значение %4 пропущено. %5</translation>
+        <source>line %1, column %2: %3</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>This PLU will not be saved or programmed until it has a price.</source>
-        <translation>Этот PLU не будет сохранён и записан в весы, пока у него нет цены.</translation>
+        <source>the document type declares entities</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the root element is not PLU_DataBase</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Tarexa::Tarexa</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>TarexaCli</name>
+    <message>
+        <source>Try &apos;tarexa-cli --help&apos; for more information.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not open communication device %1.</source>
+        <translation>Не удалось открыть устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Failed to configure communication device %1.</source>
+        <translation>Не удалось настроить устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Interrupted after PLU %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Communication error: the scale did not answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Communication error: the scale did not answer (PLU %1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bad data format: the scale refused PLU %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLU not found: the scale holds no PLU.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The list is empty: no PLU of the file has a price.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>in %1 s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not read from %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 PLUs sent, %2 accepted, %3 refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLU %1, %2: &quot;%3&quot; was left out. %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLU %1 holds the character U+%2, which a PLU file cannot store.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write to standard output.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 PLUs read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The scale sent %1 PLU(s) without a number from 0 to 998; they were left out.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a PLU number (0 to 998) or range: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 PLUs deleted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 problem(s) in %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No command given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-o is for the read command only.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown command or wrong arguments: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The serial device of the scale (default: the window&apos;s setting).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where read writes the PLU file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>program, read, delete or check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[%1] %2 PLUs, PLU %3, %4 left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
+
+Commands:
+  program FILE          program every PLU of FILE
+  read [-o FILE]        read every PLU into FILE (or standard output)
+  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
+  check FILE            list every value of FILE a column refuses
+
+Exit status:
+  0    done
+  1    check found problems
+  2    usage error
+  3    the file cannot be read or written, or has no PLU with a price
+  4    the port cannot be opened or configured
+  5    the scale did not answer
+  6    the scale refused a PLU or replied with bad data
+  130  interrupted (Ctrl+C)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -1,15 +1,21 @@
 // Programs N PLUs (default 100) into the simulated scale and reads them back,
-// with the line paced at 9600 baud, driving the real main window offscreen.
+// with the line paced at 9600 baud, driving the real main window offscreen,
+// then does the same with tarexa-cli (its time includes starting the
+// process).
 // For each direction it prints the measured time, the floor the protocol
 // itself sets (every frame and reply byte at 9600 baud, 10 bits a byte, plus
 // the fixed pauses of the command) and their ratio.
 
 #include "comm.h"
+#include "plutable.h"
 #include "scalesim.h"
 #include "tarexa.h"
+#include "xml.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -61,17 +67,85 @@ int replySize(char status, const QString &data = QString())
     return int(WSerial::buildFrame(static_cast<unsigned char>(status), data).size());
 }
 
-Figures program(ScaleSim &sim, const QString &device, int count)
+double programFloor(const ScaleSim &sim, size_t framesBefore)
+{
+    const std::vector<QByteArray> frames = sim.receivedFrames();
+    double floor = ProgramSettle;
+    for (size_t i = framesBefore; i < frames.size(); ++i)
+        floor += (frames[i].size() + replySize('0')) * SecondsPerByte + ExchangePause;
+    return floor;
+}
+
+double readFloor(const ScaleSim &sim, const std::map<int, SimPlu> &stored, size_t framesBefore)
+{
+    const std::vector<QByteArray> frames = sim.receivedFrames();
+    int replyBytes = replySize('1');    // the answer that there is no next PLU
+    for (const auto &entry : stored)
+        replyBytes += replySize('0', entry.second.dataText());
+    int requestBytes = 0;
+    for (size_t i = framesBefore; i < frames.size(); ++i)
+        requestBytes += int(frames[i].size());
+    const int exchanges = int(frames.size() - framesBefore);
+    return (requestBytes + replyBytes) * SecondsPerByte + exchanges * ExchangePause
+         + (int(stored.size()) - 1) * ReadPause;
+}
+
+Figures program(ScaleSim &sim, const QString &device, int count, const QString &savedAs)
 {
     Tarexa window;
     window.m_DeviceName = device;
     fillTable(window.pluTable(), count);
     Figures f;
     f.measured = timeCommand(window, "prog");
-    f.floor = ProgramSettle;
-    for (const QByteArray &frame : sim.receivedFrames())
-        f.floor += (frame.size() + replySize('0')) * SecondsPerByte + ExchangePause;
+    f.floor = programFloor(sim, 0);
+    // The file the window's Save writes, through the same engine code.
+    PluTable table;
+    for (int row = 0; row < PLU_COUNT; ++row)
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            table.setText(row, col, pluCellText(window.pluTable(), row, col));
+    QByteArray bytes;
+    if (!serialisePluTable(table, bytes) || !writePluFile(savedAs, bytes))
+        std::fprintf(stderr, "bench_scale: could not write %s\n", qPrintable(savedAs));
     return f;
+}
+
+double timeCli(const QStringList &arguments)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.start(TAREXA_CLI_PROGRAM, arguments);
+    if (!cli.waitForFinished(-1) || cli.exitCode() != 0)
+        std::fprintf(stderr, "bench_scale: tarexa-cli %s failed\n",
+                     qPrintable(arguments.join(' ')));
+    return timer.nsecsElapsed() / 1e9;
+}
+
+Figures cliProgram(ScaleSim &sim, const QString &device, const QString &file)
+{
+    sim.setPlus({});
+    const size_t framesBefore = sim.receivedFrames().size();
+    Figures f;
+    f.measured = timeCli({ "--device", device, "program", file });
+    f.floor = programFloor(sim, framesBefore);
+    return f;
+}
+
+Figures cliRead(ScaleSim &sim, const QString &device, const QString &file)
+{
+    const std::map<int, SimPlu> stored = sim.plus();
+    const size_t framesBefore = sim.receivedFrames().size();
+    Figures f;
+    f.measured = timeCli({ "--device", device, "read", "-o", file });
+    f.floor = readFloor(sim, stored, framesBefore);
+    return f;
+}
+
+QByteArray contentsOf(const QString &file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
 // A fresh window holds no document, so the read asks nothing first.
@@ -84,16 +158,7 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
     Figures f;
     f.measured = timeCommand(window, "read");
 
-    const std::vector<QByteArray> frames = sim.receivedFrames();
-    int replyBytes = replySize('1');    // the answer that there is no next PLU
-    for (const auto &entry : stored)
-        replyBytes += replySize('0', entry.second.dataText());
-    int requestBytes = 0;
-    for (size_t i = framesBefore; i < frames.size(); ++i)
-        requestBytes += int(frames[i].size());
-    const int exchanges = int(frames.size() - framesBefore);
-    f.floor = (requestBytes + replyBytes) * SecondsPerByte + exchanges * ExchangePause
-            + (int(stored.size()) - 1) * ReadPause;
+    f.floor = readFloor(sim, stored, framesBefore);
 
     rowsRead = 0;
     for (int row = 0; row < window.pluTable()->rowCount(); ++row)
@@ -104,7 +169,7 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
 
 void print(const char *direction, const Figures &f)
 {
-    std::printf("%-8s measured %8.3f s   floor %8.3f s   ratio %.4f\n",
+    std::printf("%-12s measured %8.3f s   floor %8.3f s   ratio %.4f\n",
                 direction, f.measured, f.floor, f.measured / f.floor);
 }
 
@@ -138,15 +203,28 @@ int main(int argc, char **argv)
 
     std::printf("%d PLUs through the simulated scale at %d baud\n", count, Baud);
     std::fflush(stdout);
-    const Figures programmed = program(sim, device, count);
+    QTemporaryDir files;
+    const QString windowFile = files.filePath("window.xml");
+    const QString cliFile = files.filePath("cli.xml");
+    const Figures programmed = program(sim, device, count, windowFile);
     print("program", programmed);
     std::fflush(stdout);
     int rowsRead = 0;
     const Figures readBack = read(sim, device, rowsRead);
     print("read", readBack);
+    std::fflush(stdout);
+    print("cli program", cliProgram(sim, device, windowFile));
+    std::fflush(stdout);
+    print("cli read", cliRead(sim, device, cliFile));
+    const bool sameFile = contentsOf(cliFile) == contentsOf(windowFile)
+                       && !contentsOf(cliFile).isEmpty();
 
     sim.stop();
     server.join();
+    if (!sameFile) {
+        std::fprintf(stderr, "bench_scale: tarexa-cli read back another file than it programmed\n");
+        return 1;
+    }
     if (int(sim.plus().size()) != count || rowsRead != count) {
         std::fprintf(stderr, "bench_scale: the scale holds %d PLUs and %d were read, not %d\n",
                      int(sim.plus().size()), rowsRead, count);

@@ -3,7 +3,8 @@
 // cell then meets.
 #include "require.h"
 #include "cp1251.h"
-#include "tarexa.h"
+#include "rules.h"
+#include "scale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -15,14 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString reply = fromCp1251(stored);
     reply.remove(0, 4);
 
-    Tarexa::PLU_STRING s;
-    const short number = Tarexa::replyToPlu(reply, s);
+    PLU_STRING s;
+    const short number = replyToPlu(reply, s);
     if (number < 0 || number >= PLU_COUNT) {
         require(s.Number.isEmpty() && s.Price.isEmpty());
         return 0;
     }
     const QString texts[6] = { s.Price, s.Name[0], s.Name[1], s.Name[2], s.Barcode, s.Durabil };
     for (int col = 0; col < 6; ++col)
-        Tarexa::refusalMessage(col, texts[col]);
+        refusalMessage(col, texts[col]);
     return 0;
 }

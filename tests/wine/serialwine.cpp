@@ -262,6 +262,13 @@ int main(int argc, char *argv[])
     if (!missingPortFails())
         return 1;
 
+    // Shown, not required: whether Wine registers its COM links in the
+    // device map depends on the Wine version.
+    std::string listed;
+    for (const std::string &name : serialPortsPresent())
+        listed += " " + name;
+    std::printf("     (ports the system lists:%s)\n", listed.empty() ? " none" : listed.c_str());
+
     PortSettings before;
     if (!readPortSettings(path, before)) {
         const DWORD error = GetLastError();

@@ -1,0 +1,226 @@
+// The scale commands of the main window: each turns the table into the
+// engine's terms, runs the engine's command behind a progress dialog and
+// tells the user how it ended.
+
+#include "tarexa.h"
+#include "comm.h"
+#include "plutable.h"
+#include "scale.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QTableWidget>
+
+#include <memory>
+
+namespace {
+
+// The engine's progress as a dialog over the window. The dialog appears
+// only once the port is set up, stays up at its maximum and keeps a Cancel
+// that was pressed until the command is over.
+class DialogProgress : public ScaleProgress
+{
+public:
+    DialogProgress(QWidget *parent, const char *label, bool showAtOnce)
+        : m_parent(parent), m_label(label), m_showAtOnce(showAtOnce)
+    {
+    }
+
+    void started(int maximum) override
+    {
+        m_dialog = std::make_unique<QProgressDialog>(Tarexa::tr(m_label), Tarexa::tr("Cancel"),
+                                                     0, maximum, m_parent);
+        if (m_showAtOnce)
+            m_dialog->setMinimumDuration(0);
+        m_dialog->setAutoReset(false);
+        m_dialog->setAutoClose(false);
+    }
+    void setValue(int value) override { m_dialog->setValue(value); }
+    bool cancelled() override
+    {
+        QCoreApplication::processEvents();
+        return m_dialog->wasCanceled();
+    }
+
+private:
+    QWidget *m_parent;
+    const char *m_label;
+    bool m_showAtOnce;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+// The text comes marked for translation by the caller.
+void showScaleError(QWidget *parent, const char *text)
+{
+    QMessageBox::critical(parent, Tarexa::tr("Error"), Tarexa::tr(text));
+}
+
+bool isMarkedRow(const QTableWidget *table, int row)
+{
+    return !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty();
+}
+
+} // namespace
+
+void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure)
+{
+    if (failure.kind == PortFailure::CannotOpen) {
+        QMessageBox box(QMessageBox::Critical, Tarexa::tr("Error"),
+                        Tarexa::tr("Could not open communication device %1.").arg(deviceName),
+                        QMessageBox::Ok, parent);
+        box.setDetailedText(openFailureDetails(failure.path, failure.error));
+        box.exec();
+    } else if (failure.kind == PortFailure::CannotConfigure) {
+        QMessageBox::critical(parent, Tarexa::tr("Error"),
+                              Tarexa::tr("Failed to configure communication device %1.")
+                                  .arg(deviceName));
+    }
+}
+
+// While a scale command runs, nothing may replace, save or reconfigure the
+// document it works on; the actions come back whatever way the command ends.
+class Tarexa::ScaleCommandRunning
+{
+public:
+    explicit ScaleCommandRunning(Tarexa *window) : m_window(window)
+    {
+        m_window->enableDocumentActions(false);
+    }
+    ~ScaleCommandRunning() { m_window->enableDocumentActions(true); }
+
+private:
+    Tarexa *m_window;
+};
+
+void Tarexa::enableDocumentActions(bool enable)
+{
+    for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct })
+        action->setEnabled(enable);
+}
+
+// How a scale command ended, in the words the user is owed. The progress
+// dialog is gone by now, so nothing can pop up behind the box.
+void Tarexa::reportScaleOutcome(const ScaleOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case ScaleOutcome::PortFailed:
+        showPortFailure(this, m_DeviceName, outcome.port);
+        break;
+    case ScaleOutcome::EmptyList:
+        QMessageBox::critical(this, tr("Error"), tr("The list is empty"));
+        break;
+    case ScaleOutcome::NoReply:
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "Communication error."));
+        break;
+    case ScaleOutcome::Refused:
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "Bad data format."));
+        break;
+    case ScaleOutcome::NotFound:
+        showScaleError(this, QT_TRANSLATE_NOOP("Tarexa", "PLU not found."));
+        break;
+    case ScaleOutcome::Done:
+    case ScaleOutcome::Cancelled:
+        break;
+    }
+}
+
+// Programming: every row with a price goes to the scale as one PLU. The
+// rows are copied before anything is sent, so edits made while programming
+// runs do not change what goes out.
+void Tarexa::prog()
+{
+    const ScaleCommandRunning running(this);
+    const PluTable rows = tableContents();
+    ScaleOutcome outcome;
+    {
+        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true);
+        outcome = programPlus(m_DeviceName, rows, progress);
+    }
+    if (outcome.kind != ScaleOutcome::PortFailed)
+        copyFilledRows(rows);
+    reportScaleOutcome(outcome);
+}
+
+// Rebuilds plu from the rows that were programmed.
+int Tarexa::copyFilledRows(const PluTable &rows)
+{
+    int count = 0;
+    for (short row = 0; row < PLU_COUNT; ++row) {
+        plu[row].Number = -1;
+        if (rows.isInUse(row)) {
+            rowToPlu(row, rows);
+            ++count;
+        }
+    }
+    return count;
+}
+
+void Tarexa::rowToPlu(short num, const PluTable &rows)
+{
+    plu[num] = typedPlu(num, rows.row(num));
+}
+
+// Reading: the scale's PLUs replace the document. They go into the table
+// once the read is over, each value through its column's rule.
+void Tarexa::read()
+{
+    if (!mayClearDocument())
+        return;
+    startEmptyDocument();
+    const ScaleCommandRunning running(this);
+    QList<PLU_STRING> plus;
+    ScaleOutcome outcome;
+    {
+        // The bar follows the PLU numbers as they come.
+        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false);
+        outcome = readPlus(m_DeviceName, plus, progress);
+    }
+    for (const PLU_STRING &s : plus)
+        putPluInRow(short(parsePluNumber(s.Number).value_or(0)), s);
+    reportScaleOutcome(outcome);
+    reportUnnumberedPlus(outcome.unnumbered);
+}
+
+// Replies whose number field names no row fill nothing; the user hears of
+// them once, when the read is over.
+void Tarexa::reportUnnumberedPlus(int count)
+{
+    if (count == 0)
+        return;
+    QMessageBox::critical(this, tr("Error"),
+                          tr("The scale sent %n PLU(s) without a number from 0 to 998. "
+                             "They were left out of the table; check the PLU numbers "
+                             "stored in the scale.", nullptr, count));
+}
+
+short Tarexa::parsePlu(QString &str)
+{
+    str.remove(0, 4);   // SOH, status and the two length digits
+    PLU_STRING s;
+    const short number = replyToPlu(str, s);
+    if (number >= 0)
+        putPluInRow(number, s);
+    return number;
+}
+
+short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
+{
+    return ::replyToPlu(data, s);
+}
+
+// Deleting: one command for every marked row; the document stays as it is.
+// A mark is read when the pass reaches its row, so marks set meanwhile on
+// rows still ahead count.
+void Tarexa::delplu()
+{
+    const ScaleCommandRunning running(this);
+    ScaleOutcome outcome;
+    {
+        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false);
+        outcome = deletePlus(m_DeviceName, [this](int row) { return isMarkedRow(table, row); },
+                             progress);
+    }
+    reportScaleOutcome(outcome);
+}

@@ -1,0 +1,301 @@
+// tarexa-cli end to end: the program run as a user runs it, against the
+// simulated scale on a pseudo-terminal.
+
+#include "plutable.h"
+#include "scalefixture.h"
+#include "xml.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+
+const int FinishMs = 60000;
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+SimPlu simPlu(int number)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "3.10";
+    p.name[0] = QString::fromUtf8("Сыр ") + QString::number(number);
+    p.barcode = "4600000000017";
+    p.barType = 1;
+    p.durability = 12;
+    return p;
+}
+
+std::map<int, SimPlu> simPlus(int first, int last)
+{
+    std::map<int, SimPlu> plus;
+    for (int n = first; n <= last; ++n)
+        plus[n] = simPlu(n);
+    return plus;
+}
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void programThenReadGivesTheSameBytes();
+    void deleteTakesNumbersAndRanges();
+    void checkListsEveryRefusal();
+    void exitStatuses_data();
+    void exitStatuses();
+    void interruptedReadWritesNothing();
+    void progressBarOnlyOnATerminal();
+    void deviceFromTheWindowsSettings();
+
+private:
+    Run run(const QStringList &arguments, bool withDevice = true);
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes);
+
+    std::unique_ptr<ScaleFixture> m_scale;
+    QTemporaryDir m_dir;
+};
+
+void CliTest::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_scale = std::make_unique<ScaleFixture>();
+    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+}
+
+void CliTest::cleanup()
+{
+    m_scale.reset();
+}
+
+Run CliTest::run(const QStringList &arguments, bool withDevice)
+{
+    QProcess process;
+    const QStringList device = { "--device", m_scale->deviceName() };
+    process.start(TAREXA_CLI, withDevice ? device + arguments : arguments);
+    Run result;
+    if (!process.waitForFinished(FinishMs))
+        return result;
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void CliTest::writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void CliTest::programThenReadGivesTheSameBytes()
+{
+    PluTable table;
+    for (int row : { 0, 17, 998 }) {
+        table.setText(row, PriceColumn, "12.30");
+        table.setText(row, Name1Column, QString::fromUtf8("Молоко & <\"мед\">"));
+        table.setText(row, BarcodeColumn, row == 17 ? QString() : QString("4600000000003"));
+        table.setText(row, DurabilityColumn, "255");
+    }
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("in.xml", bytes);
+
+    const Run programmed = run({ "program", path("in.xml") });
+    QCOMPARE(programmed.status, 0);
+    QVERIFY2(programmed.err.contains("3 PLUs sent, 3 accepted, 0 refused"), programmed.err);
+    QCOMPARE(int(m_scale->sim().plus().size()), 3);
+
+    const Run read = run({ "read", "-o", path("out.xml") });
+    QCOMPARE(read.status, 0);
+    QVERIFY(read.out.isEmpty());
+    QFile out(path("out.xml"));
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), bytes);
+
+    const Run toStdout = run({ "read" });
+    QCOMPARE(toStdout.status, 0);
+    QCOMPARE(toStdout.out, bytes);
+}
+
+void CliTest::deleteTakesNumbersAndRanges()
+{
+    m_scale->sim().setPlus(simPlus(1, 12));
+    const Run deleted = run({ "delete", "9", "3-5", "11-11" });
+    QCOMPARE(deleted.status, 0);
+    QVERIFY2(deleted.err.contains("5 PLUs deleted"), deleted.err);
+    QList<int> left;
+    for (const auto &stored : m_scale->sim().plus())
+        left << stored.first;
+    QCOMPARE(left, QList<int>({ 1, 2, 6, 7, 8, 10, 12 }));
+    const auto frames = m_scale->sim().receivedFrames();
+    QCOMPARE(int(frames.size()), 5);
+    QCOMPARE(frames.front(), WSerial::buildFrame('B', "3\t"));
+    QCOMPARE(frames.back(), WSerial::buildFrame('B', "11\t"));
+}
+
+void CliTest::checkListsEveryRefusal()
+{
+    writeFile("bad.xml", "<?xml version=\"1.0\"?><PLU_DataBase>"
+                         "<PLU Number=\"1\" Price=\"1.5\" Barcode=\"123\" Durability=\"300\"/>"
+                         "<PLU Number=\"2\" Price=\"99999\"/>"
+                         "<PLU Number=\"1000\" Price=\"1\"/>"
+                         "<PLU Number=\"3\" Price=\"1\"/>"
+                         "</PLU_DataBase>");
+    const Run checked = run({ "check", path("bad.xml") }, false);
+    QCOMPARE(checked.status, 1);
+    const QList<QByteArray> lines = checked.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[0].contains("PLU 1 (row 2), Barcode: \"123\"")
+             && lines[0].contains("13 digits"), lines[0]);
+    QVERIFY2(lines[1].contains("Durability: \"300\""), lines[1]);
+    QVERIFY2(lines[2].contains("PLU 2 (row 3), Price: \"99999\""), lines[2]);
+    QVERIFY2(lines[3].contains("Number \"1000\""), lines[3]);
+}
+
+void CliTest::exitStatuses_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("refuseAt");
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("help") << QStringList{ "--help" } << 0 << 0 << 0 << QString();
+    QTest::newRow("clean check") << QStringList{ "check", "@good.xml" } << 0 << 0 << 0
+                                 << "0 problem(s)";
+    QTest::newRow("no command") << QStringList() << 0 << 0 << 2 << "No command given.";
+    QTest::newRow("backward range") << QStringList{ "delete", "5-3" } << 0 << 0 << 2
+                                    << "5-3";
+    QTest::newRow("number too big") << QStringList{ "delete", "999" } << 0 << 0 << 2 << "999";
+    QTest::newRow("unknown option") << QStringList{ "--frobnicate", "read" } << 0 << 0 << 2
+                                    << "frobnicate";
+    QTest::newRow("missing file") << QStringList{ "program", "@none.xml" } << 0 << 0 << 3
+                                  << "Could not read from";
+    QTest::newRow("not xml") << QStringList{ "check", "@junk.xml" } << 0 << 0 << 3
+                             << "line 1, column";
+    QTest::newRow("unwritable output") << QStringList{ "read", "-o", "@nofolder/out.xml" }
+                                       << 0 << 0 << 3 << "Could not write to";
+    QTest::newRow("no such port") << QStringList{ "--device", "ttyNoSuchPort", "read" }
+                                  << 0 << 0 << 4 << "Could not open communication device";
+    QTest::newRow("silent scale") << QStringList{ "program", "@good.xml" } << 0 << 1 << 5
+                                  << "did not answer (PLU 4)";
+    QTest::newRow("refused PLU") << QStringList{ "program", "@good.xml" } << 1 << 0 << 6
+                                 << "refused PLU 4";
+}
+
+void CliTest::exitStatuses()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, refuseAt);
+    QFETCH(int, silentFrom);
+    QFETCH(QString, said);
+    writeFile("good.xml", "<PLU_DataBase><PLU Number=\"4\" Price=\"1\"/></PLU_DataBase>");
+    writeFile("junk.xml", "<PLU_DataBase><PLU");
+    m_scale->sim().setPlus(simPlus(1, 2));
+    ScaleSimOptions options;
+    options.refuseAt = refuseAt;
+    options.silentFrom = silentFrom;
+    m_scale->sim().setOptions(options);
+    for (QString &argument : arguments)
+        if (argument.startsWith('@'))
+            argument = path(argument.mid(1));
+
+    const Run result = run(arguments);
+    QTEST(result.status, "status");
+    QVERIFY2(result.err.contains(said.toUtf8()), result.err);
+}
+
+// Ctrl+C ends the read after the exchange in progress; the output file is
+// not written, and the port is free and set up for the next user.
+void CliTest::interruptedReadWritesNothing()
+{
+    m_scale->sim().setPlus(simPlus(0, 200));
+    QProcess process;
+    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("interrupted.xml") });
+    QVERIFY(m_scale->waitForFrames(3, 10000));
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    QVERIFY(process.waitForFinished(FinishMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 130);
+    QVERIFY(int(m_scale->sim().receivedFrames().size()) < 100);
+    QVERIFY(!QFile::exists(path("interrupted.xml")));
+
+    ScaleLine line;
+    QVERIFY(line.openOn(*m_scale));
+    QVERIFY(scaleExchange(line.port, 'b').ok);
+    line.close();
+}
+
+// Standard error on a terminal gets the bar, redrawn in place; through a
+// pipe (as in every other test here) it gets only the summary.
+void CliTest::progressBarOnlyOnATerminal()
+{
+    m_scale->sim().setPlus(simPlus(5, 7));
+    int master = -1, slave = -1;
+    QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    QProcess process;
+    process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("bar.xml") });
+    const bool finished = process.waitForFinished(FinishMs);
+    ::close(slave);
+    QByteArray terminal;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+        terminal.append(buffer, int(n));
+    ::close(master);
+    QVERIFY(finished);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(terminal.contains("\r[") && terminal.contains("] 3 PLUs, PLU 7, 0:00 left"),
+             terminal);
+    QVERIFY2(terminal.contains("3 PLUs read in"), terminal);
+
+    const Run piped = run({ "read" });
+    QVERIFY2(!piped.err.contains('\r') && piped.err.contains("3 PLUs read in"), piped.err);
+}
+
+// Without --device the tool uses what the window's Settings stored.
+void CliTest::deviceFromTheWindowsSettings()
+{
+    m_scale->sim().setPlus(simPlus(3, 3));
+    QTemporaryDir config;
+    QVERIFY(QDir().mkpath(config.filePath("Kestrova")));
+    QFile store(config.filePath("Kestrova/Weigh Scale.conf"));
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    store.write("[General]\nDevice=" + m_scale->deviceName().toUtf8() + "\n");
+    store.close();
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    process.setProcessEnvironment(environment);
+    process.start(TAREXA_CLI, { "read" });
+    QVERIFY(process.waitForFinished(FinishMs));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(process.readAllStandardOutput().contains("<PLU Number=\"3\""));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"

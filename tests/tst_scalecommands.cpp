@@ -1,0 +1,283 @@
+// The three scale commands of the engine against the simulated scale, with
+// no window: how each ends, the PLU it stops at and the progress it reports.
+
+#include "plutable.h"
+#include "scale.h"
+#include "scalefixture.h"
+
+#include <QTest>
+
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+// Records what a command reports; asks it to stop once it has reported
+// cancelAfter values (never when negative).
+class RecordingProgress : public ScaleProgress
+{
+public:
+    explicit RecordingProgress(int cancelAfter = -1) : m_cancelAfter(cancelAfter) {}
+    void started(int max) override { maximum = max; }
+    void setValue(int value) override { values << value; }
+    bool cancelled() override { return m_cancelAfter >= 0 && values.size() >= m_cancelAfter; }
+    void exchangeEnded(int plu, ExchangeResult, const PLU_STRING *) override { exchanged << plu; }
+
+    int maximum = -1;
+    QList<int> values;
+    QList<int> exchanged;
+
+private:
+    int m_cancelAfter;
+};
+
+SimPlu simPlu(int number)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "2.00";
+    p.name[0] = "PLU " + QString::number(number);
+    p.durability = 5;
+    return p;
+}
+
+QList<int> range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers << n;
+    return numbers;
+}
+
+} // namespace
+
+class ScaleCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void program_data();
+    void program();
+    void read_data();
+    void read();
+    void remove_data();
+    void remove();
+    void portFailureOpensNothing();
+    void typedPluReadsWhatTheRulesAccept_data();
+    void typedPluReadsWhatTheRulesAccept();
+
+private:
+    std::unique_ptr<ScaleFixture> m_scale;
+};
+
+void ScaleCommandsTest::init()
+{
+    m_scale = std::make_unique<ScaleFixture>();
+    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+}
+
+void ScaleCommandsTest::cleanup()
+{
+    m_scale.reset();
+}
+
+Q_DECLARE_METATYPE(ScaleOutcome::Kind)
+
+void ScaleCommandsTest::program_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<int>("refuseAt");
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<int>("cancelAfter");
+    QTest::addColumn<ScaleOutcome::Kind>("kind");
+    QTest::addColumn<int>("stopPlu");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<int>("frames");
+
+    const QList<int> rows = { 2, 5, 998 };
+    QTest::newRow("all") << rows << 0 << 0 << -1 << ScaleOutcome::Done << -1
+                         << QList<int>{ 0, 1, 2 } << 3;
+    QTest::newRow("refused") << rows << 2 << 0 << -1 << ScaleOutcome::Refused << 5
+                             << QList<int>{ 0 } << 2;
+    QTest::newRow("silent") << rows << 0 << 3 << -1 << ScaleOutcome::NoReply << 998
+                            << QList<int>{ 0, 1 } << 3;
+    QTest::newRow("cancelled") << rows << 0 << 0 << 1 << ScaleOutcome::Cancelled << 2
+                               << QList<int>{ 0 } << 1;
+    QTest::newRow("empty") << QList<int>() << 0 << 0 << -1 << ScaleOutcome::EmptyList << -1
+                           << QList<int>() << 0;
+}
+
+void ScaleCommandsTest::program()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(int, refuseAt);
+    QFETCH(int, silentFrom);
+    QFETCH(int, cancelAfter);
+    ScaleSimOptions options;
+    options.refuseAt = refuseAt;
+    options.silentFrom = silentFrom;
+    m_scale->sim().setOptions(options);
+    PluTable table;
+    for (int row : rows)
+        table.setText(row, PriceColumn, "1.5");
+    table.setText(7, Name1Column, "no price: not sent");
+
+    RecordingProgress progress(cancelAfter);
+    const ScaleOutcome outcome = programPlus(m_scale->deviceName(), table, progress);
+
+    QTEST(outcome.kind, "kind");
+    QTEST(outcome.plu, "stopPlu");
+    QTEST(progress.values, "values");
+    QTEST(int(m_scale->sim().receivedFrames().size()), "frames");
+    QCOMPARE(progress.maximum, rows.isEmpty() ? -1 : int(rows.size()));
+    QCOMPARE(outcome.accepted, progress.values.size());
+}
+
+void ScaleCommandsTest::read_data()
+{
+    QTest::addColumn<QList<int>>("stored");
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<int>("cancelAfter");
+    QTest::addColumn<ScaleOutcome::Kind>("kind");
+    QTest::addColumn<int>("stopPlu");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("read");
+
+    const QList<int> stored = { 1, 4, 998 };
+    // The first PLU moves no bar: the values are the later PLUs' numbers.
+    QTest::newRow("all") << stored << 0 << -1 << ScaleOutcome::Done << 998
+                         << QList<int>{ 4, 998 } << stored;
+    QTest::newRow("none") << QList<int>() << 0 << -1 << ScaleOutcome::NotFound << -1
+                          << QList<int>() << QList<int>();
+    QTest::newRow("silent") << stored << 3 << -1 << ScaleOutcome::NoReply << 4
+                            << QList<int>{ 4 } << QList<int>{ 1, 4 };
+    QTest::newRow("cancelled") << stored << 0 << 1 << ScaleOutcome::Cancelled << 4
+                               << QList<int>{ 4 } << QList<int>{ 1, 4 };
+}
+
+void ScaleCommandsTest::read()
+{
+    QFETCH(QList<int>, stored);
+    QFETCH(int, silentFrom);
+    QFETCH(int, cancelAfter);
+    QFETCH(QList<int>, read);
+    std::map<int, SimPlu> plus;
+    for (int n : stored)
+        plus[n] = simPlu(n);
+    m_scale->sim().setPlus(plus);
+    ScaleSimOptions options;
+    options.silentFrom = silentFrom;
+    m_scale->sim().setOptions(options);
+
+    QList<PLU_STRING> got;
+    RecordingProgress progress(cancelAfter);
+    const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress);
+
+    QTEST(outcome.kind, "kind");
+    QTEST(outcome.plu, "stopPlu");
+    QTEST(progress.values, "values");
+    QCOMPARE(progress.maximum, PLU_COUNT - 1);
+    QList<int> numbers;
+    for (const PLU_STRING &s : got)
+        numbers << s.Number.toInt();
+    QCOMPARE(numbers, read);
+    QCOMPARE(outcome.accepted, int(read.size()));
+    if (!got.isEmpty()) {
+        QCOMPARE(got.first().Price, QString("2.00"));
+        QCOMPARE(got.first().Name[0], QString("PLU 1"));
+        QCOMPARE(got.first().Barcode, QString());
+    }
+}
+
+void ScaleCommandsTest::remove_data()
+{
+    QTest::addColumn<int>("refuseAt");
+    QTest::addColumn<ScaleOutcome::Kind>("kind");
+    QTest::addColumn<int>("stopPlu");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("left");
+
+    // The value is the row the pass has reached, marked or not.
+    QTest::newRow("all") << 0 << ScaleOutcome::Done << -1 << range(0, PLU_COUNT - 1)
+                         << QList<int>{ 1, 9 };
+    QTest::newRow("refused") << 2 << ScaleOutcome::Refused << 8 << range(0, 7)
+                             << QList<int>{ 1, 8, 9 };
+}
+
+void ScaleCommandsTest::remove()
+{
+    QFETCH(int, refuseAt);
+    m_scale->sim().setPlus({ { 1, simPlu(1) }, { 3, simPlu(3) }, { 8, simPlu(8) },
+                             { 9, simPlu(9) } });
+    ScaleSimOptions options;
+    options.refuseAt = refuseAt;
+    m_scale->sim().setOptions(options);
+
+    RecordingProgress progress;
+    const ScaleOutcome outcome = deletePlus(m_scale->deviceName(),
+                                            [](int row) { return row == 3 || row == 8; },
+                                            progress);
+
+    QTEST(outcome.kind, "kind");
+    QTEST(outcome.plu, "stopPlu");
+    QTEST(progress.values, "values");
+    QCOMPARE(progress.maximum, PLU_COUNT);
+    QList<int> left;
+    for (const auto &stored : m_scale->sim().plus())
+        left << stored.first;
+    QTEST(left, "left");
+}
+
+void ScaleCommandsTest::portFailureOpensNothing()
+{
+    PluTable table;
+    table.setText(0, PriceColumn, "1");
+    QList<PLU_STRING> plus;
+    const auto never = [](int) { return true; };
+    for (int command = 0; command < 3; ++command) {
+        RecordingProgress progress;
+        const ScaleOutcome outcome =
+            command == 0 ? programPlus("ttyNoSuchPort", table, progress)
+            : command == 1 ? readPlus("ttyNoSuchPort", plus, progress)
+                           : deletePlus("ttyNoSuchPort", never, progress);
+        QCOMPARE(outcome.kind, ScaleOutcome::PortFailed);
+        QCOMPARE(outcome.port.kind, PortFailure::CannotOpen);
+        QCOMPARE(outcome.port.error, ENOENT);
+        QCOMPARE(outcome.port.path, std::string("/dev/ttyNoSuchPort"));
+        QCOMPARE(progress.maximum, -1);     // no progress shown at all
+    }
+}
+
+void ScaleCommandsTest::typedPluReadsWhatTheRulesAccept_data()
+{
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("durability");
+    QTest::addColumn<double>("typedPrice");
+    QTest::addColumn<int>("typedDurability");
+
+    QTest::newRow("plain") << "1.5" << "10" << 1.5 << 10;
+    QTest::newRow("plus signs") << "+2.25" << "+7" << 2.25 << 7;
+    QTest::newRow("trailing point") << "5." << "007" << 5.0 << 7;
+    QTest::newRow("leading point") << ".5" << "255" << 0.5 << 255;
+    QTest::newRow("refused") << "1,5" << "256" << 0.0 << 0;
+}
+
+void ScaleCommandsTest::typedPluReadsWhatTheRulesAccept()
+{
+    QFETCH(QString, price);
+    QFETCH(QString, durability);
+    PLU_STRING s;
+    s.Price = price;
+    s.Durabil = durability;
+    const PLU p = typedPlu(12, s);
+    QCOMPARE(int(p.Number), 12);
+    QTEST(p.Price, "typedPrice");
+    QTEST(int(p.Durabil), "typedDurability");
+    QCOMPARE(p.Barcode, QString("0000000000000"));
+    QVERIFY(!p.BarType);
+}
+
+QTEST_GUILESS_MAIN(ScaleCommandsTest)
+#include "tst_scalecommands.moc"

@@ -1,0 +1,323 @@
+// tarexa-cli: the scale commands and the file check of Tarexa without a
+// window, for scheduled uploads from a shop's back office.
+
+#include "comm.h"
+#include "plutable.h"
+#include "rules.h"
+#include "scale.h"
+#include "serial.h"
+#include "terminalprogress.h"
+#include "xml.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// The exit statuses, as --help and the manual page list them.
+enum ExitStatus
+{
+    Done = 0,
+    ProblemsFound = 1,
+    UsageError = 2,
+    FileError = 3,
+    PortError = 4,
+    NoAnswer = 5,
+    ScaleRefused = 6,
+    Interrupted = 130,
+};
+
+// The texts of the tool, as translators see them.
+struct TarexaCli
+{
+    Q_DECLARE_TR_FUNCTIONS(TarexaCli)
+};
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
+}
+
+void printLine(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+int usageError(const QString &text)
+{
+    printError(text);
+    printError(TarexaCli::tr("Try 'tarexa-cli --help' for more information."));
+    return UsageError;
+}
+
+// The device the window uses when none is given: what its Settings stored.
+QString configuredDevice(const QCommandLineParser &parser)
+{
+    if (parser.isSet(QStringLiteral("device")))
+        return parser.value(QStringLiteral("device"));
+    return QSettings().value(QStringLiteral("Device"), QStringLiteral("COM1")).toString();
+}
+
+int portFailureStatus(const QString &deviceName, const PortFailure &failure)
+{
+    const QString text = failure.kind == PortFailure::CannotOpen
+        ? TarexaCli::tr("Could not open communication device %1.").arg(deviceName)
+        : TarexaCli::tr("Failed to configure communication device %1.").arg(deviceName);
+    printError(text);
+    printLine(openFailureDetails(failure.path, failure.error));
+    return PortError;
+}
+
+// The one place an outcome becomes an exit status and its message.
+int statusOf(const ScaleOutcome &outcome, const QString &deviceName)
+{
+    const QString at = QString::number(outcome.plu);
+    switch (outcome.kind) {
+    case ScaleOutcome::Done:
+        return Done;
+    case ScaleOutcome::Cancelled:
+        printError(TarexaCli::tr("Interrupted after PLU %1.").arg(at));
+        return Interrupted;
+    case ScaleOutcome::PortFailed:
+        return portFailureStatus(deviceName, outcome.port);
+    case ScaleOutcome::NoReply:
+        printError(outcome.plu < 0 ? TarexaCli::tr("Communication error: the scale did not answer.")
+                                   : TarexaCli::tr("Communication error: the scale did not answer "
+                                        "(PLU %1).").arg(at));
+        return NoAnswer;
+    case ScaleOutcome::Refused:
+        printError(TarexaCli::tr("Bad data format: the scale refused PLU %1.").arg(at));
+        return ScaleRefused;
+    case ScaleOutcome::NotFound:
+        printError(TarexaCli::tr("PLU not found: the scale holds no PLU."));
+        return ScaleRefused;
+    case ScaleOutcome::EmptyList:
+        printError(TarexaCli::tr("The list is empty: no PLU of the file has a price."));
+        return FileError;
+    }
+    return Done;
+}
+
+void printSummary(const QString &what, const TerminalProgress &progress)
+{
+    printLine(what + QLatin1String(" ") + TarexaCli::tr("in %1 s.").arg(progress.seconds(), 0, 'f', 1));
+}
+
+// The file's PLUs as the window would hold them after opening it: refused
+// values and elements left out, each refusal printed.
+bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
+{
+    QList<PLU_STRING> elements;
+    QString reason;
+    if (!readPluFile(fileName, elements, &reason)) {
+        printError(TarexaCli::tr("Could not read from %1: %2").arg(fileName, reason));
+        return false;
+    }
+    for (const FilePlu &p : acceptedFilePlus(elements, refusals))
+        table.setRow(p.row, p.accepted);
+    return true;
+}
+
+int program(const QString &deviceName, const QString &fileName)
+{
+    PluTable table;
+    QStringList refusals;
+    if (!loadTable(fileName, table, refusals))
+        return FileError;
+    for (const QString &line : refusals)
+        printLine(line);
+    TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
+    const ScaleOutcome outcome = programPlus(deviceName, table, progress);
+    progress.finish(outcome.succeeded());
+    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
+        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
+                         .arg(progress.exchanges())
+                         .arg(outcome.accepted).arg(progress.refused()), progress);
+    return statusOf(outcome, deviceName);
+}
+
+// The PLUs read, put into a table as the window puts them into its own:
+// every value through its column's rule, a later PLU of a number replacing
+// an earlier one.
+PluTable tableOfReadPlus(const QList<PLU_STRING> &plus)
+{
+    PluTable table;
+    for (const PLU_STRING &s : plus) {
+        const int row = parsePluNumber(s.Number).value_or(0);
+        PLU_STRING accepted = s;
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
+            const QString message = refusalMessage(col, s.field(col));
+            if (message.isEmpty())
+                continue;
+            printLine(TarexaCli::tr("PLU %1, %2: \"%3\" was left out. %4")
+                          .arg(QString::number(row), columnLabel(col), s.field(col), message));
+            accepted.field(col).clear();
+        }
+        table.setRow(row, accepted);
+    }
+    return table;
+}
+
+int writeOut(const QString &fileName, const PluTable &table)
+{
+    QByteArray bytes;
+    UnwritableCharacter unwritable;
+    if (!serialisePluTable(table, bytes, &unwritable)) {
+        printError(TarexaCli::tr("PLU %1 holds the character U+%2, which a PLU file cannot store.")
+                       .arg(unwritable.number)
+                       .arg(quint32(unwritable.code), 4, 16, QLatin1Char('0')));
+        return FileError;
+    }
+    if (fileName.isEmpty()) {
+        const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout)
+                                 == size_t(bytes.size())
+                             && std::fflush(stdout) == 0;
+        if (!written)
+            printError(TarexaCli::tr("Could not write to standard output."));
+        return written ? Done : FileError;
+    }
+    QString reason;
+    if (!writePluFile(fileName, bytes, &reason)) {
+        printError(TarexaCli::tr("Could not write to %1: %2").arg(fileName, reason));
+        return FileError;
+    }
+    return Done;
+}
+
+int read(const QString &deviceName, const QString &fileName)
+{
+    QList<PLU_STRING> plus;
+    TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
+    const ScaleOutcome outcome = readPlus(deviceName, plus, progress);
+    progress.finish(outcome.succeeded());
+    if (outcome.kind == ScaleOutcome::PortFailed)
+        return statusOf(outcome, deviceName);
+    printSummary(TarexaCli::tr("%1 PLUs read").arg(outcome.accepted), progress);
+    if (outcome.unnumbered > 0)
+        printLine(TarexaCli::tr("The scale sent %1 PLU(s) without a number from 0 to 998; they were "
+                     "left out.").arg(outcome.unnumbered));
+    if (!outcome.succeeded())
+        return statusOf(outcome, deviceName);
+    return writeOut(fileName, tableOfReadPlus(plus));
+}
+
+// "N" or "A-B", both PLU numbers; adds them to marked.
+bool markNumbers(const QString &argument, std::vector<bool> &marked)
+{
+    const QStringList ends = argument.split(QLatin1Char('-'));
+    if (ends.size() > 2)
+        return false;
+    const std::optional<int> first = parsePluNumber(ends.first());
+    const std::optional<int> last = parsePluNumber(ends.last());
+    if (!first || !last || *first > *last)
+        return false;
+    for (int n = *first; n <= *last; ++n)
+        marked[size_t(n)] = true;
+    return true;
+}
+
+int remove(const QString &deviceName, const QStringList &arguments)
+{
+    std::vector<bool> marked(PLU_COUNT, false);
+    for (const QString &argument : arguments)
+        if (!markNumbers(argument, marked))
+            return usageError(TarexaCli::tr("Not a PLU number (0 to 998) or range: %1").arg(argument));
+    TerminalProgress progress(int(std::count(marked.begin(), marked.end(), true)),
+                              TerminalProgress::CountOfPlus);
+    const ScaleOutcome outcome =
+        deletePlus(deviceName, [&](int row) { return marked[size_t(row)]; }, progress);
+    progress.finish(outcome.succeeded());
+    if (outcome.kind != ScaleOutcome::PortFailed)
+        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
+    return statusOf(outcome, deviceName);
+}
+
+int check(const QString &fileName)
+{
+    PluTable table;
+    QStringList refusals;
+    if (!loadTable(fileName, table, refusals))
+        return FileError;
+    for (const QString &line : refusals)
+        std::printf("%s\n", line.toLocal8Bit().constData());
+    printLine(TarexaCli::tr("%1 problem(s) in %2.").arg(refusals.size()).arg(fileName));
+    return refusals.isEmpty() ? Done : ProblemsFound;
+}
+
+const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
+    "Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.\n"
+    "\n"
+    "Commands:\n"
+    "  program FILE          program every PLU of FILE\n"
+    "  read [-o FILE]        read every PLU into FILE (or standard output)\n"
+    "  delete N [N...]       delete these PLUs (ranges such as 3-10 too)\n"
+    "  check FILE            list every value of FILE a column refuses\n"
+    "\n"
+    "Exit status:\n"
+    "  0    done\n"
+    "  1    check found problems\n"
+    "  2    usage error\n"
+    "  3    the file cannot be read or written, or has no PLU with a price\n"
+    "  4    the port cannot be opened or configured\n"
+    "  5    the scale did not answer\n"
+    "  6    the scale refused a PLU or replied with bad data\n"
+    "  130  interrupted (Ctrl+C)");
+
+int run(const QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return usageError(TarexaCli::tr("No command given."));
+    const QString command = args.first();
+    const QStringList rest = args.mid(1);
+    const QString output = parser.value(QStringLiteral("output"));
+    if (parser.isSet(QStringLiteral("output")) && command != QLatin1String("read"))
+        return usageError(TarexaCli::tr("-o is for the read command only."));
+    if (command == QLatin1String("program") && rest.size() == 1)
+        return program(configuredDevice(parser), rest.first());
+    if (command == QLatin1String("read") && rest.isEmpty())
+        return read(configuredDevice(parser), output);
+    if (command == QLatin1String("delete") && !rest.isEmpty())
+        return remove(configuredDevice(parser), rest);
+    if (command == QLatin1String("check") && rest.size() == 1)
+        return check(rest.first());
+    return usageError(TarexaCli::tr("Unknown command or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    // The window's settings store, for the device it was configured with.
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
+    QCoreApplication::setApplicationName(QStringLiteral("Weigh Scale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.3"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(TarexaCli::tr(Description));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({ QStringLiteral("device"),
+                       TarexaCli::tr("The serial device of the scale (default: the window's setting)."),
+                       TarexaCli::tr("NAME") });
+    parser.addOption({ { QStringLiteral("o"), QStringLiteral("output") },
+                       TarexaCli::tr("Where read writes the PLU file."), TarexaCli::tr("FILE") });
+    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete or check"));
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", parser.helpText().toLocal8Bit().constData());
+        return Done;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("tarexa-cli %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return Done;
+    }
+    return run(parser);
+}

@@ -1,0 +1,58 @@
+#ifndef TERMINALPROGRESS_H
+#define TERMINALPROGRESS_H
+
+#include "scale.h"
+
+#include <QElapsedTimer>
+
+#include <csignal>
+
+// The scale commands' progress on standard error: a bar redrawn in place
+// with the PLUs handled, the last PLU number and the time left, when
+// standard error is a terminal; nothing otherwise. Ctrl+C (SIGINT) asks the
+// command to stop after the exchange in progress.
+class TerminalProgress : public ScaleProgress
+{
+public:
+    enum Total { CountOfPlus, HighestPluNumber };
+    // total: the number of PLUs the command will handle, or, for a read,
+    // whose length nobody knows, the highest PLU number it may reach.
+    TerminalProgress(int total, Total meaning);
+    ~TerminalProgress() override;
+
+    void started(int maximum) override;
+    void setValue(int value) override;
+    bool cancelled() override;
+    void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;
+
+    // Ends the bar's line, so that what follows starts on its own; a
+    // command that completed shows a full bar last.
+    void finish(bool completed);
+    int exchanges() const { return m_exchanges; }
+    int handled() const { return m_handled; }
+    int refused() const { return m_refused; }
+    double seconds() const { return m_clock.elapsed() / 1000.0; }
+
+    // Installs the SIGINT handler; the previous one comes back with the
+    // object's end.
+    static bool interrupted();
+
+private:
+    void draw();
+    double fractionDone() const;
+
+    int m_total;
+    Total m_meaning;
+    int m_exchanges = 0;
+    int m_handled = 0;
+    int m_refused = 0;
+    int m_lastPlu = -1;
+    int m_value = 0;
+    bool m_drawn = false;
+    bool m_completed = false;
+    bool m_onTerminal;
+    QElapsedTimer m_clock;
+    struct sigaction m_previous {};
+};
+
+#endif // TERMINALPROGRESS_H
