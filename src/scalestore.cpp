@@ -55,16 +55,6 @@ QDateTime timeFrom(const QVariant &value)
     return t;
 }
 
-QString resultName(ExchangeResult result)
-{
-    switch (result) {
-    case ExchangeResult::Accepted: return QStringLiteral("accepted");
-    case ExchangeResult::Refused: return QStringLiteral("refused");
-    case ExchangeResult::NoReply: break;
-    }
-    return QStringLiteral("no reply");
-}
-
 ExchangeResult resultFrom(const QString &name)
 {
     if (name == QLatin1String("accepted"))
@@ -91,6 +81,16 @@ QString connectionName()
 }
 
 } // namespace
+
+QString exchangeResultName(ExchangeResult result)
+{
+    switch (result) {
+    case ExchangeResult::Accepted: return QStringLiteral("accepted");
+    case ExchangeResult::Refused: return QStringLiteral("refused");
+    case ExchangeResult::NoReply: break;
+    }
+    return QStringLiteral("no reply");
+}
 
 QString commandName(ScaleCommand command)
 {
@@ -444,7 +444,7 @@ bool ScaleStore::insertExchange(int transferId, int plu, ExchangeResult result)
     q.prepare(QStringLiteral("INSERT INTO exchanges (transfer, plu, result, at) VALUES (?, ?, ?, ?)"));
     q.addBindValue(transferId);
     q.addBindValue(plu);
-    q.addBindValue(resultName(result));
+    q.addBindValue(exchangeResultName(result));
     q.addBindValue(now());
     return q.exec() || fail(q.lastError());
 }

@@ -35,6 +35,8 @@ enum class ScaleCommand
     Compare,
 };
 QString commandName(ScaleCommand command);
+// The word the journal keeps for how one exchange ended.
+QString exchangeResultName(ExchangeResult result);
 // The word the journal keeps for how a command ended.
 QString outcomeName(ScaleOutcome::Kind kind);
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +13,9 @@
 void setUpTestApplication()
 {
     Q_INIT_RESOURCE(tarexa);
+    // The per-user data folder moves to a test location, so that no test
+    // writes the user's own database of scales and transfers.
+    QStandardPaths::setTestModeEnabled(true);
     QCoreApplication::setOrganizationName("Kestrova");
     QCoreApplication::setApplicationName("Weigh Scale");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, testSettingsFolder());

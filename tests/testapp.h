@@ -10,8 +10,9 @@ class QWidget;
 class Tarexa;
 
 // Gives a test program the application identity Tarexa runs with, its
-// compiled-in images and a private settings store in a temporary folder,
-// so that no test reads or writes the user's own settings.
+// compiled-in images, a private settings store in a temporary folder and
+// the test data folders, so that no test reads or writes the user's own
+// settings or database.
 void setUpTestApplication();
 QString testSettingsFolder();
 

@@ -1,0 +1,44 @@
+#ifndef HISTORYDIALOG_H
+#define HISTORYDIALOG_H
+
+#include "scalestore.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The transfer journal: one line per scale command, and below it the PLUs
+// of the selected one with how each exchange ended. The PLUs are fetched on
+// selection through the callback, which returns nothing when the store
+// cannot give them.
+class TransferHistoryDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    using PlusOfTransfer = std::function<std::optional<QList<ExchangeRecord>>(int transferId)>;
+
+    TransferHistoryDialog(const QList<TransferRecord> &transfers, PlusOfTransfer plusOf,
+                          QWidget *parent = nullptr);
+
+    QTreeWidget *transfersView() const { return m_transfers; }
+    QTreeWidget *plusView() const { return m_plus; }
+    // Says why the PLU list is empty, or the selected transfer's message.
+    QLabel *detailLabel() const { return m_detail; }
+
+private:
+    void addTransfer(const TransferRecord &t);
+    void showPlusOf(QTreeWidgetItem *transferItem);
+
+    PlusOfTransfer m_plusOf;
+    QTreeWidget *m_transfers;
+    QLabel *m_detail;
+    QTreeWidget *m_plus;
+};
+
+#endif // HISTORYDIALOG_H
