@@ -18,11 +18,10 @@ PLU_STRING tableRow(const QTableWidget *table, int row)
     return plu;
 }
 
-void selectPriceCell(QTableWidget *table, int row)
+void selectCell(QTableWidget *table, int row, int column)
 {
-    table->setCurrentCell(row, PriceColumn);
-    table->scrollTo(table->model()->index(row, PriceColumn),
-                    QAbstractItemView::PositionAtCenter);
+    table->setCurrentCell(row, column);
+    table->scrollTo(table->model()->index(row, column), QAbstractItemView::PositionAtCenter);
     table->setFocus();
 }
 
@@ -91,18 +90,18 @@ void FindField::refilter()
         emit filterApplied(applyFilter(m_table, text()));
 }
 
-void FindField::goToPlu(int number)
+void FindField::goToCell(int row, int column)
 {
-    if (!m_table || number < 0 || number >= m_table->rowCount())
+    if (!m_table || row < 0 || row >= m_table->rowCount())
         return;
-    if (m_table->isRowHidden(number)) {
+    if (m_table->isRowHidden(row)) {
         {
             const QSignalBlocker quiet(this);
             clear();
         }
         refilter();
     }
-    selectPriceCell(m_table, number);
+    selectCell(m_table, row, column);
 }
 
 void FindField::keyPressEvent(QKeyEvent *event)

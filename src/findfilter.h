@@ -37,9 +37,11 @@ class FindField : public QLineEdit
 public:
     explicit FindField(QTableWidget *table, QWidget *parent = nullptr);
 
-    // Scrolls to the PLU and selects its price cell; when the filter hides
-    // that row, the filter is cleared first.
-    void goToPlu(int number);
+    // Scrolls to the cell and selects it; when the filter hides its row,
+    // the filter is cleared first.
+    void goToCell(int row, int column);
+    // Go to PLU: the PLU's price cell.
+    void goToPlu(int number) { goToCell(number, PriceColumn); }
 
 public slots:
     // Filters again, for when the table got new contents (a file opened,

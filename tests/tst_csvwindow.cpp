@@ -327,6 +327,11 @@ void CsvWindowTest::goToPluKeepsAFilterShowingTheRow()
     QVERIFY(table->isRowHidden(250));
     QCOMPARE(table->currentRow(), 12);
     QCOMPARE(table->currentColumn(), int(PriceColumn));
+    // A finding of the check goes to its own column.
+    field.goToCell(7, Name1Column);
+    QCOMPARE(field.text(), QString("моло"));
+    QCOMPARE(table->currentColumn(), int(Name1Column));
+    QCOMPARE(table->currentRow(), 7);
 }
 
 void CsvWindowTest::askPluNumber_data()
