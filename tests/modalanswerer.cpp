@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 
@@ -99,6 +100,10 @@ void ModalAnswerer::poll()
         answerBox(box);
     else if (qobject_cast<QFileDialog *>(modal))
         answerFileDialog(modal);
+    else if (qobject_cast<QProgressDialog *>(modal))
+        return;     // the program's own progress, not a question to answer
+    else if (auto *dialog = qobject_cast<QDialog *>(modal))
+        answerOtherDialog(dialog);
 }
 
 void ModalAnswerer::answerBox(QMessageBox *box)
@@ -164,4 +169,18 @@ void ModalAnswerer::answerFileDialog(QWidget *modal)
         typeFileName(target, path);
         QMetaObject::invokeMethod(target, "accept");
     });
+}
+
+// The program's own dialogs (an input dialog, a list of findings) take only
+// handleWith answers; with none queued they are rejected, as Escape does.
+void ModalAnswerer::answerOtherDialog(QDialog *dialog)
+{
+    otherDialogTitles << dialog->windowTitle();
+    Answer answer;
+    QPointer<QDialog> target(dialog);
+    if (takeAnswer(answer) && answer.kind == Answer::Custom) {
+        later([target, action = answer.action] { if (target) action(target); });
+        return;
+    }
+    later([target] { if (target) target->reject(); });
 }

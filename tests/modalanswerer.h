@@ -1,6 +1,7 @@
 #ifndef MODALANSWERER_H
 #define MODALANSWERER_H
 
+#include <QDialog>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -24,10 +25,12 @@ struct SeenBox
     QString pressed;            // text of the button the answerer pressed
 };
 
-// Answers the modal dialogs that the code under test opens: message boxes
-// and file dialogs. Answers are queued in the order the dialogs will come;
-// a dialog with no queued answer is dismissed (a box by its escape button,
-// else its only or first button; a file dialog is cancelled) and recorded
+// Answers the modal dialogs that the code under test opens: message boxes,
+// file dialogs and, through handleWith, the program's other dialogs; a
+// progress dialog is left to run. Answers are queued in the order the
+// dialogs will come; a dialog with no queued answer is dismissed (a box by
+// its escape button, else its only or first button; a file dialog is
+// cancelled, another dialog rejected) and recorded
 // all the same, so a test never hangs on an unexpected box.
 class ModalAnswerer : public QObject
 {
@@ -46,6 +49,7 @@ public:
 
     QList<SeenBox> boxes;
     QStringList fileDialogTitles;
+    QStringList otherDialogTitles;
 
     // Waits until count message boxes have been answered.
     bool waitForBoxes(int count, int timeoutMs = 10000);
@@ -66,6 +70,7 @@ private:
 
     void answerBox(QMessageBox *box);
     void answerFileDialog(QWidget *dialog);
+    void answerOtherDialog(QDialog *dialog);
     bool takeAnswer(Answer &answer);
 
     QList<Answer> m_answers;

@@ -1,0 +1,114 @@
+#include "findfilter.h"
+#include "tarexa.h"
+
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+namespace {
+
+PLU_STRING tableRow(const QTableWidget *table, int row)
+{
+    PLU_STRING plu;
+    plu.Number = QString::number(row);
+    for (int column = 0; column < PLU_DATA_COLUMNS; ++column)
+        plu.field(column) = pluCellText(table, row, column);
+    return plu;
+}
+
+void selectCell(QTableWidget *table, int row, int column)
+{
+    table->setCurrentCell(row, column);
+    table->scrollTo(table->model()->index(row, column), QAbstractItemView::PositionAtCenter);
+    table->setFocus();
+}
+
+} // namespace
+
+bool rowMatches(const PLU_STRING &row, const QString &needle)
+{
+    const QString searched[] = { row.Number, row.Price, row.Name[0], row.Name[1],
+                                 row.Name[2], row.Barcode };
+    for (const QString &text : searched) {
+        if (text.contains(needle, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+int applyFilter(QTableWidget *table, const QString &needle)
+{
+    const int rows = table->rowCount();
+    int shown = 0;
+    for (int row = 0; row < rows; ++row) {
+        const bool match = needle.isEmpty() || rowMatches(tableRow(table, row), needle);
+        // Only a change is passed on: each setRowHidden relays the header.
+        if (table->isRowHidden(row) == match)
+            table->setRowHidden(row, !match);
+        if (match)
+            ++shown;
+    }
+    return shown;
+}
+
+QString shownRowsText(int shown)
+{
+    return FindField::tr("%1 of %2 rows shown").arg(shown).arg(PLU_COUNT);
+}
+
+std::optional<int> askPluNumber(QWidget *parent, int current)
+{
+    bool ok = false;
+    const int number = QInputDialog::getInt(parent, FindField::tr("Go to PLU"),
+                                            FindField::tr("PLU number:"), current,
+                                            0, PLU_COUNT - 1, 1, &ok);
+    if (!ok)
+        return std::nullopt;
+    return number;
+}
+
+FindField::FindField(QTableWidget *table, QWidget *parent)
+    : QLineEdit(parent), m_table(table)
+{
+    setPlaceholderText(tr("Find"));
+    setClearButtonEnabled(true);
+    // Ctrl+F is Configure, so Find has the shifted key.
+    auto *focusKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this);
+    focusKey->setContext(Qt::WindowShortcut);
+    connect(focusKey, &QShortcut::activated, this, [this] {
+        setFocus(Qt::ShortcutFocusReason);
+        selectAll();
+    });
+    connect(this, &QLineEdit::textChanged, this, &FindField::refilter);
+}
+
+void FindField::refilter()
+{
+    if (m_table)
+        emit filterApplied(applyFilter(m_table, text()));
+}
+
+void FindField::goToCell(int row, int column)
+{
+    if (!m_table || row < 0 || row >= m_table->rowCount())
+        return;
+    if (m_table->isRowHidden(row)) {
+        {
+            const QSignalBlocker quiet(this);
+            clear();
+        }
+        refilter();
+    }
+    selectCell(m_table, row, column);
+}
+
+void FindField::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !text().isEmpty()) {
+        clear();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
