@@ -10,10 +10,11 @@ namespace {
 // A longer list goes to the details, so the box stays on the screen.
 const int PlusListedInText = 20;
 
-QString tr(const char *text)
+// The texts of this file, as translators see them.
+struct ChangesQuestions
 {
-    return QCoreApplication::translate("ChangesQuestions", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ChangesQuestions)
+};
 
 QString numberList(const QList<int> &plus)
 {
@@ -27,7 +28,7 @@ QString shortNumberList(const QList<int> &plus)
 {
     if (plus.size() <= PlusListedInText)
         return numberList(plus);
-    return tr("%1 and %2 more").arg(numberList(plus.mid(0, PlusListedInText))).arg(plus.size() - PlusListedInText);
+    return ChangesQuestions::tr("%1 and %2 more").arg(numberList(plus.mid(0, PlusListedInText))).arg(plus.size() - PlusListedInText);
 }
 
 } // namespace
@@ -36,16 +37,16 @@ ChangesStart askWithoutSnapshot(QWidget *parent, const QString &device, Snapshot
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Question);
-    box.setWindowTitle(tr("Program Changes"));
+    box.setWindowTitle(ChangesQuestions::tr("Program Changes"));
     box.setText(state == Snapshot::None
-                    ? tr("Tarexa does not know what the scale %1 holds yet.").arg(device)
-                    : tr("Tarexa knows only part of what the scale %1 holds: a transfer or a read "
+                    ? ChangesQuestions::tr("Tarexa does not know what the scale %1 holds yet.").arg(device)
+                    : ChangesQuestions::tr("Tarexa knows only part of what the scale %1 holds: a transfer or a read "
                          "stopped early.").arg(device));
-    box.setInformativeText(tr("Compare reads the scale first and shows what differs; you can send "
+    box.setInformativeText(ChangesQuestions::tr("Compare reads the scale first and shows what differs; you can send "
                               "the changes from there. Program All sends every row in use of the "
                               "table."));
-    QPushButton *compare = box.addButton(tr("Compare"), QMessageBox::AcceptRole);
-    QPushButton *programAll = box.addButton(tr("Program All"), QMessageBox::AcceptRole);
+    QPushButton *compare = box.addButton(ChangesQuestions::tr("Compare"), QMessageBox::AcceptRole);
+    QPushButton *programAll = box.addButton(ChangesQuestions::tr("Program All"), QMessageBox::AcceptRole);
     QPushButton *cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(compare);
     box.setEscapeButton(cancel);
@@ -61,9 +62,9 @@ bool askDeleteMissing(QWidget *parent, const QList<int> &plus)
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Question);
-    box.setWindowTitle(tr("Program Changes"));
-    box.setText(tr("The scale holds PLUs that the table does not: %1.").arg(shortNumberList(plus)));
-    box.setInformativeText(tr("Delete them from the scale as well? Choose No to send only the "
+    box.setWindowTitle(ChangesQuestions::tr("Program Changes"));
+    box.setText(ChangesQuestions::tr("The scale holds PLUs that the table does not: %1.").arg(shortNumberList(plus)));
+    box.setInformativeText(ChangesQuestions::tr("Delete them from the scale as well? Choose No to send only the "
                               "changes and keep them on the scale."));
     if (plus.size() > PlusListedInText)
         box.setDetailedText(numberList(plus));
@@ -75,6 +76,6 @@ bool askDeleteMissing(QWidget *parent, const QList<int> &plus)
 
 void tellNothingChanged(QWidget *parent)
 {
-    QMessageBox::information(parent, tr("Tarexa"),
-                             tr("Nothing differs from what the scale holds; nothing was sent."));
+    QMessageBox::information(parent, ChangesQuestions::tr("Tarexa"),
+                             ChangesQuestions::tr("Nothing differs from what the scale holds; nothing was sent."));
 }

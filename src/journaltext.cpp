@@ -7,14 +7,15 @@
 
 namespace {
 
-QString tr(const char *text)
+// The texts of this file, as translators see them.
+struct JournalText
 {
-    return QCoreApplication::translate("JournalText", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(JournalText)
+};
 
 QString countsText(const TransferRecord &t)
 {
-    return tr("%1 accepted, %2 refused, %3 no reply").arg(t.accepted).arg(t.refused).arg(t.noReply);
+    return JournalText::tr("%1 accepted, %2 refused, %3 no reply").arg(t.accepted).arg(t.refused).arg(t.noReply);
 }
 
 // A field's value between quotes, so that an empty one is still seen.
@@ -32,14 +33,14 @@ struct ComparisonLine
 void addWholePluLines(const QList<int> &plus, const char *what, QList<ComparisonLine> &lines)
 {
     for (int plu : plus)
-        lines.append({ plu, tr("PLU %1: %2").arg(plu).arg(tr(what)) });
+        lines.append({ plu, JournalText::tr("PLU %1: %2").arg(plu).arg(JournalText::tr(what)) });
 }
 
 void addFieldLines(const QList<PluDifference> &differing, QList<ComparisonLine> &lines)
 {
     for (const PluDifference &d : differing)
         for (const FieldDifference &f : d.fields)
-            lines.append({ d.plu, tr("PLU %1: %2 differs: table %3, scale %4")
+            lines.append({ d.plu, JournalText::tr("PLU %1: %2 differs: table %3, scale %4")
                                       .arg(d.plu)
                                       .arg(columnLabel(f.column), quoted(f.tableText),
                                            quoted(f.scaleText)) });
@@ -58,7 +59,7 @@ QStringList historyLines(const QList<TransferRecord> &transfers)
 {
     QStringList lines;
     for (const TransferRecord &t : transfers) {
-        QString line = tr("#%1  %2  %3  %4  %5  %6")
+        QString line = JournalText::tr("#%1  %2  %3  %4  %5  %6")
                            .arg(QString::number(t.id), journalTimeText(t.started), t.device,
                                 t.command, countsText(t), t.result);
         if (!t.message.isEmpty())
@@ -72,7 +73,7 @@ QStringList transferPluLines(const QList<ExchangeRecord> &exchanges)
 {
     QStringList lines;
     for (const ExchangeRecord &e : exchanges)
-        lines << tr("PLU %1  %2  %3")
+        lines << JournalText::tr("PLU %1  %2  %3")
                      .arg(QString::number(e.plu), exchangeResultName(e.result), journalTimeText(e.at));
     return lines;
 }

@@ -1,5 +1,7 @@
 #include "scalestore.h"
 
+#include <QCoreApplication>
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,13 @@
 #include <QVariant>
 
 namespace {
+
+// The texts the user may be shown, as translators see them.
+struct StoreText
+{
+    Q_DECLARE_TR_FUNCTIONS(StoreText)
+};
+
 
 // SQLite's result codes that Qt hands on as the native error code.
 const int SqliteBusy = 5;
@@ -170,7 +179,7 @@ void ScaleStore::open(int busyTimeoutMs)
 {
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        m_error = QStringLiteral("The folder %1 cannot be created.").arg(folder);
+        m_error = StoreText::tr("The folder %1 cannot be created.").arg(folder);
         return;
     }
     const bool opened = openConnection(busyTimeoutMs);
@@ -223,14 +232,14 @@ bool ScaleStore::setAsideDamagedFile()
     for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = QStringLiteral("%1.damaged-%2-%3").arg(m_path, stamp).arg(n);
     if (!QFile::rename(m_path, aside)) {
-        m_error = QStringLiteral("The database %1 is damaged and cannot be set aside.").arg(m_path);
+        m_error = StoreText::tr("The database %1 is damaged and cannot be set aside.").arg(m_path);
         return false;
     }
     // The write-ahead log belongs to the damaged file; the shared-memory
     // index is rebuilt from it.
     QFile::rename(m_path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
     QFile::remove(m_path + QStringLiteral("-shm"));
-    m_notice = QStringLiteral("The database of what the scales hold, %1, was damaged. It was set "
+    m_notice = StoreText::tr("The database of what the scales hold, %1, was damaged. It was set "
                               "aside as %2 and a new, empty one was started.")
                    .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
     return true;
@@ -266,7 +275,7 @@ bool ScaleStore::migrate()
     const bool hasRow = q.next();
     const int version = hasRow ? q.value(0).toInt() : 0;
     if (version > SchemaVersion) {
-        m_error = QStringLiteral("The database %1 was written by a newer Tarexa (schema %2).")
+        m_error = StoreText::tr("The database %1 was written by a newer Tarexa (schema %2).")
                       .arg(QDir::toNativeSeparators(m_path))
                       .arg(version);
         return false;
@@ -288,13 +297,13 @@ bool ScaleStore::fail(const QSqlError &error)
     m_lastNativeError = error.nativeErrorCode().toInt();
     const QString where = QDir::toNativeSeparators(m_path);
     if (m_lastNativeError == SqliteBusy || m_lastNativeError == SqliteLocked)
-        m_error = QStringLiteral("The database %1 is in use by another Tarexa for too long.")
+        m_error = StoreText::tr("The database %1 is in use by another Tarexa for too long.")
                       .arg(where);
     else if (m_lastNativeError == SqliteCorrupt || m_lastNativeError == SqliteNotADatabase)
-        m_error = QStringLiteral("The database %1 is damaged; it will be set aside when Tarexa "
+        m_error = StoreText::tr("The database %1 is damaged; it will be set aside when Tarexa "
                                  "starts again.").arg(where);
     else
-        m_error = QStringLiteral("The database %1 cannot be used: %2")
+        m_error = StoreText::tr("The database %1 cannot be used: %2")
                       .arg(where, error.text().trimmed());
     return false;
 }

@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>ChangesQuestions</name>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 и ещё %2</translation>
+    </message>
+    <message>
+        <source>Program Changes</source>
+        <translation>Записать изменения</translation>
+    </message>
+    <message>
+        <source>Tarexa does not know what the scale %1 holds yet.</source>
+        <translation>Tarexa пока не знает, что хранится в весах %1.</translation>
+    </message>
+    <message>
+        <source>Tarexa knows only part of what the scale %1 holds: a transfer or a read stopped early.</source>
+        <translation>Tarexa знает лишь часть того, что хранится в весах %1: обмен или чтение прервались.</translation>
+    </message>
+    <message>
+        <source>Compare reads the scale first and shows what differs; you can send the changes from there. Program All sends every row in use of the table.</source>
+        <translation>«Сравнить» сначала считывает весы и показывает различия; оттуда можно отправить изменения. «Записать все» отправляет все заполненные строки таблицы.</translation>
+    </message>
+    <message>
+        <source>Compare</source>
+        <translation>Сравнить</translation>
+    </message>
+    <message>
+        <source>Program All</source>
+        <translation>Записать все</translation>
+    </message>
+    <message>
+        <source>The scale holds PLUs that the table does not: %1.</source>
+        <translation>В весах есть PLU, которых нет в таблице: %1.</translation>
+    </message>
+    <message>
+        <source>Delete them from the scale as well? Choose No to send only the changes and keep them on the scale.</source>
+        <translation>Удалить их и из весов? Выберите «Нет», чтобы отправить только изменения и оставить их в весах.</translation>
+    </message>
+    <message>
+        <source>Tarexa</source>
+        <translation>Tarexa</translation>
+    </message>
+    <message>
+        <source>Nothing differs from what the scale holds; nothing was sent.</source>
+        <translation>Различий с весами нет; ничего не отправлено.</translation>
+    </message>
+</context>
+<context>
     <name>Check</name>
     <message>
         <source>The last digit of the barcode should be %1; a scanner will not read it. Check the barcode.</source>
@@ -22,6 +69,76 @@
     <message>
         <source>PLU %1, %2 &quot;%3&quot;: %4</source>
         <translation>PLU %1, %2 «%3»: %4</translation>
+    </message>
+</context>
+<context>
+    <name>CheckFindingsDialog</name>
+    <message>
+        <source>Check</source>
+        <translation>Проверка</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>Записать</translation>
+    </message>
+    <message>
+        <source>Problems found in the rows in use:</source>
+        <translation>Найдены проблемы в заполненных строках:</translation>
+    </message>
+    <message>
+        <source>Program anyway?</source>
+        <translation>Всё равно записать?</translation>
+    </message>
+    <message>
+        <source>No problems found.</source>
+        <translation>Проблем не найдено.</translation>
+    </message>
+</context>
+<context>
+    <name>CompareDialog</name>
+    <message>
+        <source>The table and the scale hold the same PLUs.</source>
+        <translation>В таблице и в весах одинаковые PLU.</translation>
+    </message>
+    <message>
+        <source>The table beside what the scale %1 holds: %2 only in the table, %3 only on the scale, %4 held differently.</source>
+        <translation>Таблица в сравнении с весами %1: только в таблице — %2, только в весах — %3, различаются — %4.</translation>
+    </message>
+    <message>
+        <source>Compare with Scale</source>
+        <translation>Сравнить с весами</translation>
+    </message>
+    <message>
+        <source>PLU</source>
+        <translation>PLU</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Поле</translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation>Таблица</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>Весы</translation>
+    </message>
+    <message>
+        <source>Program Changes</source>
+        <translation>Записать изменения</translation>
+    </message>
+    <message>
+        <source>Only in the table (%1)</source>
+        <translation>Только в таблице (%1)</translation>
+    </message>
+    <message>
+        <source>Only on the scale (%1)</source>
+        <translation>Только в весах (%1)</translation>
+    </message>
+    <message>
+        <source>Different (%1)</source>
+        <translation>Различаются (%1)</translation>
     </message>
 </context>
 <context>
@@ -100,6 +217,111 @@
     </message>
 </context>
 <context>
+    <name>CsvPreviewDialog</name>
+    <message>
+        <source>Import CSV</source>
+        <translation>Импорт CSV</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Файл: %1</translation>
+    </message>
+    <message>
+        <source>Encoding: %1</source>
+        <translation>Кодировка: %1</translation>
+    </message>
+    <message>
+        <source>Separator: %1</source>
+        <translation>Разделитель: %1</translation>
+    </message>
+    <message>
+        <source>Columns: %1</source>
+        <translation>Столбцы: %1</translation>
+    </message>
+    <message>
+        <source>PLUs to import: %1</source>
+        <translation>PLU для импорта: %1</translation>
+    </message>
+    <message>
+        <source>Lines left out: %1</source>
+        <translation>Пропущено строк: %1</translation>
+    </message>
+    <message>
+        <source>The first %1 of %2 PLUs:</source>
+        <translation>Первые %1 из %2 PLU:</translation>
+    </message>
+    <message>
+        <source>PLUs:</source>
+        <translation>PLU:</translation>
+    </message>
+    <message>
+        <source>No values were refused.</source>
+        <translation>Все значения приняты.</translation>
+    </message>
+    <message>
+        <source>Refused values (these lines are left out):</source>
+        <translation>Отклонённые значения (эти строки пропущены):</translation>
+    </message>
+    <message>
+        <source>Replace the table</source>
+        <translation>Заменить таблицу</translation>
+    </message>
+    <message>
+        <source>Update only these PLUs</source>
+        <translation>Обновить только эти PLU</translation>
+    </message>
+</context>
+<context>
+    <name>FindField</name>
+    <message>
+        <source>%1 of %2 rows shown</source>
+        <translation>Показано строк: %1 из %2</translation>
+    </message>
+    <message>
+        <source>Go to PLU</source>
+        <translation>Перейти к PLU</translation>
+    </message>
+    <message>
+        <source>PLU number:</source>
+        <translation>Номер PLU:</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Поиск</translation>
+    </message>
+</context>
+<context>
+    <name>JournalText</name>
+    <message>
+        <source>only in the table</source>
+        <translation>только в таблице</translation>
+    </message>
+    <message>
+        <source>only on the scale</source>
+        <translation>только в весах</translation>
+    </message>
+    <message>
+        <source>%1 accepted, %2 refused, %3 no reply</source>
+        <translation>принято: %1, отклонено: %2, без ответа: %3</translation>
+    </message>
+    <message>
+        <source>PLU %1: %2</source>
+        <translation>PLU %1: %2</translation>
+    </message>
+    <message>
+        <source>PLU %1: %2 differs: table %3, scale %4</source>
+        <translation>PLU %1: поле %2 различается: в таблице %3, в весах %4</translation>
+    </message>
+    <message>
+        <source>#%1  %2  %3  %4  %5  %6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLU %1  %2  %3</source>
+        <translation>PLU %1  %2  %3</translation>
+    </message>
+</context>
+<context>
     <name>SettingsDialog</name>
     <message>
         <source>Settings</source>
@@ -116,6 +338,37 @@
     <message>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>StoreText</name>
+    <message>
+        <source>The folder %1 cannot be created.</source>
+        <translation>Не удаётся создать папку %1.</translation>
+    </message>
+    <message>
+        <source>The database %1 is damaged and cannot be set aside.</source>
+        <translation>База данных %1 повреждена, и её не удаётся отложить в сторону.</translation>
+    </message>
+    <message>
+        <source>The database of what the scales hold, %1, was damaged. It was set aside as %2 and a new, empty one was started.</source>
+        <translation>База данных о содержимом весов %1 была повреждена. Она сохранена как %2, и начата новая, пустая.</translation>
+    </message>
+    <message>
+        <source>The database %1 was written by a newer Tarexa (schema %2).</source>
+        <translation>База данных %1 записана более новой версией Tarexa (схема %2).</translation>
+    </message>
+    <message>
+        <source>The database %1 is in use by another Tarexa for too long.</source>
+        <translation>База данных %1 слишком долго занята другой копией Tarexa.</translation>
+    </message>
+    <message>
+        <source>The database %1 is damaged; it will be set aside when Tarexa starts again.</source>
+        <translation>База данных %1 повреждена; она будет отложена при следующем запуске Tarexa.</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be used: %2</source>
+        <translation>Базу данных %1 нельзя использовать: %2</translation>
     </message>
 </context>
 <context>
@@ -416,23 +669,23 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>not a regular file</source>
-        <translation type="unfinished"></translation>
+        <translation>это не обычный файл</translation>
     </message>
     <message>
         <source>too large for a PLU file</source>
-        <translation type="unfinished"></translation>
+        <translation>слишком велик для файла PLU</translation>
     </message>
     <message>
         <source>line %1, column %2: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>строка %1, столбец %2: %3</translation>
     </message>
     <message>
         <source>the document type declares entities</source>
-        <translation type="unfinished"></translation>
+        <translation>в определении типа документа объявлены сущности</translation>
     </message>
     <message>
         <source>the root element is not PLU_DataBase</source>
-        <translation type="unfinished"></translation>
+        <translation>корневой элемент — не PLU_DataBase</translation>
     </message>
 </context>
 <context>
@@ -446,7 +699,7 @@ Do you want to replace it?</source>
     <name>TarexaCli</name>
     <message>
         <source>Try &apos;tarexa-cli --help&apos; for more information.</source>
-        <translation type="unfinished"></translation>
+        <translation>Подробнее: «tarexa-cli --help».</translation>
     </message>
     <message>
         <source>Could not open communication device %1.</source>
@@ -458,111 +711,111 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Interrupted after PLU %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Прервано после PLU %1.</translation>
     </message>
     <message>
         <source>Communication error: the scale did not answer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ошибка связи: весы не ответили.</translation>
     </message>
     <message>
         <source>Communication error: the scale did not answer (PLU %1).</source>
-        <translation type="unfinished"></translation>
+        <translation>Ошибка связи: весы не ответили (PLU %1).</translation>
     </message>
     <message>
         <source>Bad data format: the scale refused PLU %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Неверный формат данных: весы отклонили PLU %1.</translation>
     </message>
     <message>
         <source>PLU not found: the scale holds no PLU.</source>
-        <translation type="unfinished"></translation>
+        <translation>PLU не найден: в весах нет ни одного PLU.</translation>
     </message>
     <message>
         <source>The list is empty: no PLU of the file has a price.</source>
-        <translation type="unfinished"></translation>
+        <translation>Список пуст: ни у одного PLU в файле нет цены.</translation>
     </message>
     <message>
         <source>in %1 s.</source>
-        <translation type="unfinished"></translation>
+        <translation>за %1 с.</translation>
     </message>
     <message>
         <source>Could not read from %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось прочитать %1: %2</translation>
     </message>
     <message>
         <source>%1 PLUs sent, %2 accepted, %3 refused</source>
-        <translation type="unfinished"></translation>
+        <translation>PLU отправлено: %1, принято: %2, отклонено: %3</translation>
     </message>
     <message>
         <source>PLU %1, %2: &quot;%3&quot; was left out. %4</source>
-        <translation type="unfinished"></translation>
+        <translation>PLU %1, %2: «%3» пропущено. %4</translation>
     </message>
     <message>
         <source>PLU %1 holds the character U+%2, which a PLU file cannot store.</source>
-        <translation type="unfinished"></translation>
+        <translation>В PLU %1 есть символ U+%2, который нельзя сохранить в файле PLU.</translation>
     </message>
     <message>
         <source>Could not write to standard output.</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось записать в стандартный вывод.</translation>
     </message>
     <message>
         <source>Could not write to %1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Не удалось записать в %1: %2</translation>
     </message>
     <message>
         <source>%1 PLUs read</source>
-        <translation type="unfinished"></translation>
+        <translation>PLU прочитано: %1</translation>
     </message>
     <message>
         <source>The scale sent %1 PLU(s) without a number from 0 to 998; they were left out.</source>
-        <translation type="unfinished"></translation>
+        <translation>Весы передали PLU без номера от 0 до 998 (%1); они пропущены.</translation>
     </message>
     <message>
         <source>Not a PLU number (0 to 998) or range: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Не номер PLU (от 0 до 998) и не диапазон: %1</translation>
     </message>
     <message>
         <source>%1 PLUs deleted</source>
-        <translation type="unfinished"></translation>
+        <translation>PLU удалено: %1</translation>
     </message>
     <message>
         <source>%1 problem(s) in %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Проблем в %2: %1.</translation>
     </message>
     <message>
         <source>No command given.</source>
-        <translation type="unfinished"></translation>
+        <translation>Команда не указана.</translation>
     </message>
     <message>
         <source>-o is for the read command only.</source>
-        <translation type="unfinished"></translation>
+        <translation>Параметр -o есть только у команды read.</translation>
     </message>
     <message>
         <source>Unknown command or wrong arguments: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Неизвестная команда или неверные аргументы: %1</translation>
     </message>
     <message>
         <source>The serial device of the scale (default: the window&apos;s setting).</source>
-        <translation type="unfinished"></translation>
+        <translation>Последовательный порт весов (по умолчанию — из настроек окна программы).</translation>
     </message>
     <message>
         <source>NAME</source>
-        <translation type="unfinished"></translation>
+        <translation>ИМЯ</translation>
     </message>
     <message>
         <source>Where read writes the PLU file.</source>
-        <translation type="unfinished"></translation>
+        <translation>Куда команда read записывает файл PLU.</translation>
     </message>
     <message>
         <source>FILE</source>
-        <translation type="unfinished"></translation>
+        <translation>ФАЙЛ</translation>
     </message>
     <message>
         <source>program, read, delete or check</source>
-        <translation type="unfinished"></translation>
+        <translation>program, read, delete или check</translation>
     </message>
     <message>
         <source>[%1] %2 PLUs, PLU %3, %4 left</source>
-        <translation type="unfinished"></translation>
+        <translation>[%1] PLU: %2, PLU %3, осталось %4</translation>
     </message>
     <message>
         <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
@@ -583,6 +836,65 @@ Exit status:
   6    the scale refused a PLU or replied with bad data
   130  interrupted (Ctrl+C)</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TransferHistoryDialog</name>
+    <message>
+        <source>Transfer History</source>
+        <translation>Журнал обмена</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message>
+        <source>Accepted</source>
+        <translation>Принято</translation>
+    </message>
+    <message>
+        <source>Refused</source>
+        <translation>Отклонено</translation>
+    </message>
+    <message>
+        <source>No reply</source>
+        <translation>Нет ответа</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>PLU</source>
+        <translation>PLU</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Итог</translation>
+    </message>
+    <message>
+        <source>No transfer has been recorded yet.</source>
+        <translation>Обменов с весами ещё не было.</translation>
+    </message>
+    <message>
+        <source>The command&apos;s end was never recorded: Tarexa stopped or lost its port during it.</source>
+        <translation>Окончание команды не записано: Tarexa остановилась или потеряла порт во время обмена.</translation>
+    </message>
+    <message>
+        <source>The PLUs of this transfer could not be read.</source>
+        <translation>Не удалось прочитать PLU этого обмена.</translation>
+    </message>
+    <message>
+        <source>No PLU was exchanged in this transfer.</source>
+        <translation>В этом обмене не было ни одного PLU.</translation>
     </message>
 </context>
 </TS>
