@@ -314,7 +314,7 @@
     </message>
     <message>
         <source>#%1  %2  %3  %4  %5  %6</source>
-        <translation type="unfinished"></translation>
+        <translation>#%1  %2  %3  %4  %5  %6</translation>
     </message>
     <message>
         <source>PLU %1  %2  %3</source>
