@@ -13,7 +13,9 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTableWidget>
 
 void Tarexa::createCsvActions()
@@ -34,9 +36,15 @@ void Tarexa::createCsvActions()
     goToPluAct->setShortcut(QKeySequence(tr("Ctrl+G")));
     connect(goToPluAct, &QAction::triggered, this, &Tarexa::goToPlu);
 
+    // The count stays in the status bar for as long as the filter hides
+    // rows, so hidden rows are never forgotten.
     findField = new FindField(table, this);
-    connect(findField, &FindField::filterApplied, this,
-            [this](int shown) { showStatus(shownRowsText(shown)); });
+    auto *shownRows = new QLabel(this);
+    shownRows->setObjectName(QStringLiteral("shownRows"));
+    statusBar()->addPermanentWidget(shownRows);
+    connect(findField, &FindField::filterApplied, shownRows, [this, shownRows](int shown) {
+        shownRows->setText(findField->text().isEmpty() ? QString() : shownRowsText(shown));
+    });
 }
 
 // Written through the same durable write as a PLU file, so a failed export

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -187,6 +188,9 @@ void CsvCommandsTest::rowsHiddenByFindAreSavedAndProgrammed()
     find->setText(QString("мол"));
     QVERIFY(m_session->table()->isRowHidden(4));
     QVERIFY(!m_session->table()->isRowHidden(3));
+    auto *shownRows = m_session->window()->findChild<QLabel *>("shownRows");
+    QVERIFY(shownRows);
+    QCOMPARE(shownRows->text(), shownRowsText(1));
 
     m_session->answerer().chooseFile(path("saved.xml"));
     m_session->trigger("&Save");
