@@ -232,7 +232,10 @@ void Tarexa::createToolBars()
     tarexaToolBar->addAction(progAct);
     tarexaToolBar->addAction(readAct);
     tarexaToolBar->addAction(delAct);
-    addToolBar(tr("Find"))->addWidget(findField);
+    QToolBar *findToolBar = addToolBar(tr("Find"));
+    findToolBar->setMovable(false);
+    findToolBar->setIconSize(QSize(48, 48));
+    findToolBar->addWidget(findField);
 }
 
 void Tarexa::createStatusBar()
