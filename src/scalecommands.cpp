@@ -4,6 +4,7 @@
 
 #include "tarexa.h"
 #include "comm.h"
+#include "findfilter.h"
 #include "plutable.h"
 #include "scale.h"
 
@@ -96,7 +97,8 @@ private:
 
 void Tarexa::enableDocumentActions(bool enable)
 {
-    for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct })
+    for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct,
+                                importCsvAct })
         action->setEnabled(enable);
 }
 
@@ -131,6 +133,8 @@ void Tarexa::reportScaleOutcome(const ScaleOutcome &outcome)
 // runs do not change what goes out.
 void Tarexa::prog()
 {
+    if (!mayProgramAfterCheck())
+        return;
     const ScaleCommandRunning running(this);
     const PluTable rows = tableContents();
     ScaleOutcome outcome;
@@ -179,6 +183,7 @@ void Tarexa::read()
     }
     for (const PLU_STRING &s : plus)
         putPluInRow(short(parsePluNumber(s.Number).value_or(0)), s);
+    findField->refilter();
     reportScaleOutcome(outcome);
     reportUnnumberedPlus(outcome.unnumbered);
 }

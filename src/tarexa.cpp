@@ -2,6 +2,7 @@
 #include "settings.h"
 #include "plutable.h"
 #include "rules.h"
+#include "findfilter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -186,6 +187,8 @@ void Tarexa::createActions()
     aboutAct = new QAction(tr("&About"), this);
     aboutAct->setStatusTip(tr("Show the application's About box"));
     connect(aboutAct, &QAction::triggered, this, &Tarexa::about);
+
+    createCsvActions();
 }
 
 void Tarexa::createMenus()
@@ -195,6 +198,8 @@ void Tarexa::createMenus()
     fileMenu->addAction(openAct);
     fileMenu->addAction(saveAct);
     fileMenu->addSeparator();
+    fileMenu->addActions({ importCsvAct, exportCsvAct, goToPluAct });
+    fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
 
     tarexaMenu = menuBar()->addMenu(tr("&Scale"));
@@ -202,6 +207,7 @@ void Tarexa::createMenus()
     tarexaMenu->addAction(progAct);
     tarexaMenu->addAction(readAct);
     tarexaMenu->addAction(delAct);
+    tarexaMenu->addAction(checkAct);
 
     menuBar()->addSeparator();
 
@@ -226,6 +232,10 @@ void Tarexa::createToolBars()
     tarexaToolBar->addAction(progAct);
     tarexaToolBar->addAction(readAct);
     tarexaToolBar->addAction(delAct);
+    QToolBar *findToolBar = addToolBar(tr("Find"));
+    findToolBar->setMovable(false);
+    findToolBar->setIconSize(QSize(48, 48));
+    findToolBar->addWidget(findField);
 }
 
 void Tarexa::createStatusBar()
@@ -314,6 +324,7 @@ void Tarexa::newDoc()
     if (!mayClearDocument())
         return;
     startEmptyDocument();
+    findField->refilter();
     showStatus(tr("New document"));
 }
 
@@ -377,6 +388,7 @@ void Tarexa::load(const QString &fileName)
     }
     // Putting the file's values into the table counted as changes.
     setCurrentFile(fileName, m_TableModified);
+    findField->refilter();
     if (!refusals.isEmpty())
         showRefusals(refusals);
     showStatus(tr("File %1 loaded").arg(filename));

@@ -16,6 +16,7 @@ class QTableWidget;
 class QTableWidgetItem;
 class QToolBar;
 class PluTable;
+class FindField;
 struct PortFailure;
 struct ScaleOutcome;
 
@@ -123,6 +124,21 @@ private:
     void reportUnnumberedPlus(int count);
     void showRefusals(const QStringList &refusals);
     void showUnwritableCell(const UnwritableCell &cell);
+
+    // Spreadsheets, find and the pre-send check
+    void createCsvActions();
+    void exportCsv();
+    void importCsvFile();
+    void replaceWithImport(const PluTable &imported);
+    void updateFromImport(const PluTable &updated, const QList<int> &rows);
+    void checkTable();
+    bool mayProgramAfterCheck();
+    void goToPlu();
+    QAction *exportCsvAct = nullptr;
+    QAction *importCsvAct = nullptr;
+    QAction *checkAct = nullptr;
+    QAction *goToPluAct = nullptr;
+    FindField *findField = nullptr;
 
     QAction *newAct = nullptr;
     QAction *openAct = nullptr;

@@ -414,6 +414,16 @@ bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *rea
     return true;
 }
 
+bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason)
+{
+    QString why;
+    if (readWholeFile(fileName, bytes, why))
+        return true;
+    if (reason)
+        *reason = why;
+    return false;
+}
+
 bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason)
 {
     QByteArray bytes;

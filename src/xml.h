@@ -56,6 +56,12 @@ bool serialisePluTable(const PluTable &table, QByteArray &bytes,
 // failure.
 bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
 
+// Reads the whole of a regular file of at most MaxPluFileSize bytes (a
+// FIFO or device is refused without waiting). False, with the system's
+// reason when reason is given, on any failure. The CSV import reads
+// through it too.
+bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason = nullptr);
+
 // Reads and parses the whole PLU file (a regular file of at most
 // MaxPluFileSize bytes). False, with the system's reason or the XML error
 // and its line and column when reason is given, on any failure.

@@ -1,8 +1,11 @@
 #include "scalesession.h"
 #include "tarexa.h"
+#include "check.h"
+#include "plutable.h"
 #include "testapp.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QAction>
 #include <QProgressBar>
 #include <QPushButton>
@@ -116,4 +119,15 @@ void ScaleSession::record(QProgressDialog *dialog)
             if (value >= bar->minimum())
                 m_progress.values << value;
         });
+}
+
+void programAnyway(QWidget *window, QTableWidget *table, ModalAnswerer &answerer)
+{
+    PluTable rows;
+    for (int row = 0; row < PLU_COUNT; ++row)
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            rows.setText(row, col, cellText(table, row, col));
+    if (!presendCheck(rows).isEmpty())
+        answerer.handleWith([](QWidget *dialog) { static_cast<QDialog *>(dialog)->accept(); });
+    triggerAction(window, "&Program");
 }

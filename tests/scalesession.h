@@ -78,4 +78,9 @@ private:
     SeenProgress m_progress;
 };
 
+// Programs the window's table as it stands: when the check before
+// programming has findings, its "Program anyway?" is answered Yes. For
+// tests that send awkward values to the scale on purpose.
+void programAnyway(QWidget *window, QTableWidget *table, ModalAnswerer &answerer);
+
 #endif // SCALESESSION_H

@@ -61,6 +61,9 @@ private slots:
     void programThenReadGivesTheSameBytes();
     void deleteTakesNumbersAndRanges();
     void checkListsEveryRefusal();
+    void convertBothWays();
+    void importRefusalsWriteNothing();
+    void checkListsFindings();
     void exitStatuses_data();
     void exitStatuses();
     void interruptedReadWritesNothing();
@@ -174,6 +177,54 @@ void CliTest::checkListsEveryRefusal()
     QVERIFY2(lines[3].contains("Number \"1000\""), lines[3]);
 }
 
+// PLU file to CSV and back gives the same PLU file.
+void CliTest::convertBothWays()
+{
+    PluTable table;
+    table.setRow(3, { "3", "1.50", QString::fromUtf8("Молоко; \"3,2%\""), "=SUM(A1)", "", "", "7" });
+    table.setRow(998, { "998", "9999.99", "", "", "x", "4600000000008", "" });
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("in.xml", bytes);
+
+    QCOMPARE(run({ "convert", path("in.xml"), path("out.csv") }, false).status, 0);
+    QFile csv(path("out.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readAll().contains("998;9999.99;;;x;4600000000008;\r\n"));
+
+    const Run back = run({ "convert", path("out.csv"), path("back.xml") }, false);
+    QVERIFY2(back.status == 0, back.err);
+    QFile xml(path("back.xml"));
+    QVERIFY(xml.open(QIODevice::ReadOnly));
+    QCOMPARE(xml.readAll(), bytes);
+}
+
+void CliTest::importRefusalsWriteNothing()
+{
+    writeFile("bad.csv", "Number;Price;Name1\r\n1;2;ok\r\n2;abc;x\r\n1000;1;y\r\n");
+    const Run result = run({ "convert", path("bad.csv"), path("refused.xml") }, false);
+    QCOMPARE(result.status, 1);
+    QVERIFY(!QFile::exists(path("refused.xml")));
+    QVERIFY2(result.err.contains("Line 3, Price \"abc\"") && result.err.contains("Line 4"),
+             result.err);
+}
+
+// Values the rules accept but the scale handles badly are listed after the
+// refusals, and count as problems.
+void CliTest::checkListsFindings()
+{
+    writeFile("shared.xml", "<PLU_DataBase>"
+                            "<PLU Number=\"1\" Price=\"1\" Barcode=\"4600000000008\"/>"
+                            "<PLU Number=\"2\" Price=\"1\" Barcode=\"4600000000008\"/>"
+                            "</PLU_DataBase>");
+    const Run checked = run({ "check", path("shared.xml") }, false);
+    QCOMPARE(checked.status, 1);
+    const QList<QByteArray> lines = checked.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("PLU 1, Barcode \"4600000000008\""), lines[0]);
+    QVERIFY2(checked.err.contains("2 problem(s)"), checked.err);
+}
+
 void CliTest::exitStatuses_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -195,6 +246,10 @@ void CliTest::exitStatuses_data()
                                   << "Could not read from";
     QTest::newRow("not xml") << QStringList{ "check", "@junk.xml" } << 0 << 0 << 3
                              << "line 1, column";
+    QTest::newRow("csv without header") << QStringList{ "convert", "@empty.csv", "@o.xml" }
+                                        << 0 << 0 << 3 << "Could not read from";
+    QTest::newRow("convert suffixes") << QStringList{ "convert", "@good.xml", "@o.txt" }
+                                      << 0 << 0 << 2 << "IN.xml OUT.csv";
     QTest::newRow("unwritable output") << QStringList{ "read", "-o", "@nofolder/out.xml" }
                                        << 0 << 0 << 3 << "Could not write to";
     QTest::newRow("no such port") << QStringList{ "--device", "ttyNoSuchPort", "read" }
@@ -213,6 +268,7 @@ void CliTest::exitStatuses()
     QFETCH(QString, said);
     writeFile("good.xml", "<PLU_DataBase><PLU Number=\"4\" Price=\"1\"/></PLU_DataBase>");
     writeFile("junk.xml", "<PLU_DataBase><PLU");
+    writeFile("empty.csv", "");
     m_scale->sim().setPlus(simPlus(1, 2));
     ScaleSimOptions options;
     options.refuseAt = refuseAt;

@@ -95,12 +95,13 @@ void MainWindowTest::menus()
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "E&xit" }));
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "Import CSV...", "Export CSV...",
+                                  "Go to PLU...", "|", "E&xit" }));
 
     QStringList scale;
     for (QAction *a : bar[1]->menu()->actions())
         scale << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete" }));
+    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check" }));
 
     QCOMPARE(bar[3]->menu()->actions().size(), 1);
     QCOMPARE(bar[3]->menu()->actions().first()->text(), QString("&About"));
@@ -109,7 +110,7 @@ void MainWindowTest::menus()
 void MainWindowTest::toolBars()
 {
     const QList<QToolBar *> bars = window->findChildren<QToolBar *>();
-    QCOMPARE(bars.size(), 2);
+    QCOMPARE(bars.size(), 3);
     QStringList titles;
     for (QToolBar *bar : bars) {
         titles << bar->windowTitle();
@@ -117,7 +118,7 @@ void MainWindowTest::toolBars()
         QCOMPARE(bar->iconSize(), QSize(48, 48));
         QCOMPARE(window->toolBarArea(bar), Qt::TopToolBarArea);
     }
-    QCOMPARE(titles, QStringList({ "File", "Scale" }));
+    QCOMPARE(titles, QStringList({ "File", "Scale", "Find" }));
 
     const QList<QAction *> file = bars[0]->actions();
     QCOMPARE(file.size(), 4);

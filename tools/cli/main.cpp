@@ -1,6 +1,7 @@
 // tarexa-cli: the scale commands and the file check of Tarexa without a
 // window, for scheduled uploads from a shop's back office.
 
+#include "convert.h"
 #include "comm.h"
 #include "plutable.h"
 #include "rules.h"
@@ -17,27 +18,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-// The exit statuses, as --help and the manual page list them.
-enum ExitStatus
-{
-    Done = 0,
-    ProblemsFound = 1,
-    UsageError = 2,
-    FileError = 3,
-    PortError = 4,
-    NoAnswer = 5,
-    ScaleRefused = 6,
-    Interrupted = 130,
-};
-
-// The texts of the tool, as translators see them.
-struct TarexaCli
-{
-    Q_DECLARE_TR_FUNCTIONS(TarexaCli)
-};
-
 void printError(const QString &text)
 {
     std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
@@ -47,6 +27,8 @@ void printLine(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
+
+namespace {
 
 int usageError(const QString &text)
 {
@@ -108,6 +90,8 @@ void printSummary(const QString &what, const TerminalProgress &progress)
     printLine(what + QLatin1String(" ") + TarexaCli::tr("in %1 s.").arg(progress.seconds(), 0, 'f', 1));
 }
 
+} // namespace
+
 // The file's PLUs as the window would hold them after opening it: refused
 // values and elements left out, each refusal printed.
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
@@ -122,6 +106,8 @@ bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
         table.setRow(p.row, p.accepted);
     return true;
 }
+
+namespace {
 
 int program(const QString &deviceName, const QString &fileName)
 {
@@ -163,6 +149,8 @@ PluTable tableOfReadPlus(const QList<PLU_STRING> &plus)
     return table;
 }
 
+} // namespace
+
 int writeOut(const QString &fileName, const PluTable &table)
 {
     QByteArray bytes;
@@ -188,6 +176,8 @@ int writeOut(const QString &fileName, const PluTable &table)
     }
     return Done;
 }
+
+namespace {
 
 int read(const QString &deviceName, const QString &fileName)
 {
@@ -245,8 +235,9 @@ int check(const QString &fileName)
         return FileError;
     for (const QString &line : refusals)
         std::printf("%s\n", line.toLocal8Bit().constData());
-    printLine(TarexaCli::tr("%1 problem(s) in %2.").arg(refusals.size()).arg(fileName));
-    return refusals.isEmpty() ? Done : ProblemsFound;
+    const int problems = int(refusals.size()) + printPresendFindings(table);
+    printLine(TarexaCli::tr("%1 problem(s) in %2.").arg(problems).arg(fileName));
+    return problems == 0 ? Done : ProblemsFound;
 }
 
 const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
@@ -256,11 +247,13 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  program FILE          program every PLU of FILE\n"
     "  read [-o FILE]        read every PLU into FILE (or standard output)\n"
     "  delete N [N...]       delete these PLUs (ranges such as 3-10 too)\n"
-    "  check FILE            list every value of FILE a column refuses\n"
+    "  check FILE            list every value of FILE a column refuses, and\n"
+    "                        what the scale would handle badly\n"
+    "  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
-    "  1    check found problems\n"
+    "  1    check found problems, or convert refused values of a CSV file\n"
     "  2    usage error\n"
     "  3    the file cannot be read or written, or has no PLU with a price\n"
     "  4    the port cannot be opened or configured\n"
@@ -286,6 +279,8 @@ int run(const QCommandLineParser &parser)
         return remove(configuredDevice(parser), rest);
     if (command == QLatin1String("check") && rest.size() == 1)
         return check(rest.first());
+    if (command == QLatin1String("convert") && rest.size() == 2)
+        return convert(rest.at(0), rest.at(1));
     return usageError(TarexaCli::tr("Unknown command or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
 }
 
@@ -308,7 +303,7 @@ int main(int argc, char **argv)
                        TarexaCli::tr("NAME") });
     parser.addOption({ { QStringLiteral("o"), QStringLiteral("output") },
                        TarexaCli::tr("Where read writes the PLU file."), TarexaCli::tr("FILE") });
-    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete or check"));
+    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check or convert"));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
