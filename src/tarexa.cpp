@@ -186,6 +186,8 @@ void Tarexa::createActions()
     aboutAct = new QAction(tr("&About"), this);
     aboutAct->setStatusTip(tr("Show the application's About box"));
     connect(aboutAct, &QAction::triggered, this, &Tarexa::about);
+
+    createChangesActions();
 }
 
 void Tarexa::createMenus()
@@ -202,6 +204,8 @@ void Tarexa::createMenus()
     tarexaMenu->addAction(progAct);
     tarexaMenu->addAction(readAct);
     tarexaMenu->addAction(delAct);
+    tarexaMenu->addSeparator();
+    tarexaMenu->addActions({ progChangesAct, compareAct, historyAct });
 
     menuBar()->addSeparator();
 
@@ -226,6 +230,7 @@ void Tarexa::createToolBars()
     tarexaToolBar->addAction(progAct);
     tarexaToolBar->addAction(readAct);
     tarexaToolBar->addAction(delAct);
+    tarexaToolBar->addAction(progChangesAct);
 }
 
 void Tarexa::createStatusBar()
