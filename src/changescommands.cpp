@@ -22,14 +22,6 @@ namespace {
 // As many journal entries as the history dialog lists.
 const int HistoryLength = 200;
 
-PluTable onlyRows(const PluTable &rows, const QList<int> &numbers)
-{
-    PluTable only;
-    for (int row : numbers)
-        only.setRow(row, rows.row(row));
-    return only;
-}
-
 } // namespace
 
 void Tarexa::createChangesActions()
@@ -95,7 +87,7 @@ void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot
     const ScaleCommandRunning running(this);
     ScaleOutcome outcome;
     if (!changed.isEmpty()) {
-        const PluTable toSend = onlyRows(rows, changed);
+        const PluTable toSend = rowsOf(rows, changed);
         outcome = runRecorded(store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
                               [&](ScaleProgress &progress) {

@@ -1,6 +1,7 @@
 // tarexa-cli: the scale commands and the file check of Tarexa without a
 // window, for scheduled uploads from a shop's back office.
 
+#include "clichanges.h"
 #include "comm.h"
 #include "plutable.h"
 #include "rules.h"
@@ -17,29 +18,20 @@
 #include <cstdio>
 #include <vector>
 
+namespace cli {
+
 namespace {
+QString lastErrorText;
+}
 
-// The exit statuses, as --help and the manual page list them.
-enum ExitStatus
+QString lastError()
 {
-    Done = 0,
-    ProblemsFound = 1,
-    UsageError = 2,
-    FileError = 3,
-    PortError = 4,
-    NoAnswer = 5,
-    ScaleRefused = 6,
-    Interrupted = 130,
-};
-
-// The texts of the tool, as translators see them.
-struct TarexaCli
-{
-    Q_DECLARE_TR_FUNCTIONS(TarexaCli)
-};
+    return lastErrorText;
+}
 
 void printError(const QString &text)
 {
+    lastErrorText = text;
     std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
 }
 
@@ -108,6 +100,20 @@ void printSummary(const QString &what, const TerminalProgress &progress)
     printLine(what + QLatin1String(" ") + TarexaCli::tr("in %1 s.").arg(progress.seconds(), 0, 'f', 1));
 }
 
+void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
+{
+    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
+        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
+                         .arg(progress.exchanges())
+                         .arg(outcome.accepted).arg(progress.refused()), progress);
+}
+
+void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
+{
+    if (outcome.kind != ScaleOutcome::PortFailed)
+        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
+}
+
 // The file's PLUs as the window would hold them after opening it: refused
 // values and elements left out, each refusal printed.
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
@@ -132,13 +138,11 @@ int program(const QString &deviceName, const QString &fileName)
     for (const QString &line : refusals)
         printLine(line);
     TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
-    const ScaleOutcome outcome = programPlus(deviceName, table, progress);
+    Journal journal(ScaleCommand::Program, deviceName, fileName, progress);
+    const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
     progress.finish(outcome.succeeded());
-    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
-        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
-                         .arg(progress.exchanges())
-                         .arg(outcome.accepted).arg(progress.refused()), progress);
-    return statusOf(outcome, deviceName);
+    printProgramSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
 }
 
 // The PLUs read, put into a table as the window puts them into its own:
@@ -193,16 +197,18 @@ int read(const QString &deviceName, const QString &fileName)
 {
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
-    const ScaleOutcome outcome = readPlus(deviceName, plus, progress);
+    Journal journal(ScaleCommand::Read, deviceName, fileName, progress);
+    const ScaleOutcome outcome = readPlus(deviceName, plus, journal.progress());
     progress.finish(outcome.succeeded());
     if (outcome.kind == ScaleOutcome::PortFailed)
-        return statusOf(outcome, deviceName);
+        return journal.finish(outcome, statusOf(outcome, deviceName));
     printSummary(TarexaCli::tr("%1 PLUs read").arg(outcome.accepted), progress);
     if (outcome.unnumbered > 0)
         printLine(TarexaCli::tr("The scale sent %1 PLU(s) without a number from 0 to 998; they were "
                      "left out.").arg(outcome.unnumbered));
     if (!outcome.succeeded())
-        return statusOf(outcome, deviceName);
+        return journal.finish(outcome, statusOf(outcome, deviceName));
+    journal.finish(outcome, Done);
     return writeOut(fileName, tableOfReadPlus(plus));
 }
 
@@ -229,12 +235,12 @@ int remove(const QString &deviceName, const QStringList &arguments)
             return usageError(TarexaCli::tr("Not a PLU number (0 to 998) or range: %1").arg(argument));
     TerminalProgress progress(int(std::count(marked.begin(), marked.end(), true)),
                               TerminalProgress::CountOfPlus);
-    const ScaleOutcome outcome =
-        deletePlus(deviceName, [&](int row) { return marked[size_t(row)]; }, progress);
+    Journal journal(ScaleCommand::Delete, deviceName, QString(), progress);
+    const ScaleOutcome outcome = deletePlus(
+        deviceName, [&](int row) { return marked[size_t(row)]; }, journal.progress());
     progress.finish(outcome.succeeded());
-    if (outcome.kind != ScaleOutcome::PortFailed)
-        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
-    return statusOf(outcome, deviceName);
+    printDeleteSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
 }
 
 int check(const QString &fileName)
@@ -249,6 +255,12 @@ int check(const QString &fileName)
     return refusals.isEmpty() ? Done : ProblemsFound;
 }
 
+} // namespace cli
+
+namespace {
+
+using namespace cli;
+
 const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.\n"
     "\n"
@@ -257,15 +269,21 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  read [-o FILE]        read every PLU into FILE (or standard output)\n"
     "  delete N [N...]       delete these PLUs (ranges such as 3-10 too)\n"
     "  check FILE            list every value of FILE a column refuses\n"
+    "  program --changed FILE  program only the PLUs the scale does not hold as\n"
+    "                        they are (--delete-missing: delete the PLUs FILE lacks)\n"
+    "  diff FILE             read the scale and list how it differs from FILE\n"
+    "  history [--limit N]   list the latest scale commands\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
-    "  1    check found problems\n"
+    "  1    check found problems, or diff found differences\n"
     "  2    usage error\n"
     "  3    the file cannot be read or written, or has no PLU with a price\n"
     "  4    the port cannot be opened or configured\n"
     "  5    the scale did not answer\n"
     "  6    the scale refused a PLU or replied with bad data\n"
+    "  7    program --changed: what the scale holds is not known; run diff first\n"
+    "  8    the record of what the scale holds cannot be used\n"
     "  130  interrupted (Ctrl+C)");
 
 int run(const QCommandLineParser &parser)
@@ -278,6 +296,19 @@ int run(const QCommandLineParser &parser)
     const QString output = parser.value(QStringLiteral("output"));
     if (parser.isSet(QStringLiteral("output")) && command != QLatin1String("read"))
         return usageError(TarexaCli::tr("-o is for the read command only."));
+    const bool changed = parser.isSet(QStringLiteral("changed"));
+    if ((changed || parser.isSet(QStringLiteral("delete-missing")))
+        && command != QLatin1String("program"))
+        return usageError(TarexaCli::tr("--changed and --delete-missing are for the program command only."));
+    if (parser.isSet(QStringLiteral("delete-missing")) && !changed)
+        return usageError(TarexaCli::tr("--delete-missing needs --changed."));
+    if (command == QLatin1String("program") && rest.size() == 1 && changed)
+        return programChanged(configuredDevice(parser), rest.first(),
+                              parser.isSet(QStringLiteral("delete-missing")));
+    if (command == QLatin1String("diff") && rest.size() == 1)
+        return diff(configuredDevice(parser), rest.first());
+    if (command == QLatin1String("history") && rest.isEmpty())
+        return history(parser.value(QStringLiteral("limit")));
     if (command == QLatin1String("program") && rest.size() == 1)
         return program(configuredDevice(parser), rest.first());
     if (command == QLatin1String("read") && rest.isEmpty())
@@ -293,6 +324,7 @@ int run(const QCommandLineParser &parser)
 
 int main(int argc, char **argv)
 {
+    using namespace cli;
     QCoreApplication app(argc, argv);
     // The window's settings store, for the device it was configured with.
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
@@ -308,7 +340,14 @@ int main(int argc, char **argv)
                        TarexaCli::tr("NAME") });
     parser.addOption({ { QStringLiteral("o"), QStringLiteral("output") },
                        TarexaCli::tr("Where read writes the PLU file."), TarexaCli::tr("FILE") });
-    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete or check"));
+    parser.addOption({ QStringLiteral("changed"),
+                       TarexaCli::tr("program: send only what the scale does not hold as it is.") });
+    parser.addOption({ QStringLiteral("delete-missing"),
+                       TarexaCli::tr("program --changed: also delete the PLUs the file lacks.") });
+    parser.addOption({ QStringLiteral("limit"),
+                       TarexaCli::tr("history: how many entries to list (default 20)."),
+                       TarexaCli::tr("N") });
+    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check, diff or history"));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
