@@ -59,6 +59,8 @@ void Tarexa::programChanges()
         return;
     }
     if (snapshot->state != Snapshot::Complete) {
+        // The command that follows opens the store anew and would not hear it.
+        tellStoreNotice(store);
         switch (askWithoutSnapshot(this, m_DeviceName, snapshot->state)) {
         case ChangesStart::Compare:
             compareWithScale();
