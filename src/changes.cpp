@@ -68,3 +68,11 @@ Comparison compare(const PluTable &table, const Snapshot &snapshot)
     }
     return c;
 }
+
+PluTable rowsOf(const PluTable &rows, const QList<int> &numbers)
+{
+    PluTable only;
+    for (int row : numbers)
+        only.setRow(row, rows.row(row));
+    return only;
+}

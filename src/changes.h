@@ -13,6 +13,9 @@ class PluTable;
 // snapshot lacks, in ascending order.
 QList<int> changedRows(const PluTable &table, const Snapshot &snapshot);
 
+// A table holding only these rows of rows, for sending part of a table.
+PluTable rowsOf(const PluTable &rows, const QList<int> &numbers);
+
 // The PLUs the snapshot holds that are not in use in the table, ascending.
 QList<int> missingFromTable(const PluTable &table, const Snapshot &snapshot);
 

@@ -7,6 +7,8 @@
 #include "findfilter.h"
 #include "plutable.h"
 #include "scale.h"
+#include "scalecommandrunning.h"
+#include "scalestore.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -63,6 +65,19 @@ bool isMarkedRow(const QTableWidget *table, int row)
     return !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty();
 }
 
+// The words of an outcome's message box, for the journal; empty when
+// there is none or it is about the port.
+QString outcomeText(const ScaleOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case ScaleOutcome::EmptyList: return Tarexa::tr("The list is empty");
+    case ScaleOutcome::NoReply: return Tarexa::tr("Communication error.");
+    case ScaleOutcome::Refused: return Tarexa::tr("Bad data format.");
+    case ScaleOutcome::NotFound: return Tarexa::tr("PLU not found.");
+    default: return QString();
+    }
+}
+
 } // namespace
 
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure)
@@ -80,25 +95,10 @@ void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailu
     }
 }
 
-// While a scale command runs, nothing may replace, save or reconfigure the
-// document it works on; the actions come back whatever way the command ends.
-class Tarexa::ScaleCommandRunning
-{
-public:
-    explicit ScaleCommandRunning(Tarexa *window) : m_window(window)
-    {
-        m_window->enableDocumentActions(false);
-    }
-    ~ScaleCommandRunning() { m_window->enableDocumentActions(true); }
-
-private:
-    Tarexa *m_window;
-};
-
 void Tarexa::enableDocumentActions(bool enable)
 {
     for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct,
-                                importCsvAct })
+                             importCsvAct, progChangesAct, compareAct })
         action->setEnabled(enable);
 }
 
@@ -128,6 +128,28 @@ void Tarexa::reportScaleOutcome(const ScaleOutcome &outcome)
     }
 }
 
+// One scale command behind its progress dialog, recorded in the store as
+// it goes. The dialog is gone when this returns.
+ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const char *label,
+                                 bool showAtOnce,
+                                 const std::function<ScaleOutcome(ScaleProgress &)> &run)
+{
+    DialogProgress progress(this, label, showAtOnce);
+    RecordingProgress recording(store.isUsable() ? &store : nullptr, command, m_DeviceName,
+                                filename, progress);
+    const ScaleOutcome outcome = run(recording);
+    recording.finish(outcome, outcomeText(outcome));
+    return outcome;
+}
+
+// Said once, after the command, and only when the store has news such as a
+// damaged file set aside.
+void Tarexa::tellStoreNotice(const ScaleStore &store)
+{
+    if (!store.notice().isEmpty())
+        QMessageBox::information(this, tr("Information"), store.notice());
+}
+
 // Programming: every row with a price goes to the scale as one PLU. The
 // rows are copied before anything is sent, so edits made while programming
 // runs do not change what goes out.
@@ -137,14 +159,15 @@ void Tarexa::prog()
         return;
     const ScaleCommandRunning running(this);
     const PluTable rows = tableContents();
-    ScaleOutcome outcome;
-    {
-        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true);
-        outcome = programPlus(m_DeviceName, rows, progress);
-    }
+    ScaleStore store;
+    const ScaleOutcome outcome =
+        runRecorded(store, ScaleCommand::Program,
+                    QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
+                    [&](ScaleProgress &progress) { return programPlus(m_DeviceName, rows, progress); });
     if (outcome.kind != ScaleOutcome::PortFailed)
         copyFilledRows(rows);
     reportScaleOutcome(outcome);
+    tellStoreNotice(store);
 }
 
 // Rebuilds plu from the rows that were programmed.
@@ -175,17 +198,18 @@ void Tarexa::read()
     startEmptyDocument();
     const ScaleCommandRunning running(this);
     QList<PLU_STRING> plus;
-    ScaleOutcome outcome;
-    {
-        // The bar follows the PLU numbers as they come.
-        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false);
-        outcome = readPlus(m_DeviceName, plus, progress);
-    }
+    ScaleStore store;
+    // The bar follows the PLU numbers as they come.
+    const ScaleOutcome outcome =
+        runRecorded(store, ScaleCommand::Read,
+                    QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
+                    [&](ScaleProgress &progress) { return readPlus(m_DeviceName, plus, progress); });
     for (const PLU_STRING &s : plus)
         putPluInRow(short(parsePluNumber(s.Number).value_or(0)), s);
     findField->refilter();
     reportScaleOutcome(outcome);
     reportUnnumberedPlus(outcome.unnumbered);
+    tellStoreNotice(store);
 }
 
 // Replies whose number field names no row fill nothing; the user hears of
@@ -221,11 +245,14 @@ short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
 void Tarexa::delplu()
 {
     const ScaleCommandRunning running(this);
-    ScaleOutcome outcome;
-    {
-        DialogProgress progress(this, QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false);
-        outcome = deletePlus(m_DeviceName, [this](int row) { return isMarkedRow(table, row); },
-                             progress);
-    }
+    ScaleStore store;
+    const ScaleOutcome outcome =
+        runRecorded(store, ScaleCommand::Delete, QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
+                    [this](ScaleProgress &progress) {
+                        return deletePlus(m_DeviceName,
+                                          [this](int row) { return isMarkedRow(table, row); },
+                                          progress);
+                    });
     reportScaleOutcome(outcome);
+    tellStoreNotice(store);
 }

@@ -472,7 +472,11 @@ bool ScaleStore::recordExchangeFact(int transferId, const QString &device, Scale
     if (!t.begun() || !insertExchange(transferId, plu, result))
         return false;
     const bool known = result == ExchangeResult::Accepted && plu >= 0 && plu < PLU_COUNT;
-    if (known && command == ScaleCommand::Delete) {
+    // Program Changes deletes the PLUs the table lacks under its own name;
+    // its deletions are the exchanges that carry no texts.
+    const bool deletes = command == ScaleCommand::Delete
+                      || (command == ScaleCommand::ProgramChanges && !data);
+    if (known && deletes) {
         if (!ensureSnapshotRow(device) || !deletePlu(device, plu))
             return false;
     } else if (known && (programsTheScale(command) || readsTheScale(command))) {

@@ -155,6 +155,7 @@ public:
     RecordingProgress(ScaleStore *store, ScaleCommand command, const QString &device,
                       const QString &fileName, ScaleProgress &inner);
 
+    void started(int maximum) override { m_inner.started(maximum); }
     void setValue(int value) override { m_inner.setValue(value); }
     bool cancelled() override { return m_inner.cancelled(); }
     void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;

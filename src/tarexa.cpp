@@ -189,6 +189,7 @@ void Tarexa::createActions()
     connect(aboutAct, &QAction::triggered, this, &Tarexa::about);
 
     createCsvActions();
+    createChangesActions();
 }
 
 void Tarexa::createMenus()
@@ -208,6 +209,8 @@ void Tarexa::createMenus()
     tarexaMenu->addAction(readAct);
     tarexaMenu->addAction(delAct);
     tarexaMenu->addAction(checkAct);
+    tarexaMenu->addSeparator();
+    tarexaMenu->addActions({ progChangesAct, compareAct, historyAct });
 
     menuBar()->addSeparator();
 
@@ -232,6 +235,7 @@ void Tarexa::createToolBars()
     tarexaToolBar->addAction(progAct);
     tarexaToolBar->addAction(readAct);
     tarexaToolBar->addAction(delAct);
+    tarexaToolBar->addAction(progChangesAct);
     QToolBar *findToolBar = addToolBar(tr("Find"));
     findToolBar->setMovable(false);
     findToolBar->setIconSize(QSize(48, 48));

@@ -7,6 +7,8 @@
 
 #include "plu.h"
 
+#include <functional>
+
 class QAction;
 class QCloseEvent;
 class QDomDocument;
@@ -19,6 +21,11 @@ class PluTable;
 class FindField;
 struct PortFailure;
 struct ScaleOutcome;
+// What the scale holds: changes, comparison, journal
+class ScaleProgress;
+class ScaleStore;
+struct Snapshot;
+enum class ScaleCommand;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
 QString pluCellText(const QTableWidget *table, int row, int col);
@@ -91,6 +98,10 @@ private slots:
     void read();
     void prog();
     void delplu();
+    // What the scale holds: changes, comparison, journal
+    void programChanges();
+    void compareWithScale();
+    void transferHistory();
     void about();
     void setModified(int row, int col);
     void setClicked(int row, int col);
@@ -124,6 +135,13 @@ private:
     void reportUnnumberedPlus(int count);
     void showRefusals(const QStringList &refusals);
     void showUnwritableCell(const UnwritableCell &cell);
+    // What the scale holds: changes, comparison, journal
+    void createChangesActions();
+    ScaleOutcome runRecorded(ScaleStore &store, ScaleCommand command, const char *label,
+                             bool showAtOnce, const std::function<ScaleOutcome(ScaleProgress &)> &run);
+    void sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot);
+    void tellStoreNotice(const ScaleStore &store);
+    void tellStoreUnusable(const ScaleStore &store);
 
     // Spreadsheets, find and the pre-send check
     void createCsvActions();
@@ -149,6 +167,10 @@ private:
     QAction *readAct = nullptr;
     QAction *delAct = nullptr;
     QAction *aboutAct = nullptr;
+    // What the scale holds: changes, comparison, journal
+    QAction *progChangesAct = nullptr;
+    QAction *compareAct = nullptr;
+    QAction *historyAct = nullptr;
     QMenu *fileMenu = nullptr;
     QMenu *tarexaMenu = nullptr;
     QMenu *helpMenu = nullptr;

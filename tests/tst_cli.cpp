@@ -2,6 +2,7 @@
 // simulated scale on a pseudo-terminal.
 
 #include "plutable.h"
+#include "scalestore.h"
 #include "scalefixture.h"
 #include "xml.h"
 
@@ -69,6 +70,8 @@ private slots:
     void interruptedReadWritesNothing();
     void progressBarOnlyOnATerminal();
     void deviceFromTheWindowsSettings();
+    void changedSendsOnlyWhatDiffers();
+    void diffAndHistory();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -77,6 +80,8 @@ private:
 
     std::unique_ptr<ScaleFixture> m_scale;
     QTemporaryDir m_dir;
+    // The tool's database of what the scale holds, new for every test.
+    std::unique_ptr<QTemporaryDir> m_data;
 };
 
 void CliTest::init()
@@ -84,6 +89,8 @@ void CliTest::init()
     QVERIFY(m_dir.isValid());
     m_scale = std::make_unique<ScaleFixture>();
     QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    m_data = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_data->isValid());
 }
 
 void CliTest::cleanup()
@@ -95,6 +102,9 @@ Run CliTest::run(const QStringList &arguments, bool withDevice)
 {
     QProcess process;
     const QStringList device = { "--device", m_scale->deviceName() };
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_data->path());
+    process.setProcessEnvironment(environment);
     process.start(TAREXA_CLI, withDevice ? device + arguments : arguments);
     Run result;
     if (!process.waitForFinished(FinishMs))
@@ -258,6 +268,12 @@ void CliTest::exitStatuses_data()
                                   << "did not answer (PLU 4)";
     QTest::newRow("refused PLU") << QStringList{ "program", "@good.xml" } << 1 << 0 << 6
                                  << "refused PLU 4";
+    QTest::newRow("changes without snapshot") << QStringList{ "program", "--changed", "@good.xml" }
+                                              << 0 << 0 << 7 << "Nothing is known of what";
+    QTest::newRow("delete-missing alone") << QStringList{ "program", "--delete-missing", "@good.xml" }
+                                          << 0 << 0 << 2 << "--delete-missing needs --changed.";
+    QTest::newRow("bad limit") << QStringList{ "history", "--limit", "x" } << 0 << 0 << 2
+                               << "Not a number of entries: x";
 }
 
 void CliTest::exitStatuses()
@@ -351,6 +367,65 @@ void CliTest::deviceFromTheWindowsSettings()
     QVERIFY(process.waitForFinished(FinishMs));
     QCOMPARE(process.exitCode(), 0);
     QVERIFY(process.readAllStandardOutput().contains("<PLU Number=\"3\""));
+}
+
+// After a read, program --changed sends only the rows the scale does not
+// hold as they are; PLUs the file lacks go only with --delete-missing.
+void CliTest::changedSendsOnlyWhatDiffers()
+{
+    m_scale->sim().setPlus(simPlus(1, 3));
+    QCOMPARE(run({ "read", "-o", path("scale.xml") }).status, 0);
+    QList<PLU_STRING> read;
+    QVERIFY(readPluFile(path("scale.xml"), read));
+    PluTable table;
+    for (const PLU_STRING &s : read)
+        table.setRow(s.Number.toInt(), s);
+    table.setText(2, PriceColumn, "9.99");
+    table.setText(3, PriceColumn, QString());
+    table.setText(5, PriceColumn, "1.00");
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("edited.xml", bytes);
+    const size_t framesBefore = m_scale->sim().receivedFrames().size();
+
+    const Run changed = run({ "program", "--changed", path("edited.xml") });
+    QCOMPARE(changed.status, 0);
+    QVERIFY2(changed.err.contains("2 PLUs sent, 2 accepted"), changed.err);
+    QVERIFY2(changed.err.contains("--delete-missing"), changed.err);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 2);
+    QCOMPARE(m_scale->sim().plus().at(2).price, QString("9.99"));
+    QVERIFY(m_scale->sim().plus().count(3));
+
+    const Run deleting = run({ "program", "--changed", "--delete-missing", path("edited.xml") });
+    QCOMPARE(deleting.status, 0);
+    QVERIFY2(deleting.err.contains("1 PLUs deleted"), deleting.err);
+    QCOMPARE(m_scale->sim().plus().count(3), size_t(0));
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3);
+
+    const Run nothing = run({ "program", "--changed", path("edited.xml") });
+    QCOMPARE(nothing.status, 0);
+    QVERIFY2(nothing.err.contains("Nothing to send"), nothing.err);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3);
+}
+
+// diff lists each difference and says so in its status; history lists the
+// commands of the tool, the latest first.
+void CliTest::diffAndHistory()
+{
+    m_scale->sim().setPlus(simPlus(1, 2));
+    writeFile("one.xml", "<PLU_DataBase><PLU Number=\"1\" Price=\"3.10\"/></PLU_DataBase>");
+    const Run differs = run({ "diff", path("one.xml") });
+    QCOMPARE(differs.status, 1);
+    QVERIFY2(differs.out.count('\n') >= 2, differs.out);
+    QVERIFY2(differs.out.contains("2"), differs.out);
+
+    QCOMPARE(run({ "delete", "2" }).status, 0);
+    const Run history = run({ "history", "--limit", "1" });
+    QCOMPARE(history.status, 0);
+    QCOMPARE(history.out.count('\n'), 1);
+    QVERIFY2(history.out.contains(commandName(ScaleCommand::Delete).toUtf8()), history.out);
+    const Run both = run({ "history" });
+    QCOMPARE(both.out.count('\n'), 2);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -64,6 +64,11 @@ void MainWindowTest::actions_data()
     QTest::newRow("program") << "&Program" << "Ctrl+P" << "Program to the weigh scale" << true;
     QTest::newRow("read") << "&Read" << "Ctrl+R" << "Read from the weigh scale" << true;
     QTest::newRow("delete") << "&Delete" << "Ctrl+D" << "Delete selected" << true;
+    QTest::newRow("program changes") << "Program C&hanges" << "Ctrl+Shift+P"
+                                     << "Program only the PLUs the scale does not hold as they are" << true;
+    QTest::newRow("compare") << "&Compare with Scale" << ""
+                             << "Read the scale and show how it differs from the table" << false;
+    QTest::newRow("history") << "Transfer &History" << "" << "Show the journal of the scale commands" << false;
     QTest::newRow("about") << "&About" << "" << "Show the application's About box" << false;
 }
 
@@ -101,7 +106,8 @@ void MainWindowTest::menus()
     QStringList scale;
     for (QAction *a : bar[1]->menu()->actions())
         scale << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check" }));
+    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check", "|",
+                                  "Program C&hanges", "&Compare with Scale", "Transfer &History" }));
 
     QCOMPARE(bar[3]->menu()->actions().size(), 1);
     QCOMPARE(bar[3]->menu()->actions().first()->text(), QString("&About"));
@@ -123,8 +129,9 @@ void MainWindowTest::toolBars()
     const QList<QAction *> file = bars[0]->actions();
     QCOMPARE(file.size(), 4);
     QVERIFY(file.last()->isSeparator());
-    QCOMPARE(bars[1]->actions().size(), 4);
+    QCOMPARE(bars[1]->actions().size(), 5);
     QCOMPARE(bars[1]->actions().first()->text(), QString("Con&figure"));
+    QCOMPARE(bars[1]->actions().last()->text(), QString("Program C&hanges"));
 }
 
 void MainWindowTest::tableLayout()

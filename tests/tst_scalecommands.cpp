@@ -1,10 +1,13 @@
 // The three scale commands of the engine against the simulated scale, with
 // no window: how each ends, the PLU it stops at and the progress it reports.
 
+#include "changes.h"
 #include "plutable.h"
 #include "scale.h"
 #include "scalefixture.h"
+#include "scalestore.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -14,10 +17,10 @@ namespace {
 
 // Records what a command reports; asks it to stop once it has reported
 // cancelAfter values (never when negative).
-class RecordingProgress : public ScaleProgress
+class WatchedProgress : public ScaleProgress
 {
 public:
-    explicit RecordingProgress(int cancelAfter = -1) : m_cancelAfter(cancelAfter) {}
+    explicit WatchedProgress(int cancelAfter = -1) : m_cancelAfter(cancelAfter) {}
     void started(int max) override { maximum = max; }
     void setValue(int value) override { values << value; }
     bool cancelled() override { return m_cancelAfter >= 0 && values.size() >= m_cancelAfter; }
@@ -67,6 +70,8 @@ private slots:
     void portFailureOpensNothing();
     void typedPluReadsWhatTheRulesAccept_data();
     void typedPluReadsWhatTheRulesAccept();
+    void changesResumeACutOffProgram_data();
+    void changesResumeACutOffProgram();
 
 private:
     std::unique_ptr<ScaleFixture> m_scale;
@@ -124,7 +129,7 @@ void ScaleCommandsTest::program()
         table.setText(row, PriceColumn, "1.5");
     table.setText(7, Name1Column, "no price: not sent");
 
-    RecordingProgress progress(cancelAfter);
+    WatchedProgress progress(cancelAfter);
     const ScaleOutcome outcome = programPlus(m_scale->deviceName(), table, progress);
 
     QTEST(outcome.kind, "kind");
@@ -172,7 +177,7 @@ void ScaleCommandsTest::read()
     m_scale->sim().setOptions(options);
 
     QList<PLU_STRING> got;
-    RecordingProgress progress(cancelAfter);
+    WatchedProgress progress(cancelAfter);
     const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress);
 
     QTEST(outcome.kind, "kind");
@@ -215,7 +220,7 @@ void ScaleCommandsTest::remove()
     options.refuseAt = refuseAt;
     m_scale->sim().setOptions(options);
 
-    RecordingProgress progress;
+    WatchedProgress progress;
     const ScaleOutcome outcome = deletePlus(m_scale->deviceName(),
                                             [](int row) { return row == 3 || row == 8; },
                                             progress);
@@ -237,7 +242,7 @@ void ScaleCommandsTest::portFailureOpensNothing()
     QList<PLU_STRING> plus;
     const auto never = [](int) { return true; };
     for (int command = 0; command < 3; ++command) {
-        RecordingProgress progress;
+        WatchedProgress progress;
         const ScaleOutcome outcome =
             command == 0 ? programPlus("ttyNoSuchPort", table, progress)
             : command == 1 ? readPlus("ttyNoSuchPort", plus, progress)
@@ -277,6 +282,66 @@ void ScaleCommandsTest::typedPluReadsWhatTheRulesAccept()
     QTEST(int(p.Durabil), "typedDurability");
     QCOMPARE(p.Barcode, QString("0000000000000"));
     QVERIFY(!p.BarType);
+}
+
+// A Program the scale cut off records the PLUs it accepted; Program
+// Changes afterwards sends exactly the others, and the scale ends up with
+// the whole table.
+void ScaleCommandsTest::changesResumeACutOffProgram_data()
+{
+    QTest::addColumn<int>("vanishAt");
+    QTest::addColumn<QList<int>>("resent");
+
+    QTest::newRow("first") << 1 << QList<int>{ 3, 40, 998 };
+    QTest::newRow("half-way") << 2 << QList<int>{ 40, 998 };
+    QTest::newRow("last") << 3 << QList<int>{ 998 };
+}
+
+void ScaleCommandsTest::changesResumeACutOffProgram()
+{
+    QFETCH(int, vanishAt);
+    QFETCH(QList<int>, resent);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ScaleStore store(dir.filePath("store.db"));
+    QVERIFY2(store.isUsable(), qPrintable(store.error()));
+    PluTable table;
+    for (int row : { 3, 40, 998 }) {
+        table.setText(row, PriceColumn, "4.25");
+        table.setText(row, Name1Column, "PLU " + QString::number(row));
+    }
+    const QString device = m_scale->deviceName();
+    ScaleSimOptions options;
+    options.vanishAt = vanishAt;
+    m_scale->sim().setOptions(options);
+    {
+        WatchedProgress inner;
+        RecordingProgress recording(&store, ScaleCommand::Program, device, "t.xml", inner);
+        const ScaleOutcome cut = programPlus(device, table, recording);
+        QCOMPARE(cut.kind, ScaleOutcome::NoReply);
+        recording.finish(cut, "cut off");
+        QVERIFY(!recording.lostFacts());
+    }
+
+    // The scale comes back on a new line, holding what it accepted.
+    const std::map<int, SimPlu> held = m_scale->sim().plus();
+    m_scale = std::make_unique<ScaleFixture>();
+    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    m_scale->sim().setPlus(held);
+    const std::optional<Snapshot> snapshot = store.snapshot(device);
+    QVERIFY(snapshot);
+    const QList<int> changed = changedRows(table, *snapshot);
+    QCOMPARE(changed, resent);
+
+    WatchedProgress inner;
+    RecordingProgress recording(&store, ScaleCommand::ProgramChanges, m_scale->deviceName(),
+                                "t.xml", inner);
+    const ScaleOutcome outcome =
+        programPlus(m_scale->deviceName(), rowsOf(table, changed), recording);
+    QCOMPARE(outcome.kind, ScaleOutcome::Done);
+    QCOMPARE(inner.exchanged, resent);
+    QCOMPARE(int(m_scale->sim().receivedFrames().size()), int(resent.size()));
+    QCOMPARE(int(m_scale->sim().plus().size()), 3);
 }
 
 QTEST_GUILESS_MAIN(ScaleCommandsTest)

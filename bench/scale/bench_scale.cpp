@@ -5,10 +5,18 @@
 // For each direction it prints the measured time, the floor the protocol
 // itself sets (every frame and reply byte at 9600 baud, 10 bits a byte, plus
 // the fixed pauses of the command) and their ratio.
+// Last, Program Changes of k changed PLUs out of a full table of 999 that the
+// snapshot knows (k = 1, 20, 100), through the engine as the window runs it:
+// the same figures, and the speed-up over a full Program of the table. That
+// Program is not run (it takes some 150 s): its time is its floor (999 frames
+// of the measured mean size) times the ratio the plain Program above measured.
 
+#include "changes.h"
 #include "comm.h"
 #include "plutable.h"
+#include "scale.h"
 #include "scalesim.h"
+#include "scalestore.h"
 #include "tarexa.h"
 #include "xml.h"
 
@@ -38,21 +46,40 @@ struct Figures
     double floor = 0;
 };
 
+QStringList benchRowTexts(int row)
+{
+    return {
+        QString::number(1 + row * 0.37, 'f', 2),
+        QString("Article %1").arg(row),
+        row % 2 ? QString("Хлеб ржаной") : QString(),
+        QString(),
+        row % 3 ? QString("46%1").arg(row, 11, 10, QChar('0')) : QString(),
+        QString::number(row % 256),
+    };
+}
+
 void fillTable(QTableWidget *table, int count)
 {
     for (int row = 0; row < count; ++row) {
-        const QStringList texts = {
-            QString::number(1 + row * 0.37, 'f', 2),
-            QString("Article %1").arg(row),
-            row % 2 ? QString("Хлеб ржаной") : QString(),
-            QString(),
-            row % 3 ? QString("46%1").arg(row, 11, 10, QChar('0')) : QString(),
-            QString::number(row % 256),
-        };
+        const QStringList texts = benchRowTexts(row);
         for (int col = 0; col < texts.size(); ++col)
             table->setItem(row, col, new QTableWidgetItem(texts[col]));
     }
 }
+
+// Only counts: the bench watches the line, not the progress.
+class QuietProgress : public ScaleProgress
+{
+public:
+    void setValue(int) override {}
+    bool cancelled() override { return false; }
+};
+
+struct ChangesFigures
+{
+    Figures changes;
+    double fullFloor = 0;
+};
 
 double timeCommand(Tarexa &window, const char *slot)
 {
@@ -167,6 +194,44 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
     return f;
 }
 
+// The scale and the snapshot hold the whole table; k rows of it get a new
+// price, then Program Changes runs as the window runs it: snapshot,
+// changedRows, programPlus of those rows behind a RecordingProgress.
+ChangesFigures programChanges(ScaleSim &sim, const QString &device, ScaleStore &store, int k)
+{
+    PluTable table;
+    QList<PLU_STRING> held;
+    for (int row = 0; row < PLU_COUNT; ++row) {
+        const QStringList texts = benchRowTexts(row);
+        for (int col = 0; col < texts.size(); ++col)
+            table.setText(row, col, texts[col]);
+        held << table.row(row);
+    }
+    store.replaceSnapshot(device, held);
+    const int step = PLU_COUNT / k;
+    for (int i = 0; i < k; ++i)
+        table.setText(i * step, PriceColumn, QString::number(500 + i * 0.25, 'f', 2));
+
+    const size_t framesBefore = sim.receivedFrames().size();
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<Snapshot> snapshot = store.snapshot(device);
+    const QList<int> changed = snapshot ? changedRows(table, *snapshot) : QList<int>();
+    QuietProgress quiet;
+    RecordingProgress recording(&store, ScaleCommand::ProgramChanges, device, QString(), quiet);
+    const ScaleOutcome outcome = programPlus(device, rowsOf(table, changed), recording);
+    recording.finish(outcome, QString());
+    ChangesFigures f;
+    f.changes.measured = timer.nsecsElapsed() / 1e9;
+    f.changes.floor = programFloor(sim, framesBefore);
+    if (!outcome.succeeded() || changed.size() != k)
+        std::fprintf(stderr, "bench_scale: Program Changes sent %d PLUs, not %d\n",
+                     int(changed.size()), k);
+    const double perExchange = (f.changes.floor - ProgramSettle) / k;
+    f.fullFloor = ProgramSettle + PLU_COUNT * perExchange;
+    return f;
+}
+
 void print(const char *direction, const Figures &f)
 {
     std::printf("%-12s measured %8.3f s   floor %8.3f s   ratio %.4f\n",
@@ -179,6 +244,10 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window and the tool keep what the scale holds in the data folder:
+    // a folder of the bench's own, never the user's.
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     QTemporaryDir settings;
     QCoreApplication::setOrganizationName("Kestrova");
@@ -216,6 +285,19 @@ int main(int argc, char **argv)
     print("cli program", cliProgram(sim, device, windowFile));
     std::fflush(stdout);
     print("cli read", cliRead(sim, device, cliFile));
+    std::fflush(stdout);
+    const int held = int(sim.plus().size());
+    const double programRatio = programmed.measured / programmed.floor;
+    ScaleStore store(files.filePath("changes.db"));
+    for (int k : { 1, 20, 100 }) {
+        const ChangesFigures f = programChanges(sim, device, store, k);
+        const QString label = QString("changes %1").arg(k);
+        print(qPrintable(label), f.changes);
+        std::printf("%-12s full Program of 999 estimated %8.3f s (floor %.3f s x ratio %.4f)"
+                    "   speed-up %.1f\n", "", f.fullFloor * programRatio, f.fullFloor,
+                    programRatio, f.fullFloor * programRatio / f.changes.measured);
+        std::fflush(stdout);
+    }
     const bool sameFile = contentsOf(cliFile) == contentsOf(windowFile)
                        && !contentsOf(cliFile).isEmpty();
 
@@ -225,9 +307,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_scale: tarexa-cli read back another file than it programmed\n");
         return 1;
     }
-    if (int(sim.plus().size()) != count || rowsRead != count) {
+    if (held != count || rowsRead != count) {
         std::fprintf(stderr, "bench_scale: the scale holds %d PLUs and %d were read, not %d\n",
-                     int(sim.plus().size()), rowsRead, count);
+                     held, rowsRead, count);
         return 1;
     }
     return 0;

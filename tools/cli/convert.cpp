@@ -1,13 +1,15 @@
 // tarexa-cli convert: PLU files to spreadsheets and back, with the same
 // engine code as File > Export CSV and File > Import CSV of the window.
 
-#include "convert.h"
+#include "cli.h"
 #include "check.h"
 #include "csv.h"
 #include "plutable.h"
 #include "xml.h"
 
 #include <cstdio>
+
+namespace cli {
 
 namespace {
 
@@ -78,3 +80,5 @@ int printPresendFindings(const PluTable &table)
         std::printf("%s\n", checkFindingLine(finding).toLocal8Bit().constData());
     return int(findings.size());
 }
+
+} // namespace cli

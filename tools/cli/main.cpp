@@ -1,7 +1,7 @@
 // tarexa-cli: the scale commands and the file check of Tarexa without a
 // window, for scheduled uploads from a shop's back office.
 
-#include "convert.h"
+#include "cli.h"
 #include "comm.h"
 #include "plutable.h"
 #include "rules.h"
@@ -18,8 +18,20 @@
 #include <cstdio>
 #include <vector>
 
+namespace cli {
+
+namespace {
+QString lastErrorText;
+}
+
+QString lastError()
+{
+    return lastErrorText;
+}
+
 void printError(const QString &text)
 {
+    lastErrorText = text;
     std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
 }
 
@@ -28,7 +40,6 @@ void printLine(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-namespace {
 
 int usageError(const QString &text)
 {
@@ -90,7 +101,19 @@ void printSummary(const QString &what, const TerminalProgress &progress)
     printLine(what + QLatin1String(" ") + TarexaCli::tr("in %1 s.").arg(progress.seconds(), 0, 'f', 1));
 }
 
-} // namespace
+void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
+{
+    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
+        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
+                         .arg(progress.exchanges())
+                         .arg(outcome.accepted).arg(progress.refused()), progress);
+}
+
+void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
+{
+    if (outcome.kind != ScaleOutcome::PortFailed)
+        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
+}
 
 // The file's PLUs as the window would hold them after opening it: refused
 // values and elements left out, each refusal printed.
@@ -107,7 +130,6 @@ bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
     return true;
 }
 
-namespace {
 
 int program(const QString &deviceName, const QString &fileName)
 {
@@ -118,13 +140,11 @@ int program(const QString &deviceName, const QString &fileName)
     for (const QString &line : refusals)
         printLine(line);
     TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
-    const ScaleOutcome outcome = programPlus(deviceName, table, progress);
+    Journal journal(ScaleCommand::Program, deviceName, fileName, progress);
+    const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
     progress.finish(outcome.succeeded());
-    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
-        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
-                         .arg(progress.exchanges())
-                         .arg(outcome.accepted).arg(progress.refused()), progress);
-    return statusOf(outcome, deviceName);
+    printProgramSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
 }
 
 // The PLUs read, put into a table as the window puts them into its own:
@@ -149,7 +169,6 @@ PluTable tableOfReadPlus(const QList<PLU_STRING> &plus)
     return table;
 }
 
-} // namespace
 
 int writeOut(const QString &fileName, const PluTable &table)
 {
@@ -177,22 +196,23 @@ int writeOut(const QString &fileName, const PluTable &table)
     return Done;
 }
 
-namespace {
 
 int read(const QString &deviceName, const QString &fileName)
 {
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
-    const ScaleOutcome outcome = readPlus(deviceName, plus, progress);
+    Journal journal(ScaleCommand::Read, deviceName, fileName, progress);
+    const ScaleOutcome outcome = readPlus(deviceName, plus, journal.progress());
     progress.finish(outcome.succeeded());
     if (outcome.kind == ScaleOutcome::PortFailed)
-        return statusOf(outcome, deviceName);
+        return journal.finish(outcome, statusOf(outcome, deviceName));
     printSummary(TarexaCli::tr("%1 PLUs read").arg(outcome.accepted), progress);
     if (outcome.unnumbered > 0)
         printLine(TarexaCli::tr("The scale sent %1 PLU(s) without a number from 0 to 998; they were "
                      "left out.").arg(outcome.unnumbered));
     if (!outcome.succeeded())
-        return statusOf(outcome, deviceName);
+        return journal.finish(outcome, statusOf(outcome, deviceName));
+    journal.finish(outcome, Done);
     return writeOut(fileName, tableOfReadPlus(plus));
 }
 
@@ -219,12 +239,12 @@ int remove(const QString &deviceName, const QStringList &arguments)
             return usageError(TarexaCli::tr("Not a PLU number (0 to 998) or range: %1").arg(argument));
     TerminalProgress progress(int(std::count(marked.begin(), marked.end(), true)),
                               TerminalProgress::CountOfPlus);
-    const ScaleOutcome outcome =
-        deletePlus(deviceName, [&](int row) { return marked[size_t(row)]; }, progress);
+    Journal journal(ScaleCommand::Delete, deviceName, QString(), progress);
+    const ScaleOutcome outcome = deletePlus(
+        deviceName, [&](int row) { return marked[size_t(row)]; }, journal.progress());
     progress.finish(outcome.succeeded());
-    if (outcome.kind != ScaleOutcome::PortFailed)
-        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
-    return statusOf(outcome, deviceName);
+    printDeleteSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
 }
 
 int check(const QString &fileName)
@@ -240,6 +260,12 @@ int check(const QString &fileName)
     return problems == 0 ? Done : ProblemsFound;
 }
 
+} // namespace cli
+
+namespace {
+
+using namespace cli;
+
 const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.\n"
     "\n"
@@ -250,15 +276,22 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  check FILE            list every value of FILE a column refuses, and\n"
     "                        what the scale would handle badly\n"
     "  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml\n"
+    "  program --changed FILE  program only the PLUs the scale does not hold as\n"
+    "                        they are (--delete-missing: delete the PLUs FILE lacks)\n"
+    "  diff FILE             read the scale and list how it differs from FILE\n"
+    "  history [--limit N]   list the latest scale commands\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
-    "  1    check found problems, or convert refused values of a CSV file\n"
+    "  1    check found problems, convert refused values of a CSV file,\n"
+    "       or diff found differences\n"
     "  2    usage error\n"
     "  3    the file cannot be read or written, or has no PLU with a price\n"
     "  4    the port cannot be opened or configured\n"
     "  5    the scale did not answer\n"
     "  6    the scale refused a PLU or replied with bad data\n"
+    "  7    program --changed: what the scale holds is not known; run diff first\n"
+    "  8    the record of what the scale holds cannot be used\n"
     "  130  interrupted (Ctrl+C)");
 
 int run(const QCommandLineParser &parser)
@@ -271,6 +304,19 @@ int run(const QCommandLineParser &parser)
     const QString output = parser.value(QStringLiteral("output"));
     if (parser.isSet(QStringLiteral("output")) && command != QLatin1String("read"))
         return usageError(TarexaCli::tr("-o is for the read command only."));
+    const bool changed = parser.isSet(QStringLiteral("changed"));
+    if ((changed || parser.isSet(QStringLiteral("delete-missing")))
+        && command != QLatin1String("program"))
+        return usageError(TarexaCli::tr("--changed and --delete-missing are for the program command only."));
+    if (parser.isSet(QStringLiteral("delete-missing")) && !changed)
+        return usageError(TarexaCli::tr("--delete-missing needs --changed."));
+    if (command == QLatin1String("program") && rest.size() == 1 && changed)
+        return programChanged(configuredDevice(parser), rest.first(),
+                              parser.isSet(QStringLiteral("delete-missing")));
+    if (command == QLatin1String("diff") && rest.size() == 1)
+        return diff(configuredDevice(parser), rest.first());
+    if (command == QLatin1String("history") && rest.isEmpty())
+        return history(parser.value(QStringLiteral("limit")));
     if (command == QLatin1String("program") && rest.size() == 1)
         return program(configuredDevice(parser), rest.first());
     if (command == QLatin1String("read") && rest.isEmpty())
@@ -288,6 +334,7 @@ int run(const QCommandLineParser &parser)
 
 int main(int argc, char **argv)
 {
+    using namespace cli;
     QCoreApplication app(argc, argv);
     // The window's settings store, for the device it was configured with.
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
@@ -303,7 +350,14 @@ int main(int argc, char **argv)
                        TarexaCli::tr("NAME") });
     parser.addOption({ { QStringLiteral("o"), QStringLiteral("output") },
                        TarexaCli::tr("Where read writes the PLU file."), TarexaCli::tr("FILE") });
-    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check or convert"));
+    parser.addOption({ QStringLiteral("changed"),
+                       TarexaCli::tr("program: send only what the scale does not hold as it is.") });
+    parser.addOption({ QStringLiteral("delete-missing"),
+                       TarexaCli::tr("program --changed: also delete the PLUs the file lacks.") });
+    parser.addOption({ QStringLiteral("limit"),
+                       TarexaCli::tr("history: how many entries to list (default 20)."),
+                       TarexaCli::tr("N") });
+    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check, convert, diff or history"));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {

@@ -40,5 +40,7 @@ printf '[General]\nDevice=%s\n' "$SCRATCH/scale" > "$SCRATCH/config/Kestrova/Wei
 
 echo "Simulated scale on $SCRATCH/scale with 12 PLUs: use Scale > Read to fetch them."
 status=0
-XDG_CONFIG_HOME="$SCRATCH/config" "$BUILD/src/tarexa" || status=$?
+# What the simulated scale holds and the demo's transfers stay out of the
+# user's own journal: $XDG_DATA_HOME/Kestrova/Weigh Scale/scales.sqlite.
+XDG_CONFIG_HOME="$SCRATCH/config" XDG_DATA_HOME="$SCRATCH/data" "$BUILD/src/tarexa" || status=$?
 exit $status

@@ -1,0 +1,191 @@
+// The window's Program Changes, Compare with Scale and Transfer History
+// against the simulated scale: what each sends, asks and shows.
+
+#include "comparedialog.h"
+#include "historydialog.h"
+#include "plu.h"
+#include "scalesession.h"
+#include "scalestore.h"
+#include "tarexa.h"
+#include "testapp.h"
+
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+SimPlu simPlu(int number)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "2.00";
+    p.name[0] = "PLU " + QString::number(number);
+    p.durability = 5;
+    return p;
+}
+
+void setCell(QTableWidget *table, int row, int col, const QString &text)
+{
+    QTableWidgetItem *item = table->item(row, col);
+    if (!item) {
+        item = new QTableWidgetItem;
+        table->setItem(row, col, item);
+    }
+    item->setText(text);
+}
+
+int treeItemCount(const QTreeWidget *view)
+{
+    int count = 0;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        count += 1 + view->topLevelItem(i)->childCount();
+    return count;
+}
+
+} // namespace
+
+class ChangesCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setUpTestApplication(); }
+    void init();
+    void cleanup() { m_session.reset(); }
+    void withoutFullSnapshotAsksFirst();
+    void afterReadSendsOnlyWhatDiffers_data();
+    void afterReadSendsOnlyWhatDiffers();
+    void compareListsTheDifferences();
+    void historyShowsTheTransfers();
+
+private:
+    int frameCount() { return int(m_session->frames().size()); }
+    void readTheScale();
+
+    std::unique_ptr<ScaleSession> m_session;
+};
+
+void ChangesCommandsTest::init()
+{
+    m_session = std::make_unique<ScaleSession>();
+    QVERIFY2(m_session->start(), m_session->errorText().c_str());
+    m_session->sim().setPlus({ { 1, simPlu(1) }, { 2, simPlu(2) }, { 3, simPlu(3) } });
+}
+
+void ChangesCommandsTest::readTheScale()
+{
+    m_session->trigger("&Read");
+    QCOMPARE(m_session->rowTexts(3).value(PriceColumn), QString("2.00"));
+}
+
+// Terminal names come back, and other tests use the same database: a known
+// incomplete snapshot is what no Read has completed looks like.
+void ChangesCommandsTest::withoutFullSnapshotAsksFirst()
+{
+    QVERIFY(ScaleStore().markIncomplete(m_session->window()->m_DeviceName));
+    setCell(m_session->table(), 4, PriceColumn, "1.00");
+    m_session->answerer().pressButton(QMessageBox::Cancel);
+
+    m_session->trigger("Program C&hanges");
+
+    QCOMPARE(m_session->answerer().boxes.size(), 1);
+    const SeenBox &box = m_session->answerer().boxes.first();
+    QVERIFY2(box.buttons.contains("Compare") && box.buttons.contains("Program All"),
+             qPrintable(box.buttons.join('|')));
+    QCOMPARE(frameCount(), 0);
+}
+
+void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers_data()
+{
+    QTest::addColumn<QString>("newPrice2");      // empty: PLU 2 left as it is
+    QTest::addColumn<bool>("dropRow3");
+    QTest::addColumn<QString>("deleteAnswer");  // empty: no question expected
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<bool>("scaleHolds3");
+
+    QTest::newRow("one changed") << "9.99" << false << QString() << 1 << true;
+    QTest::newRow("missing kept") << "9.99" << true << "No" << 1 << true;
+    QTest::newRow("missing deleted") << "9.99" << true << "Yes" << 2 << false;
+    QTest::newRow("only missing, kept") << QString() << true << "No" << 0 << true;
+    QTest::newRow("nothing") << QString() << false << QString() << 0 << true;
+}
+
+void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers()
+{
+    QFETCH(QString, newPrice2);
+    QFETCH(bool, dropRow3);
+    QFETCH(QString, deleteAnswer);
+    readTheScale();
+    const int before = frameCount();
+    m_session->answerer().boxes.clear();
+    if (!newPrice2.isEmpty())
+        setCell(m_session->table(), 2, PriceColumn, newPrice2);
+    if (dropRow3)
+        setCell(m_session->table(), 3, PriceColumn, QString());
+    if (!deleteAnswer.isEmpty())
+        m_session->answerer().pressButton(deleteAnswer == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+
+    m_session->trigger("Program C&hanges");
+
+    QTEST(frameCount() - before, "frames");
+    QTEST(m_session->sim().plus().count(3) == 1, "scaleHolds3");
+    if (!newPrice2.isEmpty())
+        QCOMPARE(m_session->sim().plus().at(2).price, newPrice2);
+    const QStringList texts = m_session->answerer().texts();
+    if (frameCount() == before)
+        QVERIFY2(texts.join('|').contains("nothing was sent"), qPrintable(texts.join('|')));
+    else
+        QVERIFY2(texts.size() == (deleteAnswer.isEmpty() ? 0 : 1), qPrintable(texts.join('|')));
+}
+
+// Compare reads the scale and leaves the table alone.
+void ChangesCommandsTest::compareListsTheDifferences()
+{
+    setCell(m_session->table(), 1, PriceColumn, "5.00");
+    int listed = -1;
+    m_session->answerer().handleWith([&listed](QWidget *dialog) {
+        if (auto *compare = qobject_cast<CompareDialog *>(dialog))
+            listed = treeItemCount(compare->differencesView());
+        static_cast<QDialog *>(dialog)->reject();
+    });
+
+    m_session->trigger("&Compare with Scale");
+
+    // PLU 1 differs in its price and more fields; 2 and 3 are only on the scale.
+    QVERIFY2(listed >= 4, qPrintable(QString::number(listed)));
+    QCOMPARE(m_session->rowTexts(1).value(PriceColumn), QString("5.00"));
+    QVERIFY(m_session->isEmptyRow(2));
+}
+
+void ChangesCommandsTest::historyShowsTheTransfers()
+{
+    readTheScale();
+    const QString device = m_session->window()->m_DeviceName;
+    QStringList shown;
+    m_session->answerer().handleWith([&shown](QWidget *dialog) {
+        if (auto *history = qobject_cast<TransferHistoryDialog *>(dialog)) {
+            const QTreeWidget *view = history->transfersView();
+            for (int i = 0; i < view->topLevelItemCount(); ++i) {
+                QStringList columns;
+                for (int c = 0; c < view->columnCount(); ++c)
+                    columns << view->topLevelItem(i)->text(c);
+                shown << columns.join('|');
+            }
+        }
+        static_cast<QDialog *>(dialog)->reject();
+    });
+
+    m_session->trigger("Transfer &History");
+
+    const QString readOfThisDevice = commandName(ScaleCommand::Read);
+    bool found = false;
+    for (const QString &line : shown)
+        found = found || (line.contains(device) && line.contains(readOfThisDevice));
+    QVERIFY2(found, qPrintable(shown.join('\n')));
+}
+
+QTEST_MAIN(ChangesCommandsTest)
+#include "tst_changescommands.moc"

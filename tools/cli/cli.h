@@ -1,0 +1,82 @@
+#ifndef TAREXA_CLI_H
+#define TAREXA_CLI_H
+
+// What the commands of tarexa-cli share, and the commands that live in
+// files of their own: convert (convert.cpp) and those about what the scale
+// holds, program --changed, diff and history (changes.cpp).
+
+#include "scale.h"
+#include "scalestore.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+class PluTable;
+class TerminalProgress;
+
+namespace cli {
+
+// The exit statuses, as --help and the manual page list them.
+enum ExitStatus
+{
+    Done = 0,
+    ProblemsFound = 1,
+    UsageError = 2,
+    FileError = 3,
+    PortError = 4,
+    NoAnswer = 5,
+    ScaleRefused = 6,
+    NoSnapshot = 7,
+    StoreError = 8,
+    Interrupted = 130,
+};
+
+// The texts of the tool, as translators see them.
+struct TarexaCli
+{
+    Q_DECLARE_TR_FUNCTIONS(TarexaCli)
+};
+
+void printError(const QString &text);
+void printLine(const QString &text);
+// The last text printError printed: the message the journal keeps.
+QString lastError();
+int statusOf(const ScaleOutcome &outcome, const QString &deviceName);
+bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals);
+int writeOut(const QString &fileName, const PluTable &table);
+void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
+void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
+
+// One scale command's entry in the journal, with a store of its own. When
+// the store cannot be used the command runs as without it, silently.
+class Journal
+{
+public:
+    Journal(ScaleCommand command, const QString &device, const QString &fileName,
+            ScaleProgress &inner);
+    ScaleProgress &progress() { return m_recording; }
+    ScaleStore &store() { return m_store; }
+    // Closes the entry with the message printed, says once what the store
+    // has to say, and gives back status.
+    int finish(const ScaleOutcome &outcome, int status);
+
+private:
+    ScaleStore m_store;
+    RecordingProgress m_recording;
+};
+
+// convert IN OUT: a PLU file to CSV (IN.xml OUT.csv) or back (IN.csv
+// OUT.xml), chosen by the suffixes.
+int convert(const QString &input, const QString &output);
+// Prints the findings of the check before programming on standard output;
+// returns how many there were.
+int printPresendFindings(const PluTable &table);
+
+int programChanged(const QString &device, const QString &fileName, bool deleteMissing);
+int diff(const QString &device, const QString &fileName);
+int history(const QString &limit);
+
+} // namespace cli
+
+#endif // TAREXA_CLI_H
