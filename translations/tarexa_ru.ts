@@ -687,6 +687,98 @@ Do you want to replace it?</source>
         <source>the root element is not PLU_DataBase</source>
         <translation>корневой элемент — не PLU_DataBase</translation>
     </message>
+    <message>
+        <source>Program C&amp;hanges</source>
+        <translation>Записать &amp;изменения</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+P</source>
+        <translation>Ctrl+Shift+P</translation>
+    </message>
+    <message>
+        <source>Program only the PLUs the scale does not hold as they are</source>
+        <translation>Записать только те PLU, которые в весах отличаются или отсутствуют</translation>
+    </message>
+    <message>
+        <source>&amp;Compare with Scale</source>
+        <translation>&amp;Сравнить с весами</translation>
+    </message>
+    <message>
+        <source>Read the scale and show how it differs from the table</source>
+        <translation>Считать весы и показать отличия от таблицы</translation>
+    </message>
+    <message>
+        <source>Transfer &amp;History</source>
+        <translation>&amp;Журнал обмена</translation>
+    </message>
+    <message>
+        <source>Show the journal of the scale commands</source>
+        <translation>Показать журнал команд обмена с весами</translation>
+    </message>
+    <message>
+        <source>Tarexa cannot use its record of what the scale holds: %1</source>
+        <translation>Tarexa не может использовать сведения о содержимом весов: %1</translation>
+    </message>
+    <message>
+        <source>Export CSV...</source>
+        <translation>Экспорт в CSV...</translation>
+    </message>
+    <message>
+        <source>Save the PLUs in use as a spreadsheet file</source>
+        <translation>Сохранить заполненные PLU в файл электронной таблицы</translation>
+    </message>
+    <message>
+        <source>Import CSV...</source>
+        <translation>Импорт из CSV...</translation>
+    </message>
+    <message>
+        <source>Take PLUs from a spreadsheet file</source>
+        <translation>Взять PLU из файла электронной таблицы</translation>
+    </message>
+    <message>
+        <source>Check</source>
+        <translation>Проверка</translation>
+    </message>
+    <message>
+        <source>List what the scale would handle badly</source>
+        <translation>Показать то, с чем весы не справятся</translation>
+    </message>
+    <message>
+        <source>Go to PLU...</source>
+        <translation>Перейти к PLU...</translation>
+    </message>
+    <message>
+        <source>Ctrl+G</source>
+        <translation>Ctrl+G</translation>
+    </message>
+    <message>
+        <source>Export CSV</source>
+        <translation>Экспорт в CSV</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Exported to %1</source>
+        <translation>Экспортировано в %1</translation>
+    </message>
+    <message>
+        <source>Import CSV</source>
+        <translation>Импорт CSV</translation>
+    </message>
+    <message>
+        <source>Imported from %1</source>
+        <translation>Импортировано из %1</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Сведения</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Поиск</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
@@ -810,12 +902,48 @@ Do you want to replace it?</source>
         <translation>ФАЙЛ</translation>
     </message>
     <message>
-        <source>program, read, delete or check</source>
-        <translation>program, read, delete или check</translation>
-    </message>
-    <message>
         <source>[%1] %2 PLUs, PLU %3, %4 left</source>
         <translation>[%1] PLU: %2, PLU %3, осталось %4</translation>
+    </message>
+    <message>
+        <source>The record of what the scale holds cannot be used: %1</source>
+        <translation>Сведения о содержимом весов нельзя использовать: %1</translation>
+    </message>
+    <message>
+        <source>Nothing is known of what %1 holds.</source>
+        <translation>О содержимом весов %1 ничего не известно.</translation>
+    </message>
+    <message>
+        <source>Only part of what %1 holds is known.</source>
+        <translation>О содержимом весов %1 известно лишь частично.</translation>
+    </message>
+    <message>
+        <source>Run &apos;tarexa-cli diff %1&apos; to read the scale first, or &apos;tarexa-cli program %1&apos; to send every PLU.</source>
+        <translation>Выполните «tarexa-cli diff %1», чтобы сначала считать весы, или «tarexa-cli program %1», чтобы отправить все PLU.</translation>
+    </message>
+    <message>
+        <source>The scale holds PLUs the file does not: %1. Give --delete-missing to delete them.</source>
+        <translation>В весах есть PLU, которых нет в файле: %1. Укажите --delete-missing, чтобы удалить их.</translation>
+    </message>
+    <message>
+        <source>Nothing to send: the scale holds the PLUs of %1 as they are.</source>
+        <translation>Отправлять нечего: PLU из %1 уже есть в весах в том же виде.</translation>
+    </message>
+    <message>
+        <source>%1 difference(s).</source>
+        <translation>Различий: %1.</translation>
+    </message>
+    <message>
+        <source>Not a number of entries: %1</source>
+        <translation>Не число записей: %1</translation>
+    </message>
+    <message>
+        <source>%1 value(s) refused; %2 was not written.</source>
+        <translation>Отклонено значений: %1; %2 не записан.</translation>
+    </message>
+    <message>
+        <source>convert takes IN.xml OUT.csv or IN.csv OUT.xml.</source>
+        <translation>Команде convert нужны ВХОД.xml ВЫХОД.csv или ВХОД.csv ВЫХОД.xml.</translation>
     </message>
     <message>
         <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
@@ -824,18 +952,80 @@ Commands:
   program FILE          program every PLU of FILE
   read [-o FILE]        read every PLU into FILE (or standard output)
   delete N [N...]       delete these PLUs (ranges such as 3-10 too)
-  check FILE            list every value of FILE a column refuses
+  check FILE            list every value of FILE a column refuses, and
+                        what the scale would handle badly
+  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
+  program --changed FILE  program only the PLUs the scale does not hold as
+                        they are (--delete-missing: delete the PLUs FILE lacks)
+  diff FILE             read the scale and list how it differs from FILE
+  history [--limit N]   list the latest scale commands
 
 Exit status:
   0    done
-  1    check found problems
+  1    check found problems, convert refused values of a CSV file,
+       or diff found differences
   2    usage error
   3    the file cannot be read or written, or has no PLU with a price
   4    the port cannot be opened or configured
   5    the scale did not answer
   6    the scale refused a PLU or replied with bad data
+  7    program --changed: what the scale holds is not known; run diff first
+  8    the record of what the scale holds cannot be used
   130  interrupted (Ctrl+C)</source>
-        <translation type="unfinished"></translation>
+        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
+
+Команды:
+  program ФАЙЛ          записать все PLU из ФАЙЛА
+  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
+  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
+  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
+                        и то, с чем весы не справятся
+  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
+  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
+                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
+  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
+  history [--limit N]   показать последние команды обмена с весами
+
+Коды завершения:
+  0    выполнено
+  1    check нашла проблемы, convert отклонила значения файла CSV
+       или diff нашла различия
+  2    ошибка в командной строке
+  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
+  4    порт нельзя открыть или настроить
+  5    весы не ответили
+  6    весы отклонили PLU или ответили неверными данными
+  7    program --changed: содержимое весов неизвестно; сначала выполните diff
+  8    сведения о содержимом весов нельзя использовать
+  130  прервано (Ctrl+C)</translation>
+    </message>
+    <message>
+        <source>--changed and --delete-missing are for the program command only.</source>
+        <translation>Параметры --changed и --delete-missing есть только у команды program.</translation>
+    </message>
+    <message>
+        <source>--delete-missing needs --changed.</source>
+        <translation>Параметру --delete-missing нужен --changed.</translation>
+    </message>
+    <message>
+        <source>program: send only what the scale does not hold as it is.</source>
+        <translation>program: отправить только то, чего в весах нет в том же виде.</translation>
+    </message>
+    <message>
+        <source>program --changed: also delete the PLUs the file lacks.</source>
+        <translation>program --changed: также удалить PLU, которых нет в файле.</translation>
+    </message>
+    <message>
+        <source>history: how many entries to list (default 20).</source>
+        <translation>history: сколько записей показать (по умолчанию 20).</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>program, read, delete, check, convert, diff or history</source>
+        <translation>program, read, delete, check, convert, diff или history</translation>
     </message>
 </context>
 <context>
