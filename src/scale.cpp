@@ -198,7 +198,10 @@ ExchangeResult readOnePlu(WSerial &port, unsigned char cmd, QList<PLU_STRING> &p
         else
             ++outcome.accepted;
     }
-    progress.exchangeEnded(number, result, number >= 0 ? &plus.constLast() : nullptr);
+    // A refusal only says that the scale has no (further) PLU: the end of
+    // the list, not a PLU that failed.
+    if (result != ExchangeResult::Refused)
+        progress.exchangeEnded(number, result, number >= 0 ? &plus.constLast() : nullptr);
     return result;
 }
 

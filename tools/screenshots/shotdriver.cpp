@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -36,6 +37,9 @@ namespace {
 constexpr int RefusedRow = 6;
 constexpr int PriceColumn = 0;
 const char *const RefusedPrice = "12000";
+// The price changed before the comparison with the scale.
+constexpr int ChangedRow = 5;
+const char *const ChangedPrice = "1.75";
 
 constexpr int PollMs = 20;
 constexpr int ShotDeadlineMs = 30000;
@@ -150,10 +154,58 @@ void pressDefault(QWidget *shown)
     QTimer::singleShot(0, button, &QAbstractButton::click);
 }
 
+void trigger(QMainWindow *window, const char *text)
+{
+    QAction *action = findAction(window, QString::fromLatin1(text));
+    if (!action)
+        fail(QString("no \"%1\" action in the window").arg(text));
+    action->trigger();
+}
+
+// A price changed in the table, so that the comparison has something to show.
+void compareAfterAnEdit(QMainWindow *window)
+{
+    auto *table = window->findChild<QTableWidget *>();
+    if (!table || !table->item(ChangedRow, PriceColumn))
+        fail("no PLU in the row the comparison changes");
+    table->item(ChangedRow, PriceColumn)->setText(QString::fromLatin1(ChangedPrice));
+    trigger(window, "&Compare with Scale");
+}
+
+void openHistory(QMainWindow *window)
+{
+    trigger(window, "Transfer &History");
+}
+
+QWidget *visibleDialogTitled(const QString &title)
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog *>(top) && top->isVisible() && top->windowTitle() == title)
+            return top;
+    return nullptr;
+}
+
+QWidget *compareDialog(QMainWindow *)
+{
+    return visibleDialogTitled("Compare with Scale");
+}
+
+QWidget *historyDialog(QMainWindow *)
+{
+    return visibleDialogTitled("Transfer History");
+}
+
+void closeDialog(QWidget *shown)
+{
+    QTimer::singleShot(0, qobject_cast<QDialog *>(shown), &QDialog::reject);
+}
+
 const Shot Shots[] = {
     { "read-progress", readFromScale, readProgress, leaveOpen },
     { "main-window", doNothing, windowAlone, leaveOpen },
     { "refused-value", typeRefusedPrice, errorBox, pressDefault },
+    { "compare", compareAfterAnEdit, compareDialog, closeDialog },
+    { "transfer-history", openHistory, historyDialog, closeDialog },
 };
 
 // --- taking them -----------------------------------------------------------
