@@ -54,3 +54,13 @@ void ScaleLine::close()
         port.CloseDevice();
     open = false;
 }
+
+SimPlu plainSimPlu(int number)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "2.00";
+    p.name[0] = "PLU " + QString::number(number);
+    p.durability = 5;
+    return p;
+}

@@ -37,6 +37,9 @@ private:
     std::thread m_server;
 };
 
+// A PLU for the simulated scale: price 2.00, the name "PLU n", durability 5.
+SimPlu plainSimPlu(int number);
+
 // A port opened on the simulated scale and set up as a scale command sets
 // it up (9600 baud, 8 data bits, one stop bit, no parity).
 struct ScaleLine

@@ -17,16 +17,6 @@
 
 namespace {
 
-SimPlu simPlu(int number)
-{
-    SimPlu p;
-    p.number = number;
-    p.price = "2.00";
-    p.name[0] = "PLU " + QString::number(number);
-    p.durability = 5;
-    return p;
-}
-
 void setCell(QTableWidget *table, int row, int col, const QString &text)
 {
     QTableWidgetItem *item = table->item(row, col);
@@ -72,7 +62,7 @@ void ChangesCommandsTest::init()
 {
     m_session = std::make_unique<ScaleSession>();
     QVERIFY2(m_session->start(), m_session->errorText().c_str());
-    m_session->sim().setPlus({ { 1, simPlu(1) }, { 2, simPlu(2) }, { 3, simPlu(3) } });
+    m_session->sim().setPlus({ { 1, plainSimPlu(1) }, { 2, plainSimPlu(2) }, { 3, plainSimPlu(3) } });
 }
 
 void ChangesCommandsTest::readTheScale()

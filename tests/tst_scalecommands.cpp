@@ -34,16 +34,6 @@ private:
     int m_cancelAfter;
 };
 
-SimPlu simPlu(int number)
-{
-    SimPlu p;
-    p.number = number;
-    p.price = "2.00";
-    p.name[0] = "PLU " + QString::number(number);
-    p.durability = 5;
-    return p;
-}
-
 QList<int> range(int first, int last)
 {
     QList<int> numbers;
@@ -170,7 +160,7 @@ void ScaleCommandsTest::read()
     QFETCH(QList<int>, read);
     std::map<int, SimPlu> plus;
     for (int n : stored)
-        plus[n] = simPlu(n);
+        plus[n] = plainSimPlu(n);
     m_scale->sim().setPlus(plus);
     ScaleSimOptions options;
     options.silentFrom = silentFrom;
@@ -214,8 +204,8 @@ void ScaleCommandsTest::remove_data()
 void ScaleCommandsTest::remove()
 {
     QFETCH(int, refuseAt);
-    m_scale->sim().setPlus({ { 1, simPlu(1) }, { 3, simPlu(3) }, { 8, simPlu(8) },
-                             { 9, simPlu(9) } });
+    m_scale->sim().setPlus({ { 1, plainSimPlu(1) }, { 3, plainSimPlu(3) }, { 8, plainSimPlu(8) },
+                             { 9, plainSimPlu(9) } });
     ScaleSimOptions options;
     options.refuseAt = refuseAt;
     m_scale->sim().setOptions(options);

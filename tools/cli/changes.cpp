@@ -85,11 +85,8 @@ int Journal::finish(const ScaleOutcome &outcome, int status)
 int programChanged(const QString &device, const QString &fileName, bool deleteMissingPlus)
 {
     PluTable table;
-    QStringList refusals;
-    if (!loadTable(fileName, table, refusals))
+    if (!loadTableSayingRefusals(fileName, table))
         return FileError;
-    for (const QString &line : refusals)
-        printLine(line);
     std::optional<Snapshot> snapshot;
     {
         ScaleStore store;
@@ -123,11 +120,8 @@ int programChanged(const QString &device, const QString &fileName, bool deleteMi
 int diff(const QString &device, const QString &fileName)
 {
     PluTable table;
-    QStringList refusals;
-    if (!loadTable(fileName, table, refusals))
+    if (!loadTableSayingRefusals(fileName, table))
         return FileError;
-    for (const QString &line : refusals)
-        printLine(line);
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
     Journal journal(ScaleCommand::Compare, device, fileName, progress);

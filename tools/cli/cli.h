@@ -45,6 +45,9 @@ QString lastError();
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName);
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals);
 int writeOut(const QString &fileName, const PluTable &table);
+// loadTable for a command that sends or converts the PLUs: each refusal is
+// said on standard error.
+bool loadTableSayingRefusals(const QString &fileName, PluTable &table);
 void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
 void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
 

@@ -21,11 +21,8 @@ bool hasSuffix(const QString &fileName, const char *suffix)
 int exportCsv(const QString &input, const QString &output)
 {
     PluTable table;
-    QStringList refusals;
-    if (!loadTable(input, table, refusals))
+    if (!loadTableSayingRefusals(input, table))
         return FileError;
-    for (const QString &line : refusals)
-        printLine(line);
     QString reason;
     if (!writePluFile(output, csvFromTable(table), &reason)) {
         printError(TarexaCli::tr("Could not write to %1: %2").arg(output, reason));

@@ -130,15 +130,22 @@ bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
     return true;
 }
 
+bool loadTableSayingRefusals(const QString &fileName, PluTable &table)
+{
+    QStringList refusals;
+    if (!loadTable(fileName, table, refusals))
+        return false;
+    for (const QString &line : refusals)
+        printLine(line);
+    return true;
+}
+
 
 int program(const QString &deviceName, const QString &fileName)
 {
     PluTable table;
-    QStringList refusals;
-    if (!loadTable(fileName, table, refusals))
+    if (!loadTableSayingRefusals(fileName, table))
         return FileError;
-    for (const QString &line : refusals)
-        printLine(line);
     TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
     Journal journal(ScaleCommand::Program, deviceName, fileName, progress);
     const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
