@@ -8,6 +8,7 @@
 #include "scale.h"
 #include "serial.h"
 #include "terminalprogress.h"
+#include "translators.h"
 #include "xml.h"
 
 #include <QCommandLineParser>
@@ -347,6 +348,7 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
     QCoreApplication::setApplicationName(QStringLiteral("Weigh Scale"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.3"));
+    installTranslators(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(TarexaCli::tr(Description));
