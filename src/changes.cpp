@@ -1,8 +1,17 @@
 #include "changes.h"
+#include "comm.h"
+#include "cp1251.h"
 #include "plutable.h"
 #include "rules.h"
 
 namespace {
+
+// A text as the scale keeps it: what goes on the line (composed, control
+// characters as blanks, '?' for what the code page lacks), read back.
+QString asOnScale(const QString &text)
+{
+    return fromCp1251(toCp1251(lineText(text)));
+}
 
 template<typename T>
 bool sameNumber(const std::optional<T> &a, const std::optional<T> &b)
@@ -27,8 +36,12 @@ bool sameOnScale(int column, const QString &a, const QString &b)
         return true;
     if (column == PriceColumn)
         return sameNumber(priceValue(a), priceValue(b));
+    // An empty durability goes out as 0.
     if (column == DurabilityColumn)
-        return sameNumber(durabilityValue(a), durabilityValue(b));
+        return sameNumber(durabilityValue(a.isEmpty() ? QStringLiteral("0") : a),
+                          durabilityValue(b.isEmpty() ? QStringLiteral("0") : b));
+    if (column >= Name1Column && column <= Name3Column)
+        return asOnScale(a) == asOnScale(b);
     return false;
 }
 

@@ -48,8 +48,9 @@ struct Comparison
 Comparison compare(const PluTable &table, const Snapshot &snapshot);
 
 // Whether the scale holds a field's two texts as the same value: the price
-// and the durability are numbers to it ("1.5" and "1.50" are one price),
-// the names and the barcode text.
+// and the durability are numbers to it ("1.5" and "1.50" are one price, an
+// empty durability is 0), a name is what its bytes on the line read back as
+// ("Crème" is held as "Cr?me"), the barcode is text.
 bool sameOnScale(int column, const QString &a, const QString &b);
 
 #endif // CHANGES_H

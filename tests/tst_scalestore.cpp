@@ -75,6 +75,8 @@ private slots:
     void deleteRemovesAcceptedPlus();
     void journalCountsAndOrder();
 
+    void sameOnScale_data();
+    void sameOnScale();
     void changedRows_data();
     void changedRows();
     void compareListsEachKind();
@@ -233,6 +235,33 @@ void ScaleStoreTest::journalCountsAndOrder()
     QCOMPARE(exchanges[1].plu, 2);
     QCOMPARE(exchanges[2].result, ExchangeResult::Refused);
     QCOMPARE(m_store->transfers(1)->size(), 1);
+}
+
+void ScaleStoreTest::sameOnScale_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("inTable");
+    QTest::addColumn<QString>("readBack");  // as a read from the scale gives it
+    QTest::addColumn<bool>("same");
+    QTest::newRow("empty durability is 0") << int(DurabilityColumn) << "" << "0" << true;
+    QTest::newRow("empty durability is not 5") << int(DurabilityColumn) << "" << "5" << false;
+    QTest::newRow("name with a letter the code page lacks") << int(Name1Column)
+        << QString("Crème") << "Cr?me" << true;
+    QTest::newRow("name with a TAB") << int(Name2Column) << "a\tb" << "a b" << true;
+    QTest::newRow("name typed with a combining accent") << int(Name3Column)
+        << QString("\u0438\u0306") << QString("\u0439") << true;
+    QTest::newRow("another name") << int(Name1Column) << "abc" << "abd" << false;
+}
+
+// Texts the scale cannot hold as typed are not changes: otherwise Program
+// Changes would send them again for ever.
+void ScaleStoreTest::sameOnScale()
+{
+    QFETCH(int, column);
+    QFETCH(QString, inTable);
+    QFETCH(QString, readBack);
+    QFETCH(bool, same);
+    QCOMPARE(::sameOnScale(column, inTable, readBack), same);
 }
 
 void ScaleStoreTest::changedRows_data()
