@@ -129,12 +129,15 @@ void Tarexa::compareWithScale()
                                   return readPlus(m_DeviceName, plus, progress);
                               });
     }
-    reportScaleOutcome(outcome);
+    // A scale that holds no PLU is an answer too: everything is only in
+    // the table.
+    const bool readToTheEnd = outcome.succeeded() || outcome.kind == ScaleOutcome::NotFound;
+    if (!readToTheEnd)
+        reportScaleOutcome(outcome);
     tellStoreNotice(store);
-    const std::optional<Snapshot> snapshot =
-        outcome.succeeded() ? store.snapshot(m_DeviceName) : std::nullopt;
-    if (!outcome.succeeded())
+    if (!readToTheEnd)
         return;
+    const std::optional<Snapshot> snapshot = store.snapshot(m_DeviceName);
     if (!snapshot) {
         tellStoreUnusable(store);
         return;

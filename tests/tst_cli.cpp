@@ -426,6 +426,12 @@ void CliTest::diffAndHistory()
     QVERIFY2(history.out.contains(commandName(ScaleCommand::Delete).toUtf8()), history.out);
     const Run both = run({ "history" });
     QCOMPARE(both.out.count('\n'), 2);
+
+    // A scale that holds no PLU is an answer too: all is only in the file.
+    QCOMPARE(run({ "delete", "1" }).status, 0);
+    const Run empty = run({ "diff", path("one.xml") });
+    QCOMPARE(empty.status, 1);
+    QVERIFY2(empty.out.contains("PLU 1: only in the table"), empty.out);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -128,8 +128,10 @@ int diff(const QString &device, const QString &fileName)
     if (!journal.store().isUsable())
         return storeError(journal.store());
     const ScaleOutcome outcome = readPlus(device, plus, journal.progress());
-    progress.finish(outcome.succeeded());
-    const int status = journal.finish(outcome, statusOf(outcome, device));
+    // A scale that holds no PLU is an answer too: everything is only in FILE.
+    const bool readToTheEnd = outcome.succeeded() || outcome.kind == ScaleOutcome::NotFound;
+    progress.finish(readToTheEnd);
+    const int status = journal.finish(outcome, readToTheEnd ? int(Done) : statusOf(outcome, device));
     if (status != Done)
         return status;
     const std::optional<Snapshot> snapshot = journal.store().snapshot(device);
