@@ -91,6 +91,9 @@ void CliTest::init()
     QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
     m_data = std::make_unique<QTemporaryDir>();
     QVERIFY(m_data->isValid());
+    // Every run of the tool, on a terminal too, keeps its record of the
+    // scale here and never in the user's own data folder.
+    qputenv("XDG_DATA_HOME", m_data->path().toLocal8Bit());
 }
 
 void CliTest::cleanup()
