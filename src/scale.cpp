@@ -141,6 +141,17 @@ PLU typedPlu(int number, const PLU_STRING &s)
 
 // The rows are turned into frames before anything is sent, so a table
 // that changes meanwhile does not change what goes out.
+namespace {
+
+// What an exchange came to, as the journal records it.
+ExchangeResult resultOf(const ScaleReply &reply)
+{
+    return !reply.ok ? ExchangeResult::NoReply
+         : reply.accepted() ? ExchangeResult::Accepted : ExchangeResult::Refused;
+}
+
+} // namespace
+
 ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
                          ScaleProgress &progress)
 {
@@ -162,11 +173,9 @@ ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
         if (next < rows.size() && rows[next] == row) {
             const ScaleReply reply = scaleExchange(scale.port(), ProgramCmd, frames[next++],
                                                    ShortReplyLimit);
-            const bool accepted = reply.ok && reply.accepted();
-            progress.exchangeEnded(row, accepted ? ExchangeResult::Accepted
-                                   : reply.ok ? ExchangeResult::Refused : ExchangeResult::NoReply,
-                                   &table.row(row));
-            if (!accepted)
+            const ExchangeResult result = resultOf(reply);
+            progress.exchangeEnded(row, result, &table.row(row));
+            if (result != ExchangeResult::Accepted)
                 return stop(outcome, failureOf(reply), row);
             progress.setValue(outcome.accepted++);
         }
@@ -178,18 +187,12 @@ ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
 
 namespace {
 
-ExchangeResult readResult(const ScaleReply &reply)
-{
-    return !reply.ok ? ExchangeResult::NoReply
-         : reply.accepted() ? ExchangeResult::Accepted : ExchangeResult::Refused;
-}
-
 // One read request; the PLU it brought, if any, is appended to plus.
 ExchangeResult readOnePlu(WSerial &port, unsigned char cmd, QList<PLU_STRING> &plus,
                           ScaleOutcome &outcome, ScaleProgress &progress, int &number)
 {
     const ScaleReply reply = scaleExchange(port, cmd, QString(), PluReplyLimit);
-    const ExchangeResult result = readResult(reply);
+    const ExchangeResult result = resultOf(reply);
     number = -1;
     if (result == ExchangeResult::Accepted) {
         number = takePlu(reply, plus);
@@ -255,9 +258,9 @@ ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)
             // The PLU's number, so that the scale knows which one to drop.
             const QString data = QString::number(row) + FieldEnd;
             const ScaleReply reply = scaleExchange(scale.port(), DeleteCmd, data, ShortReplyLimit);
-            const bool accepted = reply.ok && reply.accepted();
-            progress.exchangeEnded(row, readResult(reply), nullptr);
-            if (!accepted)
+            const ExchangeResult result = resultOf(reply);
+            progress.exchangeEnded(row, result, nullptr);
+            if (result != ExchangeResult::Accepted)
                 return stop(outcome, failureOf(reply), row);
             ++outcome.accepted;
         }
