@@ -553,6 +553,19 @@ std::optional<QList<ExchangeRecord>> ScaleStore::transferPlus(int transferId)
     return list;
 }
 
+std::optional<QDateTime> ScaleStore::lastSuccessfulTransfer(const QString &device)
+{
+    if (!m_usable)
+        return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT MAX(ended) FROM transfers WHERE device = ? AND result = ?"));
+    q.addBindValue(device);
+    q.addBindValue(outcomeName(ScaleOutcome::Done));
+    if (!q.exec() || !q.next())
+        { fail(q.lastError()); return std::nullopt; }
+    return timeFrom(q.value(0));
+}
+
 RecordingProgress::RecordingProgress(ScaleStore *store, ScaleCommand command,
                                      const QString &device, const QString &fileName,
                                      ScaleProgress &inner)

@@ -113,6 +113,9 @@ public:
     // The latest entries first.
     std::optional<QList<TransferRecord>> transfers(int limit);
     std::optional<QList<ExchangeRecord>> transferPlus(int transferId);
+    // When the last command to device that ended done ended; an invalid
+    // time when there was none, empty on failure.
+    std::optional<QDateTime> lastSuccessfulTransfer(const QString &device);
 
     // The snapshot's PLU, the journal's exchange and, when the scale
     // accepted it, the effect on the snapshot: all in one transaction.

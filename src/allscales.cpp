@@ -1,0 +1,190 @@
+#include "allscales.h"
+#include "changes.h"
+#include "comm.h"
+#include "serial.h"
+
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// One scale's command as the engine sees it, reporting to the progress of
+// all scales under the scale's index.
+class OneScaleProgress : public ScaleProgress
+{
+public:
+    OneScaleProgress(ScalesProgress &all, int index) : m_all(all), m_index(index) {}
+
+    void started(int maximum) override { m_all.started(m_index, maximum); }
+    void setValue(int value) override { m_all.setValue(m_index, value); }
+    bool cancelled() override { return m_all.cancelled(); }
+    void exchangeEnded(int, ExchangeResult result, const PLU_STRING *) override
+    {
+        if (result == ExchangeResult::Refused)
+            ++m_refused;
+    }
+    int refused() const { return m_refused; }
+
+private:
+    ScalesProgress &m_all;
+    int m_index;
+    int m_refused = 0;
+};
+
+// The plans with something to send, grouped by the port they open, in the
+// order each port first appears.
+std::vector<std::vector<int>> turnsByPort(const QList<ScalePlan> &plans)
+{
+    std::vector<std::vector<int>> groups;
+    std::map<std::string, size_t> groupOfPath;
+    for (int i = 0; i < plans.size(); ++i) {
+        if (!plans.at(i).hasWork())
+            continue;
+        const std::string path = devicePathOf(plans.at(i).scale.device);
+        const auto found = groupOfPath.find(path);
+        if (found == groupOfPath.end()) {
+            groupOfPath.emplace(path, groups.size());
+            groups.push_back({ i });
+        } else {
+            groups[found->second].push_back(i);
+        }
+    }
+    return groups;
+}
+
+struct Turns
+{
+    const PluTable &table;
+    const QList<ScalePlan> &plans;
+    const QString &fileName;
+    ScalesProgress &progress;
+    const QString &storePath;
+    std::vector<ScaleResult> &results;
+};
+
+void programOneScale(const Turns &turns, ScaleStore &store, int index)
+{
+    const ScalePlan &plan = turns.plans.at(index);
+    ScaleResult &result = turns.results[size_t(index)];
+    if (turns.progress.cancelled()) {
+        result.outcome.kind = ScaleOutcome::Cancelled;
+        turns.progress.ended(index, result);
+        return;
+    }
+    result.reached = true;
+    OneScaleProgress one(turns.progress, index);
+    RecordingProgress recording(store.isUsable() ? &store : nullptr, ScaleCommand::ProgramChanges,
+                                plan.scale.device, turns.fileName, one);
+    result.outcome = programPlus(plan.scale.device, rowsOf(turns.table, plan.changed), recording);
+    recording.finish(result.outcome, turns.progress.journalMessage(result.outcome));
+    result.refused = one.refused();
+    turns.progress.ended(index, result);
+}
+
+// A worker thread: the scales of one port, one after another, with a
+// database connection of the thread's own.
+void programInTurn(const Turns &turns, const std::vector<int> &indices)
+{
+    ScaleStore store(turns.storePath);
+    for (int index : indices)
+        programOneScale(turns, store, index);
+}
+
+} // namespace
+
+std::optional<QList<ScalePlan>> planChanges(const PluTable &table, const QList<ScaleEntry> &scales,
+                                            ScaleStore &store)
+{
+    QList<ScalePlan> plans;
+    for (const ScaleEntry &scale : scales) {
+        const std::optional<Snapshot> snapshot = store.snapshot(scale.device);
+        if (!snapshot)
+            return std::nullopt;
+        ScalePlan plan;
+        plan.scale = scale;
+        plan.known = snapshot->state;
+        if (!plan.leftOut())
+            plan.changed = changedRows(table, *snapshot);
+        plans.append(plan);
+    }
+    return plans;
+}
+
+QList<ScaleResult> programChangesToScales(const PluTable &table, const QList<ScalePlan> &plans,
+                                          const QString &fileName, ScalesProgress &progress,
+                                          const QString &storePath)
+{
+    std::vector<ScaleResult> results(size_t(plans.size()));
+    for (int i = 0; i < plans.size(); ++i) {
+        results[size_t(i)].scale = plans.at(i).scale;
+        results[size_t(i)].planned = int(plans.at(i).changed.size());
+        results[size_t(i)].leftOut = plans.at(i).leftOut();
+    }
+    const Turns turns{ table, plans, fileName, progress, storePath, results };
+    std::vector<std::thread> workers;
+    for (const std::vector<int> &indices : turnsByPort(plans))
+        workers.emplace_back(programInTurn, std::cref(turns), indices);
+    for (std::thread &worker : workers)
+        worker.join();
+    return QList<ScaleResult>(results.begin(), results.end());
+}
+
+namespace {
+
+QString outcomeWords(const ScaleOutcome &outcome)
+{
+    const QString at = QString::number(outcome.plu);
+    switch (outcome.kind) {
+    case ScaleOutcome::Done:
+        return AllScalesText::tr("done");
+    case ScaleOutcome::Cancelled:
+        return AllScalesText::tr("cancelled");
+    case ScaleOutcome::PortFailed:
+        return outcome.port.kind == PortFailure::CannotConfigure
+            ? AllScalesText::tr("the port could not be configured")
+            : AllScalesText::tr("the port could not be opened: %1")
+                  .arg(QString::fromLocal8Bit(serialErrorText(outcome.port.error).c_str()));
+    case ScaleOutcome::NoReply:
+        return outcome.plu < 0 ? AllScalesText::tr("the scale did not answer")
+                               : AllScalesText::tr("the scale stopped answering at PLU %1").arg(at);
+    case ScaleOutcome::Refused:
+        return AllScalesText::tr("the scale refused PLU %1").arg(at);
+    case ScaleOutcome::NotFound:
+    case ScaleOutcome::EmptyList:
+        break;
+    }
+    return AllScalesText::tr("nothing to send");
+}
+
+} // namespace
+
+QString AllScalesText::resultLine(const ScaleResult &result)
+{
+    const QString scale =
+        QStringLiteral("%1 (%2)").arg(result.scale.name, result.scale.device);
+    if (result.leftOut)
+        return tr("%1: left out, since what it holds is not fully known. Compare it with the "
+                  "table first.").arg(scale);
+    if (result.planned == 0)
+        return tr("%1: nothing to send; it holds the table's PLUs as they are.").arg(scale);
+    if (!result.reached)
+        return tr("%1: not reached; cancelled before its turn.").arg(scale);
+    return tr("%1: %2 of %3 PLUs sent, %4 refused; %5.")
+        .arg(scale)
+        .arg(result.outcome.accepted)
+        .arg(result.planned)
+        .arg(result.refused)
+        .arg(outcomeWords(result.outcome));
+}
+
+QStringList AllScalesText::failedScales(const QList<ScaleResult> &results)
+{
+    QStringList names;
+    for (const ScaleResult &result : results) {
+        if (!result.succeeded())
+            names << result.scale.name;
+    }
+    return names;
+}
