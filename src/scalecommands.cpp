@@ -11,6 +11,7 @@
 #include "scalestore.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -65,9 +66,9 @@ bool isMarkedRow(const QTableWidget *table, int row)
     return !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty();
 }
 
-// The words of an outcome's message box, for the journal; empty when
-// there is none or it is about the port.
-QString outcomeText(const ScaleOutcome &outcome)
+} // namespace
+
+QString scaleOutcomeText(const ScaleOutcome &outcome)
 {
     switch (outcome.kind) {
     case ScaleOutcome::EmptyList: return Tarexa::tr("The list is empty");
@@ -77,8 +78,6 @@ QString outcomeText(const ScaleOutcome &outcome)
     default: return QString();
     }
 }
-
-} // namespace
 
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure)
 {
@@ -98,8 +97,9 @@ void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailu
 void Tarexa::enableDocumentActions(bool enable)
 {
     for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct,
-                             importCsvAct, progChangesAct, compareAct })
+                             importCsvAct, progChangesAct, compareAct, scalesAct, progAllAct })
         action->setEnabled(enable);
+    scaleSelector->setEnabled(enable);
 }
 
 // How a scale command ended, in the words the user is owed. The progress
@@ -138,7 +138,7 @@ ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const 
     RecordingProgress recording(store.isUsable() ? &store : nullptr, command, m_DeviceName,
                                 filename, progress);
     const ScaleOutcome outcome = run(recording);
-    recording.finish(outcome, outcomeText(outcome));
+    recording.finish(outcome, scaleOutcomeText(outcome));
     return outcome;
 }
 

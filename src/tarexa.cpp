@@ -9,9 +9,11 @@
 #include <QBrush>
 #include <QCloseEvent>
 #include <QColor>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -190,6 +192,7 @@ void Tarexa::createActions()
 
     createCsvActions();
     createChangesActions();
+    createScalesActions();
 }
 
 void Tarexa::createMenus()
@@ -211,6 +214,8 @@ void Tarexa::createMenus()
     tarexaMenu->addAction(checkAct);
     tarexaMenu->addSeparator();
     tarexaMenu->addActions({ progChangesAct, compareAct, historyAct });
+    tarexaMenu->addSeparator();
+    tarexaMenu->addActions({ scalesAct, progAllAct });
 
     menuBar()->addSeparator();
 
@@ -236,6 +241,8 @@ void Tarexa::createToolBars()
     tarexaToolBar->addAction(readAct);
     tarexaToolBar->addAction(delAct);
     tarexaToolBar->addAction(progChangesAct);
+    tarexaToolBar->addSeparator();
+    tarexaToolBar->addWidget(scaleSelector);
     QToolBar *findToolBar = addToolBar(tr("Find"));
     findToolBar->setMovable(false);
     findToolBar->setIconSize(QSize(48, 48));
@@ -245,6 +252,7 @@ void Tarexa::createToolBars()
 void Tarexa::createStatusBar()
 {
     statusBar()->showMessage(tr("Ready"));
+    statusBar()->addPermanentWidget(scaleLabel);
 }
 
 void Tarexa::about()
@@ -308,7 +316,9 @@ void Tarexa::setClicked(int row, int col)
 void Tarexa::readSettings()
 {
     QSettings settings;
-    m_DeviceName = settings.value("Device", "COM1").toString();
+    m_scales = ScaleList::load(settings);
+    m_DeviceName = m_scales.current().device;
+    showScales();
 }
 
 QStringList Tarexa::devices() const

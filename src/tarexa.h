@@ -6,10 +6,13 @@
 #include <QStringList>
 
 #include "plu.h"
+#include "scalelist.h"
 
 #include <functional>
 
 class QAction;
+class QComboBox;
+class QLabel;
 class QCloseEvent;
 class QDomDocument;
 class QDomElement;
@@ -25,6 +28,8 @@ struct ScaleOutcome;
 class ScaleProgress;
 class ScaleStore;
 struct Snapshot;
+struct ScalePlan;
+struct ScaleResult;
 enum class ScaleCommand;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
@@ -36,6 +41,10 @@ bool isPluRow(const QTableWidget *table, int row);
 // Tells the user that the port for deviceName could not be used, with the
 // system's reason (and how to get the right to use it) under the details.
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure);
+
+// The words of an outcome's message box, for the journal; empty when
+// there is none or it is about the port.
+QString scaleOutcomeText(const ScaleOutcome &outcome);
 
 // The typed PLUs of the last programming run, indexed by row.
 extern PLU plu[PLU_COUNT];
@@ -64,6 +73,10 @@ public:
     ~Tarexa() override;
 
     QStringList devices() const;
+    // The fixed names and every serial port this machine has.
+    QStringList deviceChoices() const;
+    // Settings' OK: the current scale moves to device.
+    void setCurrentDevice(const QString &device);
 
     // Document state, read by the tests and by the benchmarks.
     bool isTableModified() const { return m_TableModified; }
@@ -102,6 +115,9 @@ private slots:
     void programChanges();
     void compareWithScale();
     void transferHistory();
+    // The shop's several scales
+    void editScales();
+    void programChangesToAllScales();
     void about();
     void setModified(int row, int col);
     void setClicked(int row, int col);
@@ -142,6 +158,19 @@ private:
     void sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot);
     void tellStoreNotice(const ScaleStore &store);
     void tellStoreUnusable(const ScaleStore &store);
+
+    // The shop's several scales
+    void createScalesActions();
+    void showScales();
+    void keepScales();
+    void chooseScale(const QString &name);
+    QList<ScaleResult> runOnAllScales(const PluTable &rows, const QList<ScalePlan> &plans);
+    void showAllScalesSummary(const QList<ScaleResult> &results);
+    ScaleList m_scales;
+    QAction *scalesAct = nullptr;
+    QAction *progAllAct = nullptr;
+    QComboBox *scaleSelector = nullptr;
+    QLabel *scaleLabel = nullptr;
 
     // Spreadsheets, find and the pre-send check
     void createCsvActions();

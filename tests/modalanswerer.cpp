@@ -100,7 +100,7 @@ void ModalAnswerer::poll()
         answerBox(box);
     else if (qobject_cast<QFileDialog *>(modal))
         answerFileDialog(modal);
-    else if (qobject_cast<QProgressDialog *>(modal))
+    else if (qobject_cast<QProgressDialog *>(modal) || modal->inherits("AllScalesProgressDialog"))
         return;     // the program's own progress, not a question to answer
     else if (auto *dialog = qobject_cast<QDialog *>(modal))
         answerOtherDialog(dialog);

@@ -27,11 +27,11 @@ struct SeenBox
 
 // Answers the modal dialogs that the code under test opens: message boxes,
 // file dialogs and, through handleWith, the program's other dialogs; a
-// progress dialog is left to run. Answers are queued in the order the
-// dialogs will come; a dialog with no queued answer is dismissed (a box by
-// its escape button, else its only or first button; a file dialog is
-// cancelled, another dialog rejected) and recorded
-// all the same, so a test never hangs on an unexpected box.
+// progress dialog (of one scale or of all) is left to run. Answers are
+// queued in the order the dialogs will come; a dialog with no queued
+// answer is dismissed (a box by its escape button, else its only or first
+// button; a file dialog is cancelled, another dialog rejected) and
+// recorded all the same, so a test never hangs on an unexpected box.
 class ModalAnswerer : public QObject
 {
     Q_OBJECT

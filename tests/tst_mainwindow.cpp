@@ -6,6 +6,7 @@
 #include "translators.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
@@ -107,7 +108,8 @@ void MainWindowTest::menus()
     for (QAction *a : bar[1]->menu()->actions())
         scale << (a->isSeparator() ? QString("|") : a->text());
     QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check", "|",
-                                  "Program C&hanges", "&Compare with Scale", "Transfer &History" }));
+                                  "Program C&hanges", "&Compare with Scale", "Transfer &History", "|",
+                                  "Sc&ales...", "Program Changes to &All Scales" }));
 
     QCOMPARE(bar[3]->menu()->actions().size(), 1);
     QCOMPARE(bar[3]->menu()->actions().first()->text(), QString("&About"));
@@ -129,9 +131,12 @@ void MainWindowTest::toolBars()
     const QList<QAction *> file = bars[0]->actions();
     QCOMPARE(file.size(), 4);
     QVERIFY(file.last()->isSeparator());
-    QCOMPARE(bars[1]->actions().size(), 5);
-    QCOMPARE(bars[1]->actions().first()->text(), QString("Con&figure"));
-    QCOMPARE(bars[1]->actions().last()->text(), QString("Program C&hanges"));
+    const QList<QAction *> scale = bars[1]->actions();
+    QCOMPARE(scale.size(), 7);
+    QCOMPARE(scale.first()->text(), QString("Con&figure"));
+    QCOMPARE(scale.at(4)->text(), QString("Program C&hanges"));
+    QVERIFY(scale.at(5)->isSeparator());
+    QVERIFY(qobject_cast<QComboBox *>(bars[1]->widgetForAction(scale.last())));
 }
 
 void MainWindowTest::tableLayout()

@@ -1,0 +1,196 @@
+// The window's several scales: the selector and the status bar, the
+// Scales dialog, and Program Changes to All Scales against simulated
+// scales, one of which cannot be reached.
+
+#include "allscales.h"
+#include "modalanswerer.h"
+#include "scalefixture.h"
+#include "scalesdialog.h"
+#include "scalestore.h"
+#include "tarexa.h"
+#include "testapp.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+void storeScales(const QList<ScaleEntry> &entries, const QString &current)
+{
+    ScaleList list;
+    for (const ScaleEntry &entry : entries)
+        list.add(entry.name, entry.device);
+    list.setCurrent(current);
+    list.remove(QStringLiteral("COM1"));
+    QSettings settings;
+    settings.clear();
+    list.save(settings);
+}
+
+QStringList selectorItems(QComboBox *selector)
+{
+    QStringList items;
+    for (int i = 0; i < selector->count(); ++i)
+        items << selector->itemText(i);
+    return items;
+}
+
+QString statusScale(Tarexa &window)
+{
+    const QList<QLabel *> labels = window.statusBar()->findChildren<QLabel *>();
+    for (QLabel *label : labels)
+        if (label->text().startsWith(QLatin1String("Scale:")))
+            return label->text();
+    return QString();
+}
+
+// Answers the next scale entry dialog with a name and a device.
+void enterScale(ModalAnswerer &answerer, const QString &name, const QString &device)
+{
+    answerer.handleWith([name, device](QWidget *dialog) {
+        dialog->findChildren<QLineEdit *>().at(0)->setText(name);
+        dialog->findChild<QComboBox *>()->setEditText(device);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+void fillRow(QTableWidget *table, int row)
+{
+    typeInto(table, row, PriceColumn, QStringLiteral("3.50"));
+    typeInto(table, row, Name1Column, QStringLiteral("Item %1").arg(row));
+}
+
+} // namespace
+
+class ScalesWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { setUpTestApplication(); }
+    void selectorSetsTheCurrentScale();
+    void settingsMoveTheCurrentScale();
+    void scalesDialogRefusesAndWarns();
+    void allScalesSummaryNamesTheFailedScale();
+};
+
+void ScalesWindowTest::selectorSetsTheCurrentScale()
+{
+    storeScales({ { "Deli", "COM3" }, { "Meat", "/dev/ttyUSB1" } }, "Meat");
+    {
+        Tarexa window;
+        auto *selector = window.findChild<QComboBox *>();
+        QCOMPARE(selectorItems(selector), QStringList({ "Deli", "Meat" }));
+        QCOMPARE(selector->currentText(), QString("Meat"));
+        QCOMPARE(window.m_DeviceName, QString("/dev/ttyUSB1"));
+        QCOMPARE(statusScale(window), QString("Scale: Meat (/dev/ttyUSB1)"));
+
+        QTest::keyClick(selector, Qt::Key_Up);
+        QCOMPARE(selector->currentText(), QString("Deli"));
+        QCOMPARE(window.m_DeviceName, QString("COM3"));
+        QCOMPARE(statusScale(window), QString("Scale: Deli (COM3)"));
+        QCOMPARE(QSettings().value("Device").toString(), QString("COM3"));
+    }
+    Tarexa restarted;
+    QCOMPARE(restarted.findChild<QComboBox *>()->currentText(), QString("Deli"));
+    QCOMPARE(restarted.m_DeviceName, QString("COM3"));
+}
+
+// Settings still picks the device: the current scale's, and only its.
+void ScalesWindowTest::settingsMoveTheCurrentScale()
+{
+    storeScales({ { "Deli", "COM3" }, { "Meat", "COM4" } }, "Deli");
+    Tarexa window;
+    window.setCurrentDevice("COM9");
+    QCOMPARE(window.m_DeviceName, QString("COM9"));
+    QCOMPARE(statusScale(window), QString("Scale: Deli (COM9)"));
+    QSettings settings;
+    const ScaleList stored = ScaleList::load(settings);
+    QCOMPARE(stored.scales().at(0).device, QString("COM9"));
+    QCOMPARE(stored.scales().at(1).device, QString("COM4"));
+}
+
+void ScalesWindowTest::scalesDialogRefusesAndWarns()
+{
+    storeScales({ { "Deli", "COM3" } }, "Deli");
+    Tarexa window;
+    ModalAnswerer answerer;
+    // The answers in the order the dialogs come: Scales, then Add's entry
+    // dialog and its box, three times over.
+    answerer.handleWith([](QWidget *dialog) {
+        auto *scales = static_cast<ScalesDialog *>(dialog);
+        for (QPushButton *button : scales->findChildren<QPushButton *>())
+            if (button->text() == "&Add...")
+                button->click();
+        scales->accept();
+    });
+    enterScale(answerer, "deli", "COM5");       // taken, whatever the case
+    answerer.pressButton(QMessageBox::Ok);
+    enterScale(answerer, "  ", "COM5");         // no name
+    answerer.pressButton(QMessageBox::Ok);
+    enterScale(answerer, "Produce", "COM3");    // Deli's device: allowed, warned
+    answerer.pressButton(QMessageBox::Ok);
+    QMetaObject::invokeMethod(&window, "editScales");
+    QCOMPARE(answerer.boxes.size(), 3);
+    QCOMPARE(answerer.boxes.at(0).text,
+             QString("There is already a scale named Deli. Choose another name."));
+    QCOMPARE(answerer.boxes.at(1).text, QString("A scale needs a name."));
+    QCOMPARE(answerer.boxes.at(2).icon, QMessageBox::Warning);
+    QVERIFY(answerer.boxes.at(2).text.startsWith("Produce uses the same device as Deli (COM3)."));
+    QCOMPARE(selectorItems(window.findChild<QComboBox *>()), QStringList({ "Deli", "Produce" }));
+}
+
+// Two scales answer and take their changes; the third's port is missing.
+// One summary names it, and every scale's transfer is in the journal.
+void ScalesWindowTest::allScalesSummaryNamesTheFailedScale()
+{
+    ScaleFixture deli, meat;
+    QVERIFY2(deli.start(), deli.errorText().c_str());
+    QVERIFY2(meat.start(), meat.errorText().c_str());
+    const QString gone = "/nonexistent/ttyGone";
+    storeScales({ { "Deli", deli.deviceName() }, { "Gone", gone }, { "Meat", meat.deviceName() } },
+                "Deli");
+    ScaleStore store;
+    for (const QString &device : { deli.deviceName(), gone, meat.deviceName() })
+        QVERIFY(store.replaceSnapshot(device, {}));
+
+    Tarexa window;
+    fillRow(window.pluTable(), 4);
+    fillRow(window.pluTable(), 7);
+    ModalAnswerer answerer;
+    triggerAction(&window, "Program Changes to &All Scales");
+    QVERIFY(answerer.waitForBoxes(1));
+    const SeenBox &summary = answerer.boxes.first();
+    QCOMPARE(summary.icon, QMessageBox::Warning);
+    const QStringList lines = summary.text.split('\n');
+    QCOMPARE(lines.first(), QString("These scales did not get all their changes: Gone."));
+    QCOMPARE(lines.at(2), QString("Deli (%1): 2 of 2 PLUs sent, 0 refused; done.").arg(deli.deviceName()));
+    QVERIFY2(lines.at(3).startsWith("Gone (/nonexistent/ttyGone): 0 of 2 PLUs sent, 0 refused; "
+                                    "the port could not be opened"), qPrintable(lines.at(3)));
+    QCOMPARE(lines.at(4), QString("Meat (%1): 2 of 2 PLUs sent, 0 refused; done.").arg(meat.deviceName()));
+    QCOMPARE(deli.sim().plus().size(), size_t(2));
+    QCOMPARE(meat.sim().plus().size(), size_t(2));
+
+    const std::optional<QList<TransferRecord>> journal = store.transfers(3);
+    QVERIFY(journal);
+    QStringList devices;
+    for (const TransferRecord &t : *journal)
+        devices << t.device + ' ' + t.result;
+    QStringList expected = { deli.deviceName() + " done", gone + " port failed",
+                             meat.deviceName() + " done" };
+    devices.sort();
+    expected.sort();
+    QCOMPARE(devices, expected);
+    QVERIFY(findAction(&window, "&Program")->isEnabled());
+}
+
+QTEST_MAIN(ScalesWindowTest)
+#include "tst_scaleswindow.moc"
