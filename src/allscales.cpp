@@ -160,23 +160,26 @@ QString outcomeWords(const ScaleOutcome &outcome)
 
 } // namespace
 
-QString AllScalesText::resultLine(const ScaleResult &result)
+QString AllScalesText::resultText(const ScaleResult &result)
 {
-    const QString scale =
-        QStringLiteral("%1 (%2)").arg(result.scale.name, result.scale.device);
     if (result.leftOut)
-        return tr("%1: left out, since what it holds is not fully known. Compare it with the "
-                  "table first.").arg(scale);
+        return tr("left out, since what it holds is not fully known. Compare it with the "
+                  "table first.");
     if (result.planned == 0)
-        return tr("%1: nothing to send; it holds the table's PLUs as they are.").arg(scale);
+        return tr("nothing to send; it holds the table's PLUs as they are.");
     if (!result.reached)
-        return tr("%1: not reached; cancelled before its turn.").arg(scale);
-    return tr("%1: %2 of %3 PLUs sent, %4 refused; %5.")
-        .arg(scale)
+        return tr("not reached; cancelled before its turn.");
+    return tr("%1 of %2 PLUs sent, %3 refused; %4.")
         .arg(result.outcome.accepted)
         .arg(result.planned)
         .arg(result.refused)
         .arg(outcomeWords(result.outcome));
+}
+
+QString AllScalesText::resultLine(const ScaleResult &result)
+{
+    return QStringLiteral("%1 (%2): %3")
+        .arg(result.scale.name, result.scale.device, resultText(result));
 }
 
 QStringList AllScalesText::failedScales(const QList<ScaleResult> &results)

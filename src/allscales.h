@@ -80,7 +80,9 @@ struct AllScalesText
     Q_DECLARE_TR_FUNCTIONS(AllScalesText)
 
 public:
-    // "Deli (COM1): 20 of 20 PLUs sent, 0 refused; done."
+    // "20 of 20 PLUs sent, 0 refused; done."
+    static QString resultText(const ScaleResult &result);
+    // The same after the scale: "Deli (COM1): 20 of 20 PLUs sent, ..."
     static QString resultLine(const ScaleResult &result);
     // The scales that failed or were not reached, by name; empty when all
     // went well.

@@ -9,7 +9,7 @@
 
 void QueuedScalesProgress::ended(int scale, const ScaleResult &result)
 {
-    emit scaleEnded(scale, result.succeeded(), AllScalesText::resultLine(result));
+    emit scaleEnded(scale, result.succeeded(), AllScalesText::resultText(result));
 }
 
 QString QueuedScalesProgress::journalMessage(const ScaleOutcome &outcome) const
@@ -34,8 +34,10 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
             bar->setRange(0, int(plan.changed.size()));
             bar->setValue(0);
             state = new QLabel(tr("Waiting for the port"));
+            state->setWordWrap(true);
             layout->addWidget(bar);
             layout->addWidget(state);
+            layout->addSpacing(6);
         }
         m_bars.append(bar);
         m_states.append(state);
@@ -43,7 +45,7 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::rejected, this, &AllScalesProgressDialog::reject);
     layout->addWidget(buttons);
-    setMinimumWidth(420);
+    setMinimumWidth(480);
 
     connect(&progress, &QueuedScalesProgress::scaleStarted, this,
             &AllScalesProgressDialog::scaleStarted, Qt::QueuedConnection);
@@ -78,14 +80,14 @@ void AllScalesProgressDialog::scaleValue(int scale, int value)
         bar->setValue(value + 1);
 }
 
-void AllScalesProgressDialog::scaleEnded(int scale, bool succeeded, const QString &line)
+void AllScalesProgressDialog::scaleEnded(int scale, bool succeeded, const QString &text)
 {
     QLabel *state = m_states.value(scale);
     if (!state)
         return;
     state->setProperty("ended", true);
-    state->setText(line);
-    state->setWordWrap(true);
+    state->setText(text);
+    adjustSize();   // room for a reason that wraps
     if (succeeded)
         m_bars.at(scale)->setValue(m_bars.at(scale)->maximum());
 }

@@ -31,7 +31,7 @@ public:
 signals:
     void scaleStarted(int scale, int maximum);
     void scaleValue(int scale, int value);
-    void scaleEnded(int scale, bool succeeded, const QString &line);
+    void scaleEnded(int scale, bool succeeded, const QString &text);
 
 private:
     std::atomic<bool> m_cancelled{ false };
@@ -56,7 +56,7 @@ public slots:
 private slots:
     void scaleStarted(int scale, int maximum);
     void scaleValue(int scale, int value);
-    void scaleEnded(int scale, bool succeeded, const QString &line);
+    void scaleEnded(int scale, bool succeeded, const QString &text);
 
 private:
     QueuedScalesProgress &m_progress;
