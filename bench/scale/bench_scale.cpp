@@ -338,9 +338,9 @@ double slowestFloor(std::vector<std::unique_ptr<ServedScale>> &scales,
     return floor;
 }
 
-// Program Changes of the same 20 rows to three scales at once, as the window
-// and tarexa-cli run it, then to each of them in turn. Empty when a
-// pseudo-terminal or the store cannot be had.
+// Program Changes of the same 20 rows to three scales at once, one thread per
+// port, then to each of them in turn. Empty when a pseudo-terminal or the
+// store cannot be had.
 std::optional<ScalesFigures> programChangesToThree(const QString &storePath)
 {
     std::vector<std::unique_ptr<ServedScale>> served;
