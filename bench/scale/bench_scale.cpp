@@ -5,12 +5,16 @@
 // For each direction it prints the measured time, the floor the protocol
 // itself sets (every frame and reply byte at 9600 baud, 10 bits a byte, plus
 // the fixed pauses of the command) and their ratio.
-// Last, Program Changes of k changed PLUs out of a full table of 999 that the
+// Next, Program Changes of k changed PLUs out of a full table of 999 that the
 // snapshot knows (k = 1, 20, 100), through the engine as the window runs it:
 // the same figures, and the speed-up over a full Program of the table. That
 // Program is not run (it takes some 150 s): its time is its floor (999 frames
 // of the measured mean size) times the ratio the plain Program above measured.
+// Last, Program Changes of 20 PLUs to each of three scales, every scale on a
+// line of its own: the time of the three side by side and of the three one
+// after another, each beside the floor of one scale.
 
+#include "allscales.h"
 #include "changes.h"
 #include "check.h"
 #include "comm.h"
@@ -29,8 +33,10 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -40,6 +46,44 @@ const double SecondsPerByte = 10.0 / Baud;
 const double ExchangePause = 0.100;
 const double ProgramSettle = 0.500;
 const double ReadPause = 0.100;
+
+// A simulated scale with its line paced at Baud, served by a thread of its
+// own for as long as the object lives.
+class ServedScale
+{
+public:
+    ServedScale() : m_sim(pacedOptions()) {}
+    ~ServedScale()
+    {
+        if (m_server.joinable()) {
+            m_sim.stop();
+            m_server.join();
+        }
+    }
+    ServedScale(const ServedScale &) = delete;
+    ServedScale &operator=(const ServedScale &) = delete;
+
+    bool start()
+    {
+        if (!m_sim.open())
+            return false;
+        m_server = std::thread([this] { m_sim.serve(); });
+        return true;
+    }
+    ScaleSim &sim() { return m_sim; }
+    QString device() const { return QString::fromStdString(m_sim.devicePath()); }
+
+private:
+    static ScaleSimOptions pacedOptions()
+    {
+        ScaleSimOptions options;
+        options.baud = Baud;
+        return options;
+    }
+
+    ScaleSim m_sim;
+    std::thread m_server;
+};
 
 struct Figures
 {
@@ -81,6 +125,13 @@ class QuietProgress : public ScaleProgress
 {
 public:
     void setValue(int) override {}
+    bool cancelled() override { return false; }
+};
+
+class QuietScalesProgress : public ScalesProgress
+{
+public:
+    void setValue(int, int) override {}
     bool cancelled() override { return false; }
 };
 
@@ -241,6 +292,107 @@ ChangesFigures programChanges(ScaleSim &sim, const QString &device, ScaleStore &
     return f;
 }
 
+const int ScalesAtOnce = 3;
+const int ChangedPerScale = 20;
+
+struct ScalesFigures
+{
+    Figures sideBySide;
+    Figures oneAfterAnother;    // its floor is the floor of one scale too
+    bool allSent = false;
+};
+
+// Every scale's snapshot complete and empty, so that each of the rows in use
+// is a change to send.
+std::optional<QList<ScalePlan>> planFromEmpty(const PluTable &table,
+                                              const QList<ScaleEntry> &scales, ScaleStore &store)
+{
+    for (const ScaleEntry &scale : scales)
+        store.replaceSnapshot(scale.device, {});
+    return planChanges(table, scales, store);
+}
+
+bool allSent(const QList<ScaleResult> &results)
+{
+    for (const ScaleResult &result : results)
+        if (!result.succeeded() || result.outcome.accepted != ChangedPerScale)
+            return false;
+    return true;
+}
+
+std::vector<size_t> frameCounts(std::vector<std::unique_ptr<ServedScale>> &scales)
+{
+    std::vector<size_t> counts;
+    for (const std::unique_ptr<ServedScale> &scale : scales)
+        counts.push_back(scale->sim().receivedFrames().size());
+    return counts;
+}
+
+// The slowest scale's floor: side by side, no run can end before it.
+double slowestFloor(std::vector<std::unique_ptr<ServedScale>> &scales,
+                    const std::vector<size_t> &framesBefore)
+{
+    double floor = 0;
+    for (size_t i = 0; i < scales.size(); ++i)
+        floor = std::max(floor, programFloor(scales[i]->sim(), framesBefore[i]));
+    return floor;
+}
+
+// Program Changes of the same 20 rows to three scales at once, one thread per
+// port, then to each of them in turn. Empty when a pseudo-terminal or the
+// store cannot be had.
+std::optional<ScalesFigures> programChangesToThree(const QString &storePath)
+{
+    std::vector<std::unique_ptr<ServedScale>> served;
+    QList<ScaleEntry> scales;
+    for (int i = 0; i < ScalesAtOnce; ++i) {
+        served.push_back(std::make_unique<ServedScale>());
+        if (!served.back()->start()) {
+            std::fprintf(stderr, "bench_scale: %s\n", served.back()->sim().errorText().c_str());
+            return std::nullopt;
+        }
+        scales << ScaleEntry{ QString("Scale %1").arg(i + 1), served.back()->device() };
+    }
+    PluTable table;
+    for (int row = 0; row < ChangedPerScale; ++row) {
+        const QStringList texts = benchRowTexts(row);
+        for (int col = 0; col < texts.size(); ++col)
+            table.setText(row, col, texts[col]);
+    }
+    ScaleStore store(storePath);
+    if (!store.isUsable()) {
+        std::fprintf(stderr, "bench_scale: %s\n", qPrintable(store.error()));
+        return std::nullopt;
+    }
+    QuietScalesProgress quiet;
+    ScalesFigures f;
+
+    std::vector<size_t> framesBefore = frameCounts(served);
+    QElapsedTimer timer;
+    timer.start();
+    std::optional<QList<ScalePlan>> plans = planFromEmpty(table, scales, store);
+    if (!plans)
+        return std::nullopt;
+    const QList<ScaleResult> together =
+        programChangesToScales(table, *plans, QString(), quiet, storePath);
+    f.sideBySide.measured = timer.nsecsElapsed() / 1e9;
+    f.sideBySide.floor = slowestFloor(served, framesBefore);
+
+    framesBefore = frameCounts(served);
+    timer.restart();
+    plans = planFromEmpty(table, scales, store);
+    if (!plans)
+        return std::nullopt;
+    QList<ScaleResult> inTurn;
+    for (const ScalePlan &plan : *plans)
+        inTurn << programChangesToScales(table, { plan }, QString(), quiet, storePath);
+    f.oneAfterAnother.measured = timer.nsecsElapsed() / 1e9;
+    f.oneAfterAnother.floor = slowestFloor(served, framesBefore);
+
+    f.allSent = allSent(together) && allSent(inTurn);
+    return f;
+}
+
 void print(const char *direction, const Figures &f)
 {
     std::printf("%-12s measured %8.3f s   floor %8.3f s   ratio %.4f\n",
@@ -269,15 +421,13 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    ScaleSimOptions options;
-    options.baud = Baud;
-    ScaleSim sim(options);
-    if (!sim.open()) {
-        std::fprintf(stderr, "bench_scale: %s\n", sim.errorText().c_str());
+    ServedScale served;
+    if (!served.start()) {
+        std::fprintf(stderr, "bench_scale: %s\n", served.sim().errorText().c_str());
         return 1;
     }
-    std::thread server([&sim] { sim.serve(); });
-    const QString device = QString::fromStdString(sim.devicePath());
+    ScaleSim &sim = served.sim();
+    const QString device = served.device();
 
     std::printf("%d PLUs through the simulated scale at %d baud\n", count, Baud);
     std::fflush(stdout);
@@ -307,11 +457,21 @@ int main(int argc, char **argv)
                     programRatio, f.fullFloor * programRatio / f.changes.measured);
         std::fflush(stdout);
     }
+    const std::optional<ScalesFigures> three = programChangesToThree(files.filePath("scales.db"));
+    if (three) {
+        std::printf("Program Changes of %d PLUs to %d scales, each beside the floor of one scale\n",
+                    ChangedPerScale, ScalesAtOnce);
+        print("side by side", three->sideBySide);
+        print("in turn", three->oneAfterAnother);
+        std::fflush(stdout);
+    }
     const bool sameFile = contentsOf(cliFile) == contentsOf(windowFile)
                        && !contentsOf(cliFile).isEmpty();
 
-    sim.stop();
-    server.join();
+    if (!three || !three->allSent) {
+        std::fprintf(stderr, "bench_scale: not every scale took its %d PLUs\n", ChangedPerScale);
+        return 1;
+    }
     if (!sameFile) {
         std::fprintf(stderr, "bench_scale: tarexa-cli read back another file than it programmed\n");
         return 1;
