@@ -2,6 +2,76 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>AllScalesProgressDialog</name>
+    <message>
+        <source>Programming Changes to All Scales</source>
+        <translation>Запись изменений во все весы</translation>
+    </message>
+    <message>
+        <source>Waiting for the port</source>
+        <translation>Ожидание порта</translation>
+    </message>
+    <message>
+        <source>Stopping after the current PLU...</source>
+        <translation>Остановка после текущего PLU...</translation>
+    </message>
+    <message>
+        <source>Sending</source>
+        <translation>Передача</translation>
+    </message>
+</context>
+<context>
+    <name>AllScalesText</name>
+    <message>
+        <source>done</source>
+        <translation>готово</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <source>the port could not be configured</source>
+        <translation>не удалось настроить порт</translation>
+    </message>
+    <message>
+        <source>the port could not be opened: %1</source>
+        <translation>не удалось открыть порт: %1</translation>
+    </message>
+    <message>
+        <source>the scale did not answer</source>
+        <translation>весы не ответили</translation>
+    </message>
+    <message>
+        <source>the scale stopped answering at PLU %1</source>
+        <translation>весы перестали отвечать на PLU %1</translation>
+    </message>
+    <message>
+        <source>the scale refused PLU %1</source>
+        <translation>весы отклонили PLU %1</translation>
+    </message>
+    <message>
+        <source>nothing to send</source>
+        <translation>передавать нечего</translation>
+    </message>
+    <message>
+        <source>left out, since what it holds is not fully known. Compare it with the table first.</source>
+        <translation>пропущены: их содержимое известно не полностью. Сначала сравните их с таблицей.</translation>
+    </message>
+    <message>
+        <source>nothing to send; it holds the table&apos;s PLUs as they are.</source>
+        <translation>передавать нечего: PLU таблицы уже записаны в весах.</translation>
+    </message>
+    <message>
+        <source>not reached; cancelled before its turn.</source>
+        <translation>не достигнуты: отменено до их очереди.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 PLUs sent, %3 refused; %4.</source>
+        <translation>передано PLU: %1 из %2, отклонено: %3; %4.</translation>
+    </message>
+</context>
+<context>
     <name>ChangesQuestions</name>
     <message>
         <source>%1 and %2 more</source>
@@ -319,6 +389,83 @@
     <message>
         <source>PLU %1  %2  %3</source>
         <translation>PLU %1  %2  %3</translation>
+    </message>
+</context>
+<context>
+    <name>ScaleEntryDialog</name>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Название:</translation>
+    </message>
+    <message>
+        <source>&amp;Device:</source>
+        <translation>&amp;Устройство:</translation>
+    </message>
+</context>
+<context>
+    <name>ScaleList</name>
+    <message>
+        <source>A scale needs a name.</source>
+        <translation>Весам нужно название.</translation>
+    </message>
+    <message>
+        <source>There is already a scale named %1. Choose another name.</source>
+        <translation>Весы с названием %1 уже есть. Выберите другое название.</translation>
+    </message>
+    <message>
+        <source>Scale %1 needs a device.</source>
+        <translation>Для весов %1 нужно указать устройство.</translation>
+    </message>
+    <message>
+        <source>There is no scale named %1.</source>
+        <translation>Весов с названием %1 нет.</translation>
+    </message>
+    <message>
+        <source>%1 is the only scale. Add another one before removing it.</source>
+        <translation>%1 — единственные весы. Добавьте другие, прежде чем удалять эти.</translation>
+    </message>
+    <message>
+        <source>%1 uses the same device as %2 (%3). Scales on one device take turns, and Tarexa keeps one record of what the scale on that device holds. Give each scale its own device unless they really share one line.</source>
+        <translation>Весы %1 подключены к тому же устройству, что и %2 (%3). Весы на одном устройстве работают по очереди, и Tarexa ведёт для этого устройства одну запись о содержимом весов. Назначьте каждым весам своё устройство, если только они действительно не делят одну линию.</translation>
+    </message>
+</context>
+<context>
+    <name>ScalesDialog</name>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>&amp;Изменить...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <source>Scales</source>
+        <translation>Весы</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Название</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>&amp;Добавить...</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message>
+        <source>Add Scale</source>
+        <translation>Добавить весы</translation>
+    </message>
+    <message>
+        <source>Edit Scale</source>
+        <translation>Изменить весы</translation>
     </message>
 </context>
 <context>
@@ -778,6 +925,42 @@ Do you want to replace it?</source>
     <message>
         <source>Find</source>
         <translation>Поиск</translation>
+    </message>
+    <message>
+        <source>Sc&amp;ales...</source>
+        <translation>Спис&amp;ок весов...</translation>
+    </message>
+    <message>
+        <source>Name the shop&apos;s scales and the devices they hang on</source>
+        <translation>Задать весы магазина и устройства, к которым они подключены</translation>
+    </message>
+    <message>
+        <source>Program Changes to &amp;All Scales</source>
+        <translation>Записать изменения во &amp;все весы</translation>
+    </message>
+    <message>
+        <source>Program to every scale the PLUs it does not hold as they are</source>
+        <translation>Записать в каждые весы те PLU, которые в них отличаются или отсутствуют</translation>
+    </message>
+    <message>
+        <source>The scale the next command goes to</source>
+        <translation>Весы, к которым обратится следующая команда</translation>
+    </message>
+    <message>
+        <source>Scale: %1 (%2)</source>
+        <translation>Весы: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Every scale holds the table&apos;s PLUs now.</source>
+        <translation>Теперь все весы хранят PLU таблицы.</translation>
+    </message>
+    <message>
+        <source>These scales did not get all their changes: %1.</source>
+        <translation>Эти весы получили не все изменения: %1.</translation>
+    </message>
+    <message>
+        <source>Program Changes to All Scales</source>
+        <translation>Запись изменений во все весы</translation>
     </message>
 </context>
 <context>
