@@ -39,6 +39,7 @@ void Tarexa::createScalesActions()
     connect(scaleSelector, &QComboBox::activated, this,
             [this](int index) { chooseScale(scaleSelector->itemText(index)); });
     scaleLabel = new QLabel(this);
+    scaleLabel->setTextFormat(Qt::PlainText);
 }
 
 // The selector and the status bar follow the list and the current scale.
@@ -49,6 +50,16 @@ void Tarexa::showScales()
     scaleSelector->addItems(m_scales.names());
     scaleSelector->setCurrentIndex(m_scales.indexOf(m_scales.current().name));
     scaleLabel->setText(tr("Scale: %1 (%2)").arg(m_scales.current().name, m_DeviceName));
+}
+
+// tarexa-cli may have added or removed scales since the window last
+// looked: every change starts from what is stored, so none of them is lost.
+void Tarexa::reloadScales()
+{
+    QSettings settings;
+    m_scales = ScaleList::load(settings);
+    m_DeviceName = m_scales.current().device;
+    showScales();
 }
 
 // Every change to the scales is stored at once, as Settings stores the
@@ -63,12 +74,14 @@ void Tarexa::keepScales()
 
 void Tarexa::setCurrentDevice(const QString &device)
 {
+    reloadScales();
     m_scales.setCurrentDevice(device);
     keepScales();
 }
 
 void Tarexa::chooseScale(const QString &name)
 {
+    reloadScales();
     if (m_scales.setCurrent(name))
         keepScales();
 }
@@ -86,6 +99,7 @@ QStringList Tarexa::deviceChoices() const
 
 void Tarexa::editScales()
 {
+    reloadScales();
     ScalesDialog dialog(m_scales, deviceChoices(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -95,6 +109,7 @@ void Tarexa::editScales()
 
 void Tarexa::programChangesToAllScales()
 {
+    reloadScales();
     ScaleStore store;
     const PluTable rows = tableContents();
     const std::optional<QList<ScalePlan>> plans =
@@ -160,5 +175,6 @@ void Tarexa::showAllScalesSummary(const QList<ScaleResult> &results)
                     tr("Program Changes to All Scales"),
                     headline + QLatin1String("\n\n") + lines.join(QLatin1Char('\n')),
                     QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);     // names are the user's, not markup
     box.exec();
 }

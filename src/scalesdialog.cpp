@@ -110,9 +110,21 @@ bool ScalesDialog::askForEntry(const QString &title, ScaleEntry &entry,
     }
 }
 
+namespace {
+
+// Names are the user's own text, never markup.
+void tell(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace
+
 void ScalesDialog::refuse(const QString &reason)
 {
-    QMessageBox::critical(this, tr("Error"), reason);
+    tell(this, QMessageBox::Critical, tr("Error"), reason);
 }
 
 // Two scales on one port is allowed (they take turns), but it is more
@@ -121,7 +133,7 @@ void ScalesDialog::warnIfShared(const QString &name)
 {
     const QString warning = m_scales.sharedDeviceWarning(name);
     if (!warning.isEmpty())
-        QMessageBox::warning(this, tr("Scales"), warning);
+        tell(this, QMessageBox::Warning, tr("Scales"), warning);
 }
 
 void ScalesDialog::addScale()

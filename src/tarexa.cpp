@@ -18,7 +18,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTableWidget>
@@ -315,10 +314,7 @@ void Tarexa::setClicked(int row, int col)
 
 void Tarexa::readSettings()
 {
-    QSettings settings;
-    m_scales = ScaleList::load(settings);
-    m_DeviceName = m_scales.current().device;
-    showScales();
+    reloadScales();
 }
 
 QStringList Tarexa::devices() const

@@ -162,6 +162,7 @@ private:
     // The shop's several scales
     void createScalesActions();
     void showScales();
+    void reloadScales();
     void keepScales();
     void chooseScale(const QString &name);
     QList<ScaleResult> runOnAllScales(const PluTable &rows, const QList<ScalePlan> &plans);

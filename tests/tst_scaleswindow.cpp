@@ -78,6 +78,7 @@ private slots:
     void initTestCase() { setUpTestApplication(); }
     void selectorSetsTheCurrentScale();
     void settingsMoveTheCurrentScale();
+    void scalesAddedMeanwhileAreKept();
     void scalesDialogRefusesAndWarns();
     void allScalesSummaryNamesTheFailedScale();
 };
@@ -116,6 +117,26 @@ void ScalesWindowTest::settingsMoveTheCurrentScale()
     const ScaleList stored = ScaleList::load(settings);
     QCOMPARE(stored.scales().at(0).device, QString("COM9"));
     QCOMPARE(stored.scales().at(1).device, QString("COM4"));
+}
+
+// tarexa-cli adds a scale while the window is open; choosing a scale in
+// the window then must not write the older list back over it.
+void ScalesWindowTest::scalesAddedMeanwhileAreKept()
+{
+    storeScales({ { "Deli", "COM3" }, { "Meat", "COM4" } }, "Deli");
+    Tarexa window;
+    {
+        QSettings settings;
+        ScaleList list = ScaleList::load(settings);
+        QVERIFY(list.add("Produce", "COM5").isEmpty());
+        list.save(settings);
+    }
+    auto *selector = window.findChild<QComboBox *>();
+    QTest::keyClick(selector, Qt::Key_Down);
+    QCOMPARE(window.m_DeviceName, QString("COM4"));
+    QCOMPARE(selectorItems(selector), QStringList({ "Deli", "Meat", "Produce" }));
+    QSettings settings;
+    QCOMPARE(ScaleList::load(settings).names(), QStringList({ "Deli", "Meat", "Produce" }));
 }
 
 void ScalesWindowTest::scalesDialogRefusesAndWarns()
