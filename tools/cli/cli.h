@@ -102,6 +102,9 @@ ScaleList configuredScales();
 QString noScaleNamed(const ScaleList &scales, const QString &name);
 // scales, scales add NAME DEVICE, scales remove NAME.
 int scales(const QStringList &arguments);
+// program --changed --all-scales FILE: Done only when every scale got all
+// its changes; else Interrupted after Ctrl+C, or what the first scale that
+// failed ended with (NoSnapshot for one left out).
 int programChangedToAllScales(const QString &fileName);
 
 } // namespace cli

@@ -74,9 +74,9 @@ int listScales()
                                       lastTransferText(store, scale.device));
         printOut(line);
     }
+    // The list is worth having without the times, so its status stays Done.
     if (!store.isUsable())
-        printLine(TarexaCli::tr("The record of what the scale holds cannot be used: %1")
-                      .arg(store.error()));
+        storeError(store);
     else if (!store.notice().isEmpty())
         printLine(store.notice());
     return Done;
