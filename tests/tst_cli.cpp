@@ -6,6 +6,7 @@
 #include "scalefixture.h"
 #include "xml.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -72,9 +73,15 @@ private slots:
     void deviceFromTheWindowsSettings();
     void changedSendsOnlyWhatDiffers();
     void diffAndHistory();
+    void scaleUsageErrors_data();
+    void scaleUsageErrors();
+    void scalesAddListRemove();
+    void allScalesGoOnWhenOneFails();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
+    // Runs each "scales ..." line, each word its own argument.
+    void configureScales(const QStringList &lines);
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes);
 
@@ -94,6 +101,8 @@ void CliTest::init()
     // Every run of the tool, on a terminal too, keeps its record of the
     // scale here and never in the user's own data folder.
     qputenv("XDG_DATA_HOME", m_data->path().toLocal8Bit());
+    // And its settings, the scales among them, are the test's own too.
+    qputenv("XDG_CONFIG_HOME", m_data->filePath("config").toLocal8Bit());
 }
 
 void CliTest::cleanup()
@@ -107,6 +116,7 @@ Run CliTest::run(const QStringList &arguments, bool withDevice)
     const QStringList device = { "--device", m_scale->deviceName() };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", m_data->path());
+    environment.insert("XDG_CONFIG_HOME", m_data->filePath("config"));
     process.setProcessEnvironment(environment);
     process.start(TAREXA_CLI, withDevice ? device + arguments : arguments);
     Run result;
@@ -116,6 +126,14 @@ Run CliTest::run(const QStringList &arguments, bool withDevice)
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+void CliTest::configureScales(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        const Run added = run(line.split(' '), false);
+        QVERIFY2(added.status == 0, line.toUtf8() + ": " + added.err);
+    }
 }
 
 void CliTest::writeFile(const QString &name, const QByteArray &bytes)
@@ -435,6 +453,133 @@ void CliTest::diffAndHistory()
     const Run empty = run({ "diff", path("one.xml") });
     QCOMPARE(empty.status, 1);
     QVERIFY2(empty.out.contains("PLU 1: only in the table"), empty.out);
+}
+
+void CliTest::scaleUsageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("same name, other case") << QStringList{ "scales", "add", "deli", "ttyS1" }
+                                           << "There is already a scale named Deli.";
+    QTest::newRow("empty name") << QStringList{ "scales", "add", " ", "ttyS1" }
+                                << "A scale needs a name.";
+    QTest::newRow("remove unknown") << QStringList{ "scales", "remove", "Fish" }
+                                    << "No scale is named \"Fish\". The scales are: COM1, Deli.";
+    QTest::newRow("unknown --scale") << QStringList{ "--scale", "Fish", "read" }
+                                     << "No scale is named \"Fish\". The scales are: COM1, Deli.";
+    QTest::newRow("--scale and --device") << QStringList{ "--scale", "Deli", "--device", "ttyS1", "read" }
+                                          << "not both";
+    QTest::newRow("--all-scales, not --changed") << QStringList{ "--all-scales", "program", "@f.xml" }
+                                                 << "--all-scales is for program --changed only.";
+    QTest::newRow("--all-scales and --scale")
+        << QStringList{ "--all-scales", "--scale", "Deli", "program", "--changed", "@f.xml" }
+        << "give no --scale or --device";
+    QTest::newRow("--all-scales and --delete-missing")
+        << QStringList{ "--all-scales", "program", "--changed", "--delete-missing", "@f.xml" }
+        << "--delete-missing cannot go with --all-scales.";
+    QTest::newRow("scales, wrong arguments") << QStringList{ "scales", "add", "Fish" }
+                                             << "scales add Fish";
+}
+
+// Each is refused before any port is opened or the settings change.
+void CliTest::scaleUsageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, said);
+    configureScales({ "scales add Deli " + m_scale->deviceName() });
+    for (QString &argument : arguments)
+        if (argument.startsWith('@'))
+            argument = path(argument.mid(1));
+
+    const Run refused = run(arguments, false);
+    QCOMPARE(refused.status, 2);
+    QVERIFY2(refused.err.contains(said.toUtf8()), refused.err);
+    QVERIFY(m_scale->sim().receivedFrames().empty());
+    const Run listed = run({ "scales" }, false);
+    QCOMPARE(listed.out.count('\n'), 2);
+}
+
+// The list shows every scale, the current one marked; --scale reaches the
+// scale of that name; the only scale left cannot be removed.
+void CliTest::scalesAddListRemove()
+{
+    ScaleFixture meatScale;
+    QVERIFY2(meatScale.start(), meatScale.errorText().c_str());
+    writeFile("one.xml", "<PLU_DataBase><PLU Number=\"1\" Price=\"3.10\"/></PLU_DataBase>");
+    configureScales({ "scales add Deli " + m_scale->deviceName(),
+                      "scales add Meat " + meatScale.deviceName() });
+
+    const Run programmed = run({ "--scale", "meat", "program", path("one.xml") }, false);
+    QVERIFY2(programmed.status == 0, programmed.err);
+    QCOMPARE(int(meatScale.sim().plus().size()), 1);
+    QVERIFY(m_scale->sim().plus().empty());
+
+    const Run listed = run({ "scales" }, false);
+    QCOMPARE(listed.status, 0);
+    const QList<QByteArray> lines = listed.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith("* COM1 ") && lines[0].endsWith("never"), lines[0]);
+    QVERIFY2(lines[1].startsWith("  Deli ") && lines[1].endsWith("never"), lines[1]);
+    QVERIFY2(lines[2].startsWith("  Meat ") && !lines[2].endsWith("never"), lines[2]);
+    QVERIFY2(QDateTime::fromString(QString::fromUtf8(lines[2].right(19)), "yyyy-MM-dd hh:mm:ss")
+                 .isValid(), lines[2]);
+    QCOMPARE(lines[0].indexOf("never"), lines[1].indexOf("never"));
+
+    const Run warned = run({ "scales", "add", "Veg", meatScale.deviceName() }, false);
+    QCOMPARE(warned.status, 0);
+    QVERIFY2(warned.err.contains("Warning: Veg uses the same device as Meat"), warned.err);
+
+    configureScales({ "scales remove COM1", "scales remove Meat", "scales remove Veg" });
+    const Run last = run({ "scales", "remove", "Deli" }, false);
+    QCOMPARE(last.status, 2);
+    QVERIFY2(last.err.contains("Deli is the only scale."), last.err);
+    const Run left = run({ "scales" }, false);
+    QCOMPARE(left.out.trimmed().split('\n').size(), 1);
+    QVERIFY2(left.out.startsWith("* Deli "), left.out);
+}
+
+// A scale whose port is gone and one never read do not keep the others
+// from getting their changes; the status and the summary name them.
+void CliTest::allScalesGoOnWhenOneFails()
+{
+    ScaleFixture meatScale;
+    QVERIFY2(meatScale.start(), meatScale.errorText().c_str());
+    m_scale->sim().setPlus(simPlus(1, 2));
+    meatScale.sim().setPlus(simPlus(1, 2));
+    const QString meatLine = path("meat-line");
+    QVERIFY(QFile::link(meatScale.deviceName(), meatLine));
+    configureScales({ "scales add Deli " + m_scale->deviceName(), "scales add Meat " + meatLine,
+                      "scales add Fish " + path("no-such-line"), "scales remove COM1" });
+    // A read records all that a scale holds, so that its changes can go.
+    QCOMPARE(run({ "--scale", "Deli", "read", "-o", path("deli.xml") }, false).status, 0);
+    QCOMPARE(run({ "--scale", "Meat", "read" }, false).status, 0);
+    QVERIFY(QFile::remove(meatLine));
+
+    QList<PLU_STRING> read;
+    QVERIFY(readPluFile(path("deli.xml"), read));
+    PluTable table;
+    for (const PLU_STRING &s : read)
+        table.setRow(s.Number.toInt(), s);
+    table.setText(2, PriceColumn, "7.77");
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("all.xml", bytes);
+    const size_t framesBefore = m_scale->sim().receivedFrames().size();
+
+    const Run all = run({ "program", "--changed", "--all-scales", path("all.xml") }, false);
+    QCOMPARE(all.status, 4);
+    QVERIFY2(all.err.contains("Deli (" + m_scale->deviceName().toUtf8() + "): 1 of 1 PLUs sent"),
+             all.err);
+    QVERIFY2(all.err.contains("tarexa-cli diff --scale Fish"), all.err);
+    QVERIFY2(all.err.contains("These scales did not get all their changes: Meat, Fish."), all.err);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 1);
+    QCOMPARE(m_scale->sim().plus().at(2).price, QString("7.77"));
+    QCOMPARE(meatScale.sim().plus().at(2).price, QString("3.10"));
+
+    const Run again = run({ "program", "--changed", "--all-scales", path("all.xml") }, false);
+    QVERIFY2(again.err.contains("Deli (" + m_scale->deviceName().toUtf8() + "): nothing to send"),
+             again.err);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -15,18 +15,6 @@ namespace {
 
 const int DefaultHistoryLength = 20;
 
-void printOut(const QString &text)
-{
-    std::printf("%s\n", text.toLocal8Bit().constData());
-}
-
-int storeError(const ScaleStore &store)
-{
-    printError(TarexaCli::tr("The record of what the scale holds cannot be used: %1")
-                   .arg(store.error()));
-    return StoreError;
-}
-
 QString numberList(const QList<int> &numbers)
 {
     QStringList texts;
@@ -67,6 +55,13 @@ int deleteMissing(const QString &device, const QString &fileName, const QList<in
 }
 
 } // namespace
+
+int storeError(const ScaleStore &store)
+{
+    printError(TarexaCli::tr("The record of what the scale holds cannot be used: %1")
+                   .arg(store.error()));
+    return StoreError;
+}
 
 Journal::Journal(ScaleCommand command, const QString &device, const QString &fileName,
                  ScaleProgress &inner)

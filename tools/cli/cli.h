@@ -2,10 +2,13 @@
 #define TAREXA_CLI_H
 
 // What the commands of tarexa-cli share, and the commands that live in
-// files of their own: convert (convert.cpp) and those about what the scale
-// holds, program --changed, diff and history (changes.cpp).
+// files of their own: convert (convert.cpp), those about what the scale
+// holds, program --changed, diff and history (changes.cpp), and those about
+// the shop's named scales, scales and program --changed --all-scales
+// (scales.cpp).
 
 #include "scale.h"
+#include "scalelist.h"
 #include "scalestore.h"
 
 #include <QCoreApplication>
@@ -39,10 +42,23 @@ struct TarexaCli
 };
 
 void printError(const QString &text);
+// A line of the command's result, on standard output.
+void printOut(const QString &text);
+// A line of what the command has to say, on standard error.
 void printLine(const QString &text);
+// Says text and where to find help; gives back UsageError.
+int usageError(const QString &text);
+// The usage error for a command line that is no command.
+int wrongArguments(const QStringList &args);
 // The last text printError printed: the message the journal keeps.
 QString lastError();
+// What went wrong, in one line; empty when nothing did.
+QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName);
+int exitStatusOf(ScaleOutcome::Kind kind);
+// Says what went wrong and gives back the exit status.
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName);
+// Says that the record of what the scales hold cannot be used.
+int storeError(const ScaleStore &store);
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals);
 int writeOut(const QString &fileName, const PluTable &table);
 // loadTable for a command that sends or converts the PLUs: each refusal is
@@ -79,6 +95,17 @@ int printPresendFindings(const PluTable &table);
 int programChanged(const QString &device, const QString &fileName, bool deleteMissing);
 int diff(const QString &device, const QString &fileName);
 int history(const QString &limit);
+
+// The scales as the window keeps them in its settings store.
+ScaleList configuredScales();
+// "No scale is named ..." with the names there are.
+QString noScaleNamed(const ScaleList &scales, const QString &name);
+// scales, scales add NAME DEVICE, scales remove NAME.
+int scales(const QStringList &arguments);
+// program --changed --all-scales FILE: Done only when every scale got all
+// its changes; else Interrupted after Ctrl+C, or what the first scale that
+// failed ended with (NoSnapshot for one left out).
+int programChangedToAllScales(const QString &fileName);
 
 } // namespace cli
 

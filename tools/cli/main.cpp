@@ -6,6 +6,7 @@
 #include "plutable.h"
 #include "rules.h"
 #include "scale.h"
+#include "scalelist.h"
 #include "serial.h"
 #include "terminalprogress.h"
 #include "translators.h"
@@ -13,10 +14,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSettings>
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace cli {
@@ -36,6 +37,11 @@ void printError(const QString &text)
     std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
 }
 
+void printOut(const QString &text)
+{
+    std::printf("%s\n", text.toLocal8Bit().constData());
+}
+
 void printLine(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -49,52 +55,72 @@ int usageError(const QString &text)
     return UsageError;
 }
 
-// The device the window uses when none is given: what its Settings stored.
-QString configuredDevice(const QCommandLineParser &parser)
+int wrongArguments(const QStringList &args)
 {
-    if (parser.isSet(QStringLiteral("device")))
-        return parser.value(QStringLiteral("device"));
-    return QSettings().value(QStringLiteral("Device"), QStringLiteral("COM1")).toString();
+    return usageError(TarexaCli::tr("Unknown command or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
 }
 
-int portFailureStatus(const QString &deviceName, const PortFailure &failure)
+QString portFailureMessage(const QString &deviceName, const PortFailure &failure)
 {
-    const QString text = failure.kind == PortFailure::CannotOpen
+    return failure.kind == PortFailure::CannotOpen
         ? TarexaCli::tr("Could not open communication device %1.").arg(deviceName)
         : TarexaCli::tr("Failed to configure communication device %1.").arg(deviceName);
-    printError(text);
-    printLine(openFailureDetails(failure.path, failure.error));
-    return PortError;
+}
+
+// What went wrong, in one line; empty when nothing did.
+QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName)
+{
+    const QString at = QString::number(outcome.plu);
+    switch (outcome.kind) {
+    case ScaleOutcome::Done:
+        break;
+    case ScaleOutcome::Cancelled:
+        return TarexaCli::tr("Interrupted after PLU %1.").arg(at);
+    case ScaleOutcome::PortFailed:
+        return portFailureMessage(deviceName, outcome.port);
+    case ScaleOutcome::NoReply:
+        return outcome.plu < 0 ? TarexaCli::tr("Communication error: the scale did not answer.")
+                               : TarexaCli::tr("Communication error: the scale did not answer "
+                                    "(PLU %1).").arg(at);
+    case ScaleOutcome::Refused:
+        return TarexaCli::tr("Bad data format: the scale refused PLU %1.").arg(at);
+    case ScaleOutcome::NotFound:
+        return TarexaCli::tr("PLU not found: the scale holds no PLU.");
+    case ScaleOutcome::EmptyList:
+        return TarexaCli::tr("The list is empty: no PLU of the file has a price.");
+    }
+    return QString();
+}
+
+int exitStatusOf(ScaleOutcome::Kind kind)
+{
+    switch (kind) {
+    case ScaleOutcome::Done:
+        return Done;
+    case ScaleOutcome::Cancelled:
+        return Interrupted;
+    case ScaleOutcome::PortFailed:
+        return PortError;
+    case ScaleOutcome::NoReply:
+        return NoAnswer;
+    case ScaleOutcome::Refused:
+    case ScaleOutcome::NotFound:
+        return ScaleRefused;
+    case ScaleOutcome::EmptyList:
+        return FileError;
+    }
+    return Done;
 }
 
 // The one place an outcome becomes an exit status and its message.
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName)
 {
-    const QString at = QString::number(outcome.plu);
-    switch (outcome.kind) {
-    case ScaleOutcome::Done:
-        return Done;
-    case ScaleOutcome::Cancelled:
-        printError(TarexaCli::tr("Interrupted after PLU %1.").arg(at));
-        return Interrupted;
-    case ScaleOutcome::PortFailed:
-        return portFailureStatus(deviceName, outcome.port);
-    case ScaleOutcome::NoReply:
-        printError(outcome.plu < 0 ? TarexaCli::tr("Communication error: the scale did not answer.")
-                                   : TarexaCli::tr("Communication error: the scale did not answer "
-                                        "(PLU %1).").arg(at));
-        return NoAnswer;
-    case ScaleOutcome::Refused:
-        printError(TarexaCli::tr("Bad data format: the scale refused PLU %1.").arg(at));
-        return ScaleRefused;
-    case ScaleOutcome::NotFound:
-        printError(TarexaCli::tr("PLU not found: the scale holds no PLU."));
-        return ScaleRefused;
-    case ScaleOutcome::EmptyList:
-        printError(TarexaCli::tr("The list is empty: no PLU of the file has a price."));
-        return FileError;
-    }
-    return Done;
+    const QString message = outcomeMessage(outcome, deviceName);
+    if (!message.isEmpty())
+        printError(message);
+    if (outcome.kind == ScaleOutcome::PortFailed)
+        printLine(openFailureDetails(outcome.port.path, outcome.port.error));
+    return exitStatusOf(outcome.kind);
 }
 
 void printSummary(const QString &what, const TerminalProgress &progress)
@@ -288,6 +314,15 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "                        they are (--delete-missing: delete the PLUs FILE lacks)\n"
     "  diff FILE             read the scale and list how it differs from FILE\n"
     "  history [--limit N]   list the latest scale commands\n"
+    "  scales                list the scales (the current one marked *) and\n"
+    "                        when each last took a command to the end\n"
+    "  scales add NAME DEVICE  add a scale on serial device DEVICE\n"
+    "  scales remove NAME    remove a scale\n"
+    "  program --changed --all-scales FILE  program --changed on every scale at\n"
+    "                        once; scales on the same port take turns\n"
+    "\n"
+    "program, read, delete and diff talk to the current scale, or to the one\n"
+    "--scale NAME or --device DEVICE gives.\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
@@ -300,7 +335,72 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  6    the scale refused a PLU or replied with bad data\n"
     "  7    program --changed: what the scale holds is not known; run diff first\n"
     "  8    the record of what the scale holds cannot be used\n"
-    "  130  interrupted (Ctrl+C)");
+    "  130  interrupted (Ctrl+C)\n"
+    "program --changed --all-scales ends with 0 only when every scale got all its\n"
+    "changes; otherwise with 130 when interrupted, or else with the status of the\n"
+    "first failed scale in the list (4, 5, 6 or 7), naming the failed scales.");
+
+// The device a scale command talks to: the one --device gives, that of the
+// scale --scale names, or else the current scale's. Empty once a usage error
+// has been said.
+std::optional<QString> chosenDevice(const QCommandLineParser &parser)
+{
+    const bool byDevice = parser.isSet(QStringLiteral("device"));
+    const bool byScale = parser.isSet(QStringLiteral("scale"));
+    if (byDevice && byScale) {
+        usageError(TarexaCli::tr("Give either --scale or --device, not both."));
+        return std::nullopt;
+    }
+    if (byDevice)
+        return parser.value(QStringLiteral("device"));
+    const ScaleList scales = configuredScales();
+    if (!byScale)
+        return scales.current().device;
+    const QString name = parser.value(QStringLiteral("scale"));
+    const int index = scales.indexOf(name);
+    if (index < 0) {
+        usageError(noScaleNamed(scales, name));
+        return std::nullopt;
+    }
+    return scales.scales().at(index).device;
+}
+
+bool talksToAScale(const QString &command)
+{
+    return command == QLatin1String("program") || command == QLatin1String("read")
+        || command == QLatin1String("delete") || command == QLatin1String("diff");
+}
+
+int runOnScale(const QCommandLineParser &parser, const QStringList &args, const QString &device)
+{
+    const QString command = args.first();
+    const QStringList rest = args.mid(1);
+    const bool changed = parser.isSet(QStringLiteral("changed"));
+    if (command == QLatin1String("program") && rest.size() == 1 && changed)
+        return programChanged(device, rest.first(), parser.isSet(QStringLiteral("delete-missing")));
+    if (command == QLatin1String("program") && rest.size() == 1)
+        return program(device, rest.first());
+    if (command == QLatin1String("diff") && rest.size() == 1)
+        return diff(device, rest.first());
+    if (command == QLatin1String("read") && rest.isEmpty())
+        return read(device, parser.value(QStringLiteral("output")));
+    if (command == QLatin1String("delete") && !rest.isEmpty())
+        return remove(device, rest);
+    return wrongArguments(args);
+}
+
+int runOnAllScales(const QCommandLineParser &parser, const QStringList &args)
+{
+    if (args.first() != QLatin1String("program") || !parser.isSet(QStringLiteral("changed")))
+        return usageError(TarexaCli::tr("--all-scales is for program --changed only."));
+    if (parser.isSet(QStringLiteral("scale")) || parser.isSet(QStringLiteral("device")))
+        return usageError(TarexaCli::tr("--all-scales goes to every scale; give no --scale or --device."));
+    if (parser.isSet(QStringLiteral("delete-missing")))
+        return usageError(TarexaCli::tr("--delete-missing cannot go with --all-scales."));
+    if (args.size() != 2)
+        return wrongArguments(args);
+    return programChangedToAllScales(args.at(1));
+}
 
 int run(const QCommandLineParser &parser)
 {
@@ -309,7 +409,6 @@ int run(const QCommandLineParser &parser)
         return usageError(TarexaCli::tr("No command given."));
     const QString command = args.first();
     const QStringList rest = args.mid(1);
-    const QString output = parser.value(QStringLiteral("output"));
     if (parser.isSet(QStringLiteral("output")) && command != QLatin1String("read"))
         return usageError(TarexaCli::tr("-o is for the read command only."));
     const bool changed = parser.isSet(QStringLiteral("changed"));
@@ -318,24 +417,21 @@ int run(const QCommandLineParser &parser)
         return usageError(TarexaCli::tr("--changed and --delete-missing are for the program command only."));
     if (parser.isSet(QStringLiteral("delete-missing")) && !changed)
         return usageError(TarexaCli::tr("--delete-missing needs --changed."));
-    if (command == QLatin1String("program") && rest.size() == 1 && changed)
-        return programChanged(configuredDevice(parser), rest.first(),
-                              parser.isSet(QStringLiteral("delete-missing")));
-    if (command == QLatin1String("diff") && rest.size() == 1)
-        return diff(configuredDevice(parser), rest.first());
+    if (parser.isSet(QStringLiteral("all-scales")))
+        return runOnAllScales(parser, args);
+    if (talksToAScale(command)) {
+        const std::optional<QString> device = chosenDevice(parser);
+        return device ? runOnScale(parser, args, *device) : int(UsageError);
+    }
+    if (command == QLatin1String("scales"))
+        return scales(rest);
     if (command == QLatin1String("history") && rest.isEmpty())
         return history(parser.value(QStringLiteral("limit")));
-    if (command == QLatin1String("program") && rest.size() == 1)
-        return program(configuredDevice(parser), rest.first());
-    if (command == QLatin1String("read") && rest.isEmpty())
-        return read(configuredDevice(parser), output);
-    if (command == QLatin1String("delete") && !rest.isEmpty())
-        return remove(configuredDevice(parser), rest);
     if (command == QLatin1String("check") && rest.size() == 1)
         return check(rest.first());
     if (command == QLatin1String("convert") && rest.size() == 2)
         return convert(rest.at(0), rest.at(1));
-    return usageError(TarexaCli::tr("Unknown command or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
+    return wrongArguments(args);
 }
 
 } // namespace
@@ -357,6 +453,11 @@ int main(int argc, char **argv)
     parser.addOption({ QStringLiteral("device"),
                        TarexaCli::tr("The serial device of the scale (default: the window's setting)."),
                        TarexaCli::tr("NAME") });
+    parser.addOption({ QStringLiteral("scale"),
+                       TarexaCli::tr("The configured scale of that name (see the scales command)."),
+                       TarexaCli::tr("NAME") });
+    parser.addOption({ QStringLiteral("all-scales"),
+                       TarexaCli::tr("program --changed: send the changes to every configured scale.") });
     parser.addOption({ { QStringLiteral("o"), QStringLiteral("output") },
                        TarexaCli::tr("Where read writes the PLU file."), TarexaCli::tr("FILE") });
     parser.addOption({ QStringLiteral("changed"),
@@ -366,7 +467,7 @@ int main(int argc, char **argv)
     parser.addOption({ QStringLiteral("limit"),
                        TarexaCli::tr("history: how many entries to list (default 20)."),
                        TarexaCli::tr("N") });
-    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check, convert, diff or history"));
+    parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check, convert, diff, history or scales"));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {

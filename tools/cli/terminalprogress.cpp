@@ -3,17 +3,21 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <atomic>
 #include <cstdio>
 
 #include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+// Lock-free, so the handler may set it, and the workers programming several
+// scales at once may read it.
+std::atomic<bool> interruptRequested{ false };
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onInterrupt(int)
 {
-    interruptRequested = 1;
+    interruptRequested = true;
 }
 
 const int BarWidth = 30;
@@ -26,8 +30,7 @@ QString minutesAndSeconds(double seconds)
 
 } // namespace
 
-TerminalProgress::TerminalProgress(int total, Total meaning)
-    : m_total(total), m_meaning(meaning), m_onTerminal(::isatty(STDERR_FILENO) == 1)
+InterruptWatch::InterruptWatch()
 {
     // No SA_RESTART: the serial layer retries an interrupted wait itself,
     // so the exchange in progress still ends as it would have.
@@ -35,18 +38,23 @@ TerminalProgress::TerminalProgress(int total, Total meaning)
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &m_previous);
-    interruptRequested = 0;
-    m_clock.start();
+    interruptRequested = false;
 }
 
-TerminalProgress::~TerminalProgress()
+InterruptWatch::~InterruptWatch()
 {
     sigaction(SIGINT, &m_previous, nullptr);
 }
 
-bool TerminalProgress::interrupted()
+bool InterruptWatch::interrupted()
 {
-    return interruptRequested != 0;
+    return interruptRequested;
+}
+
+TerminalProgress::TerminalProgress(int total, Total meaning)
+    : m_total(total), m_meaning(meaning), m_onTerminal(::isatty(STDERR_FILENO) == 1)
+{
+    m_clock.start();
 }
 
 void TerminalProgress::started(int)

@@ -7,6 +7,23 @@
 
 #include <csignal>
 
+// While it lives, Ctrl+C (SIGINT) does not end the process but sets a flag
+// the scale commands ask between exchanges; the previous handler comes back
+// with the object's end. The flag may be asked from any thread.
+class InterruptWatch
+{
+public:
+    InterruptWatch();
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch &) = delete;
+    InterruptWatch &operator=(const InterruptWatch &) = delete;
+
+    static bool interrupted();
+
+private:
+    struct sigaction m_previous {};
+};
+
 // The scale commands' progress on standard error: a bar redrawn in place
 // with the PLUs handled, the last PLU number and the time left, when
 // standard error is a terminal; nothing otherwise. Ctrl+C (SIGINT) asks the
@@ -18,7 +35,6 @@ public:
     // total: the number of PLUs the command will handle, or, for a read,
     // whose length nobody knows, the highest PLU number it may reach.
     TerminalProgress(int total, Total meaning);
-    ~TerminalProgress() override;
 
     void started(int maximum) override;
     void setValue(int value) override;
@@ -33,9 +49,7 @@ public:
     int refused() const { return m_refused; }
     double seconds() const { return m_clock.elapsed() / 1000.0; }
 
-    // Installs the SIGINT handler; the previous one comes back with the
-    // object's end.
-    static bool interrupted();
+    static bool interrupted() { return InterruptWatch::interrupted(); }
 
 private:
     void draw();
@@ -52,7 +66,7 @@ private:
     bool m_completed = false;
     bool m_onTerminal;
     QElapsedTimer m_clock;
-    struct sigaction m_previous {};
+    InterruptWatch m_interrupts;
 };
 
 #endif // TERMINALPROGRESS_H

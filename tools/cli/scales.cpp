@@ -1,0 +1,292 @@
+// The commands of tarexa-cli about the shop's named scales: listing, adding
+// and removing them, and sending the changes of a file to all of them.
+
+#include "allscales.h"
+#include "cli.h"
+#include "plutable.h"
+#include "terminalprogress.h"
+
+#include <QDateTime>
+#include <QSettings>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+const char *const TimeFormat = "yyyy-MM-dd hh:mm:ss";
+
+// The settings store, once written, tells whether the write reached the
+// disk; the scales are only worth as much as that.
+int savedScales(const ScaleList &scales)
+{
+    QSettings settings;
+    scales.save(settings);
+    if (settings.status() == QSettings::NoError)
+        return Done;
+    printError(TarexaCli::tr("Could not save the scales in %1.").arg(settings.fileName()));
+    return FileError;
+}
+
+QString lastTransferText(ScaleStore &store, const QString &device)
+{
+    const std::optional<QDateTime> last =
+        store.isUsable() ? store.lastSuccessfulTransfer(device) : std::nullopt;
+    if (!last)
+        return TarexaCli::tr("unknown");
+    if (!last->isValid())
+        return TarexaCli::tr("never");
+    return last->toLocalTime().toString(QLatin1String(TimeFormat));
+}
+
+int widest(const QStringList &texts)
+{
+    int width = 0;
+    for (const QString &text : texts)
+        width = std::max(width, int(text.size()));
+    return width;
+}
+
+// One line a scale: "*" for the current one, name, device and when it last
+// took a command to the end, in aligned columns.
+int listScales()
+{
+    const ScaleList scales = configuredScales();
+    ScaleStore store;
+    QStringList devices;
+    for (const ScaleEntry &scale : scales.scales())
+        devices << scale.device;
+    const int nameWidth = widest(scales.names());
+    const int deviceWidth = widest(devices);
+    for (const ScaleEntry &scale : scales.scales()) {
+        const bool current = scale.name == scales.current().name;
+        const QString line = QStringLiteral("%1 %2  %3  %4")
+                                 .arg(current ? QLatin1Char('*') : QLatin1Char(' '))
+                                 .arg(scale.name.leftJustified(nameWidth),
+                                      scale.device.leftJustified(deviceWidth),
+                                      lastTransferText(store, scale.device));
+        printOut(line);
+    }
+    // The list is worth having without the times, so its status stays Done.
+    if (!store.isUsable())
+        storeError(store);
+    else if (!store.notice().isEmpty())
+        printLine(store.notice());
+    return Done;
+}
+
+int addScale(const QString &name, const QString &device)
+{
+    ScaleList scales = configuredScales();
+    const QString refusal = scales.add(name, device);
+    if (!refusal.isEmpty())
+        return usageError(refusal);
+    const QString warning = scales.sharedDeviceWarning(name);
+    if (!warning.isEmpty())
+        printLine(TarexaCli::tr("Warning: %1").arg(warning));
+    return savedScales(scales);
+}
+
+int removeScale(const QString &name)
+{
+    ScaleList scales = configuredScales();
+    if (scales.indexOf(name) < 0)
+        return usageError(noScaleNamed(scales, name));
+    const QString refusal = scales.remove(name);
+    if (!refusal.isEmpty())
+        return usageError(refusal);
+    return savedScales(scales);
+}
+
+// The progress of every scale at once on one line of standard error, such
+// as "Deli 12/20  Meat 3/5", when it is a terminal; nothing otherwise. The
+// workers of the ports call it each from their own thread.
+class AllScalesProgress : public ScalesProgress
+{
+public:
+    explicit AllScalesProgress(const QList<ScalePlan> &plans)
+        : m_onTerminal(::isatty(STDERR_FILENO) == 1)
+    {
+        for (const ScalePlan &plan : plans)
+            m_scales.push_back({ plan.scale.name, int(plan.changed.size()), 0, plan.hasWork() });
+    }
+
+    void started(int, int) override
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        draw();
+    }
+
+    // The value after the k-th accepted PLU is k - 1.
+    void setValue(int scale, int value) override
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_scales[size_t(scale)].sent = value + 1;
+        draw();
+    }
+
+    bool cancelled() override { return InterruptWatch::interrupted(); }
+
+    void ended(int scale, const ScaleResult &result) override
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_scales[size_t(scale)].sent = result.outcome.accepted;
+        draw();
+    }
+
+    QString journalMessage(const ScaleOutcome &outcome) const override
+    {
+        return outcomeMessage(outcome, QString::fromStdString(outcome.port.path));
+    }
+
+    // Ends the line of the progress, so that the summary starts on its own.
+    void finish()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_drawn)
+            std::fputc('\n', stderr);
+        m_drawn = false;
+    }
+
+private:
+    struct Scale
+    {
+        QString name;
+        int planned;
+        int sent;
+        bool shown;
+    };
+
+    void draw()
+    {
+        if (!m_onTerminal)
+            return;
+        QStringList parts;
+        for (const Scale &scale : m_scales) {
+            if (scale.shown)
+                parts << QStringLiteral("%1 %2/%3").arg(scale.name).arg(scale.sent).arg(scale.planned);
+        }
+        std::fprintf(stderr, "\r%s\x1b[K", parts.join(QLatin1String("  ")).toLocal8Bit().constData());
+        std::fflush(stderr);
+        m_drawn = true;
+    }
+
+    std::mutex m_mutex;
+    std::vector<Scale> m_scales;
+    bool m_onTerminal;
+    bool m_drawn = false;
+    InterruptWatch m_interrupts;
+};
+
+bool nothingToDo(const QList<ScalePlan> &plans)
+{
+    return std::none_of(plans.begin(), plans.end(),
+                        [](const ScalePlan &plan) { return plan.hasWork() || plan.leftOut(); });
+}
+
+// A word the shell gives back unchanged, for the commands the user is told
+// to run.
+QString shellWord(const QString &text)
+{
+    const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isLetterOrNumber() || QStringLiteral("-_./").contains(c);
+    });
+    if (plain)
+        return text;
+    return QLatin1Char('\'') + QString(text).replace(QLatin1String("'"), QLatin1String("'\\''"))
+        + QLatin1Char('\'');
+}
+
+// Interrupted when Ctrl+C stopped any scale; otherwise what the first scale
+// that failed came to, a scale left out counting as one with no record.
+int allScalesStatus(const QList<ScaleResult> &results)
+{
+    int status = Done;
+    for (const ScaleResult &result : results) {
+        if (result.succeeded())
+            continue;
+        if (result.outcome.kind == ScaleOutcome::Cancelled)
+            return Interrupted;
+        if (status == Done)
+            status = result.leftOut ? int(NoSnapshot) : exitStatusOf(result.outcome.kind);
+    }
+    return status;
+}
+
+int summarise(const QList<ScaleResult> &results, const QString &fileName)
+{
+    for (const ScaleResult &result : results) {
+        printLine(AllScalesText::resultLine(result));
+        if (result.leftOut)
+            printLine(TarexaCli::tr("Run 'tarexa-cli diff --scale %1 %2' to read it first.")
+                          .arg(shellWord(result.scale.name), shellWord(fileName)));
+    }
+    const QStringList failed = AllScalesText::failedScales(results);
+    if (!failed.isEmpty())
+        printError(TarexaCli::tr("These scales did not get all their changes: %1.")
+                       .arg(failed.join(QLatin1String(", "))));
+    return allScalesStatus(results);
+}
+
+} // namespace
+
+ScaleList configuredScales()
+{
+    QSettings settings;
+    return ScaleList::load(settings);
+}
+
+QString noScaleNamed(const ScaleList &scales, const QString &name)
+{
+    return TarexaCli::tr("No scale is named \"%1\". The scales are: %2.")
+        .arg(name, scales.names().join(QLatin1String(", ")));
+}
+
+int scales(const QStringList &arguments)
+{
+    const QString action = arguments.value(0);
+    if (arguments.isEmpty())
+        return listScales();
+    if (action == QLatin1String("add") && arguments.size() == 3)
+        return addScale(arguments.at(1), arguments.at(2));
+    if (action == QLatin1String("remove") && arguments.size() == 2)
+        return removeScale(arguments.at(1));
+    return wrongArguments(QStringList{ QStringLiteral("scales") } + arguments);
+}
+
+int programChangedToAllScales(const QString &fileName)
+{
+    PluTable table;
+    if (!loadTableSayingRefusals(fileName, table))
+        return FileError;
+    std::optional<QList<ScalePlan>> plans;
+    {
+        // Opened here, in the main thread, and closed before the workers
+        // open their own.
+        ScaleStore store;
+        plans = store.isUsable() ? planChanges(table, configuredScales().scales(), store)
+                                 : std::nullopt;
+        if (!plans)
+            return storeError(store);
+        if (!store.notice().isEmpty())
+            printLine(store.notice());
+    }
+    if (nothingToDo(*plans)) {
+        printLine(TarexaCli::tr("Nothing to send: every scale holds the PLUs of %1 as they are.")
+                      .arg(fileName));
+        return Done;
+    }
+    AllScalesProgress progress(*plans);
+    const QList<ScaleResult> results = programChangesToScales(table, *plans, fileName, progress);
+    progress.finish();
+    return summarise(results, fileName);
+}
+
+} // namespace cli
