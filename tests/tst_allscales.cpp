@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -81,6 +85,20 @@ PluTable tableOf(int count)
     return table;
 }
 
+// The speed the line of a pseudo-terminal is set to, through a descriptor of
+// the test's own; with a speed, sets it first. 0 when the line cannot be used.
+speed_t lineSpeed(const std::string &path, speed_t set = 0)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios t;
+    bool ok = fd >= 0 && tcgetattr(fd, &t) == 0;
+    if (ok && set != 0)
+        ok = cfsetspeed(&t, set) == 0 && tcsetattr(fd, TCSANOW, &t) == 0 && tcgetattr(fd, &t) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok ? cfgetospeed(&t) : 0;
+}
+
 QStringList entriesOf(const ScaleList &list)
 {
     QStringList entries;
@@ -110,6 +128,7 @@ private slots:
     void sharedPortTakesTurnsAndUnknownIsLeftOut_data();
     void sharedPortTakesTurnsAndUnknownIsLeftOut();
     void cancelStopsEveryScale();
+    void everyPortGetsItsOwnSettingsBack();
 
 private:
     QString iniPath() const { return m_dir->filePath("tarexa.ini"); }
@@ -436,6 +455,30 @@ void AllScalesTest::cancelStopsEveryScale()
     QCOMPARE(progress.ends.size(), 3);
     QCOMPARE(AllScalesText::failedScales(results), (QStringList{ "Deli", "Bakery", "Till" }));
     QCOMPARE(store.snapshot(line.deviceName())->plus.keys(), (QList<int>{ 1, 2 }));
+}
+
+// Two ports are open at once on two threads; closing each must put back
+// what that port held, not what the other one did.
+void AllScalesTest::everyPortGetsItsOwnSettingsBack()
+{
+    ScaleFixture &deli = newScale();
+    ScaleFixture &till = newScale();
+    QCOMPARE(lineSpeed(deli.devicePath(), B1200), speed_t(B1200));
+    QCOMPARE(lineSpeed(till.devicePath(), B4800), speed_t(B4800));
+    const QList<ScaleEntry> scales = { { "Deli", deli.deviceName() },
+                                       { "Till", till.deviceName() } };
+    const PluTable table = tableOf(3);
+    ScaleStore store(storePath());
+    QVERIFY(store.replaceSnapshot(deli.deviceName(), {}));
+    QVERIFY(store.replaceSnapshot(till.deviceName(), {}));
+
+    WatchedScales progress;
+    const QList<ScaleResult> results = programChangesToScales(
+        table, *planChanges(table, scales, store), "shop.xml", progress, storePath());
+
+    QVERIFY(AllScalesText::failedScales(results).isEmpty());
+    QCOMPARE(lineSpeed(deli.devicePath()), speed_t(B1200));
+    QCOMPARE(lineSpeed(till.devicePath()), speed_t(B4800));
 }
 
 QTEST_GUILESS_MAIN(AllScalesTest)
