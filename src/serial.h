@@ -13,7 +13,8 @@
 // raw 8-bit transfer at 19200 baud, 8N1, no flow control, DTR and RTS on.
 // CloseDevice puts the remembered settings back and closes the port; it
 // never reports failure. The remembered settings live in one record shared
-// by all objects, so only one port can be open in the program at a time.
+// by all objects of a thread, so only one port can be open in a thread at a
+// time; each thread that programs a scale of its own has its own record.
 //
 // Failures are results, never messages: OpenDevice and ConfigureDevice
 // return false, ReadBytes returns fewer bytes than asked (0 on time-out or

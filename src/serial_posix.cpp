@@ -23,13 +23,15 @@
 namespace {
 
 // The port's settings as OpenDevice found them; CloseDevice puts them back.
+// One record per thread: ports opened at once on different threads each get
+// their own settings back.
 struct SavedSettings
 {
     termios lineSettings;
     int modemLines;         // TIOCM_DTR / TIOCM_RTS bits
     bool hasModemLines;     // false for devices such as pseudo-terminals
 };
-SavedSettings savedSettings;
+thread_local SavedSettings savedSettings;
 
 const int ControlledModemLines = TIOCM_DTR | TIOCM_RTS;
 

@@ -10,8 +10,10 @@
 namespace {
 
 // The port's settings as OpenDevice found them; CloseDevice puts them back.
-DCB oldDcb;
-COMMTIMEOUTS oldCto;
+// One record per thread: ports opened at once on different threads each get
+// their own settings back.
+thread_local DCB oldDcb;
+thread_local COMMTIMEOUTS oldCto;
 
 const DWORD QueueSize = 1040;
 
