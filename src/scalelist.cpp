@@ -33,7 +33,7 @@ ScaleList::ScaleList()
 
 // A list damaged by hand (no entries, empty or repeated names) is mended
 // rather than refused: the scales that make sense stay, and the current
-// device always comes from "Device".
+// device comes from "Device" whenever that is stored.
 ScaleList ScaleList::load(QSettings &settings)
 {
     const QString device =
@@ -48,7 +48,8 @@ ScaleList ScaleList::load(QSettings &settings)
         list.m_scales.append({ device.isEmpty() ? QLatin1String(DefaultDevice) : device, device });
     const int current = list.indexOf(settings.value(QLatin1String(CurrentScaleKey)).toString());
     list.m_current = current < 0 ? 0 : current;
-    list.m_scales[list.m_current].device = device;
+    if (settings.contains(QLatin1String(DeviceKey)))
+        list.m_scales[list.m_current].device = device;
     return list;
 }
 

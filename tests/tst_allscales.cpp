@@ -184,6 +184,10 @@ void AllScalesTest::loadMendsWhatItFinds_data()
         << QStringList{ "Device=COM8", "Scale=Gone", "Scales/size=1", "Scales/1/Name=",
                         "Scales/1/Device=COM2" }
         << QStringList{ "COM8@COM8" } << "COM8";
+    QTest::newRow("list without Device keeps its devices")
+        << QStringList{ "Scale=Bakery", "Scales/size=2", "Scales/1/Name=Deli",
+                        "Scales/1/Device=COM2", "Scales/2/Name=Bakery", "Scales/2/Device=COM4" }
+        << QStringList{ "Deli@COM2", "Bakery@COM4" } << "Bakery";
 }
 
 void AllScalesTest::loadMendsWhatItFinds()

@@ -1129,60 +1129,6 @@ Do you want to replace it?</source>
         <translation>Команде convert нужны ВХОД.xml ВЫХОД.csv или ВХОД.csv ВЫХОД.xml.</translation>
     </message>
     <message>
-        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
-
-Commands:
-  program FILE          program every PLU of FILE
-  read [-o FILE]        read every PLU into FILE (or standard output)
-  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
-  check FILE            list every value of FILE a column refuses, and
-                        what the scale would handle badly
-  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
-  program --changed FILE  program only the PLUs the scale does not hold as
-                        they are (--delete-missing: delete the PLUs FILE lacks)
-  diff FILE             read the scale and list how it differs from FILE
-  history [--limit N]   list the latest scale commands
-
-Exit status:
-  0    done
-  1    check found problems, convert refused values of a CSV file,
-       or diff found differences
-  2    usage error
-  3    the file cannot be read or written, or has no PLU with a price
-  4    the port cannot be opened or configured
-  5    the scale did not answer
-  6    the scale refused a PLU or replied with bad data
-  7    program --changed: what the scale holds is not known; run diff first
-  8    the record of what the scale holds cannot be used
-  130  interrupted (Ctrl+C)</source>
-        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
-
-Команды:
-  program ФАЙЛ          записать все PLU из ФАЙЛА
-  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
-  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
-  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
-                        и то, с чем весы не справятся
-  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
-  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
-                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
-  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
-  history [--limit N]   показать последние команды обмена с весами
-
-Коды завершения:
-  0    выполнено
-  1    check нашла проблемы, convert отклонила значения файла CSV
-       или diff нашла различия
-  2    ошибка в командной строке
-  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
-  4    порт нельзя открыть или настроить
-  5    весы не ответили
-  6    весы отклонили PLU или ответили неверными данными
-  7    program --changed: содержимое весов неизвестно; сначала выполните diff
-  8    сведения о содержимом весов нельзя использовать
-  130  прервано (Ctrl+C)</translation>
-    </message>
-    <message>
         <source>--changed and --delete-missing are for the program command only.</source>
         <translation>Параметры --changed и --delete-missing есть только у команды program.</translation>
     </message>
@@ -1207,8 +1153,142 @@ Exit status:
         <translation>N</translation>
     </message>
     <message>
-        <source>program, read, delete, check, convert, diff or history</source>
-        <translation>program, read, delete, check, convert, diff или history</translation>
+        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
+
+Commands:
+  program FILE          program every PLU of FILE
+  read [-o FILE]        read every PLU into FILE (or standard output)
+  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
+  check FILE            list every value of FILE a column refuses, and
+                        what the scale would handle badly
+  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
+  program --changed FILE  program only the PLUs the scale does not hold as
+                        they are (--delete-missing: delete the PLUs FILE lacks)
+  diff FILE             read the scale and list how it differs from FILE
+  history [--limit N]   list the latest scale commands
+  scales                list the scales (the current one marked *) and
+                        when each last took a command to the end
+  scales add NAME DEVICE  add a scale on serial device DEVICE
+  scales remove NAME    remove a scale
+  program --changed --all-scales FILE  program --changed on every scale at
+                        once; scales on the same port take turns
+
+program, read, delete and diff talk to the current scale, or to the one
+--scale NAME or --device DEVICE gives.
+
+Exit status:
+  0    done
+  1    check found problems, convert refused values of a CSV file,
+       or diff found differences
+  2    usage error
+  3    the file cannot be read or written, or has no PLU with a price
+  4    the port cannot be opened or configured
+  5    the scale did not answer
+  6    the scale refused a PLU or replied with bad data
+  7    program --changed: what the scale holds is not known; run diff first
+  8    the record of what the scale holds cannot be used
+  130  interrupted (Ctrl+C)
+program --changed --all-scales ends with 0 only when every scale got all its
+changes; otherwise with 130 when interrupted, or else with the status of the
+first failed scale in the list (4, 5, 6 or 7), naming the failed scales.</source>
+        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
+
+Команды:
+  program ФАЙЛ          записать все PLU из ФАЙЛА
+  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
+  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
+  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
+                        и то, с чем весы не справятся
+  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
+  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
+                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
+  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
+  history [--limit N]   показать последние команды обмена с весами
+  scales                перечислить весы (текущие отмечены *) и время,
+                        когда каждые последний раз выполнили команду до конца
+  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
+  scales remove ИМЯ     удалить весы
+  program --changed --all-scales ФАЙЛ  program --changed для всех весов
+                        сразу; весы на одном порту работают по очереди
+
+program, read, delete и diff обращаются к текущим весам или к тем, что
+указаны в --scale ИМЯ или --device УСТРОЙСТВО.
+
+Коды завершения:
+  0    выполнено
+  1    check нашла проблемы, convert отклонила значения файла CSV
+       или diff нашла различия
+  2    ошибка в командной строке
+  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
+  4    порт нельзя открыть или настроить
+  5    весы не ответили
+  6    весы отклонили PLU или ответили неверными данными
+  7    program --changed: содержимое весов неизвестно; сначала выполните diff
+  8    сведения о содержимом весов нельзя использовать
+  130  прервано (Ctrl+C)
+program --changed --all-scales завершается с 0, только если все весы получили
+все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
+в списке (4, 5, 6 или 7), называя неудачные весы.</translation>
+    </message>
+    <message>
+        <source>Give either --scale or --device, not both.</source>
+        <translation>Укажите либо --scale, либо --device, но не оба.</translation>
+    </message>
+    <message>
+        <source>--all-scales is for program --changed only.</source>
+        <translation>--all-scales допустим только с program --changed.</translation>
+    </message>
+    <message>
+        <source>--all-scales goes to every scale; give no --scale or --device.</source>
+        <translation>--all-scales обращается ко всем весам; не указывайте --scale или --device.</translation>
+    </message>
+    <message>
+        <source>--delete-missing cannot go with --all-scales.</source>
+        <translation>--delete-missing нельзя сочетать с --all-scales.</translation>
+    </message>
+    <message>
+        <source>The configured scale of that name (see the scales command).</source>
+        <translation>Настроенные весы с этим названием (см. команду scales).</translation>
+    </message>
+    <message>
+        <source>program --changed: send the changes to every configured scale.</source>
+        <translation>program --changed: отправить изменения во все настроенные весы.</translation>
+    </message>
+    <message>
+        <source>program, read, delete, check, convert, diff, history or scales</source>
+        <translation>program, read, delete, check, convert, diff, history или scales</translation>
+    </message>
+    <message>
+        <source>Could not save the scales in %1.</source>
+        <translation>Не удалось сохранить список весов в %1.</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>никогда</translation>
+    </message>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Предупреждение: %1</translation>
+    </message>
+    <message>
+        <source>Run &apos;tarexa-cli diff --scale %1 %2&apos; to read it first.</source>
+        <translation>Сначала считайте их командой «tarexa-cli diff --scale %1 %2».</translation>
+    </message>
+    <message>
+        <source>These scales did not get all their changes: %1.</source>
+        <translation>Эти весы получили не все изменения: %1.</translation>
+    </message>
+    <message>
+        <source>No scale is named &quot;%1&quot;. The scales are: %2.</source>
+        <translation>Весов с названием «%1» нет. Настроены весы: %2.</translation>
+    </message>
+    <message>
+        <source>Nothing to send: every scale holds the PLUs of %1 as they are.</source>
+        <translation>Передавать нечего: все весы уже хранят PLU из %1 без изменений.</translation>
     </message>
 </context>
 <context>
