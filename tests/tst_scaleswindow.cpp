@@ -3,6 +3,7 @@
 // scales, one of which cannot be reached.
 
 #include "allscales.h"
+#include "allscalesprogress.h"
 #include "modalanswerer.h"
 #include "scalefixture.h"
 #include "scalesdialog.h"
@@ -19,6 +20,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <chrono>
+#include <future>
 #include <memory>
 
 namespace {
@@ -81,6 +84,7 @@ private slots:
     void scalesAddedMeanwhileAreKept();
     void scalesDialogRefusesAndWarns();
     void allScalesSummaryNamesTheFailedScale();
+    void cancelSaysWhichScalesWereNotReached();
 };
 
 void ScalesWindowTest::selectorSetsTheCurrentScale()
@@ -211,6 +215,42 @@ void ScalesWindowTest::allScalesSummaryNamesTheFailedScale()
     expected.sort();
     QCOMPARE(devices, expected);
     QVERIFY(findAction(&window, "&Program")->isEnabled());
+}
+
+// Two scales on one line take turns; Cancel pressed during the first one's
+// first PLU stops it there, and the second's turn never comes.
+void ScalesWindowTest::cancelSaysWhichScalesWereNotReached()
+{
+    ScaleFixture line;
+    QVERIFY2(line.start(), line.errorText().c_str());
+    storeScales({ { "Deli", line.deviceName() }, { "Deli two", line.deviceName() } }, "Deli");
+    QVERIFY(ScaleStore().replaceSnapshot(line.deviceName(), {}));
+
+    Tarexa window;
+    for (int row = 1; row <= 5; ++row)
+        fillRow(window.pluTable(), row);
+    // The scale holds back its reply until the click is done, so the
+    // first PLU is the last one sent whatever the threads' timing.
+    Tarexa *target = &window;
+    auto clicked = std::make_shared<std::promise<void>>();
+    line.sim().setFrameObserver([target, clicked](int received) {
+        if (received != 1)
+            return;
+        QMetaObject::invokeMethod(target, [target, clicked] {
+            if (auto *dialog = target->findChild<AllScalesProgressDialog *>())
+                QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+            clicked->set_value();
+        }, Qt::QueuedConnection);
+        clicked->get_future().wait_for(std::chrono::seconds(10));
+    });
+    ModalAnswerer answerer;
+    triggerAction(&window, "Program Changes to &All Scales");
+    QVERIFY(answerer.waitForBoxes(1));
+    const QStringList lines = answerer.boxes.last().text.split('\n');
+    QCOMPARE(lines.first(), QString("These scales did not get all their changes: Deli, Deli two."));
+    QVERIFY2(lines.at(2).endsWith("1 of 5 PLUs sent, 0 refused; cancelled."), qPrintable(lines.at(2)));
+    QVERIFY2(lines.at(3).endsWith("not reached; cancelled before its turn."), qPrintable(lines.at(3)));
+    QCOMPARE(line.sim().plus().size(), size_t(1));
 }
 
 QTEST_MAIN(ScalesWindowTest)
