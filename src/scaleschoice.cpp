@@ -25,7 +25,7 @@
 
 void Tarexa::createScalesActions()
 {
-    scalesAct = new QAction(tr("Sc&ales..."), this);
+    scalesAct = new QAction(tr("Scal&es..."), this);
     scalesAct->setStatusTip(tr("Name the shop's scales and the devices they hang on"));
     connect(scalesAct, &QAction::triggered, this, &Tarexa::editScales);
 

@@ -109,7 +109,7 @@ void MainWindowTest::menus()
         scale << (a->isSeparator() ? QString("|") : a->text());
     QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check", "|",
                                   "Program C&hanges", "&Compare with Scale", "Transfer &History", "|",
-                                  "Sc&ales...", "Program Changes to &All Scales" }));
+                                  "Scal&es...", "Program Changes to &All Scales" }));
 
     QCOMPARE(bar[3]->menu()->actions().size(), 1);
     QCOMPARE(bar[3]->menu()->actions().first()->text(), QString("&About"));

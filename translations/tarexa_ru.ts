@@ -927,7 +927,7 @@ Do you want to replace it?</source>
         <translation>Поиск</translation>
     </message>
     <message>
-        <source>Sc&amp;ales...</source>
+        <source>Scal&amp;es...</source>
         <translation>Спис&amp;ок весов...</translation>
     </message>
     <message>
