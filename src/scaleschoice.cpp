@@ -72,10 +72,14 @@ void Tarexa::keepScales()
     showScales();
 }
 
-void Tarexa::setCurrentDevice(const QString &device)
+void Tarexa::setScaleDevice(const QString &scale, const QString &device)
 {
     reloadScales();
+    const QString current = m_scales.current().name;
+    if (!m_scales.setCurrent(scale))
+        return;
     m_scales.setCurrentDevice(device);
+    m_scales.setCurrent(current);
     keepScales();
 }
 

@@ -7,6 +7,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     setupUi(this);
     comboDevice->addItems(mainWindow()->deviceChoices());
     comboDevice->setEditText(mainWindow()->m_DeviceName);
+    m_scale = mainWindow()->currentScaleName();
 }
 
 Tarexa *SettingsDialog::mainWindow() const
@@ -16,7 +17,7 @@ Tarexa *SettingsDialog::mainWindow() const
 
 void SettingsDialog::on_btnOK_clicked()
 {
-    mainWindow()->setCurrentDevice(comboDevice->currentText());
+    mainWindow()->setScaleDevice(m_scale, comboDevice->currentText());
     accept();
 }
 

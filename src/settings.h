@@ -7,8 +7,10 @@
 
 class Tarexa;
 
-// The small, non-modal dialog that picks the serial device. OK changes the
-// main window's device name at once and stores it for the next run.
+// The small, non-modal dialog that picks the serial device of the scale
+// that was current when it opened. OK changes that scale's device at once
+// and stores it for the next run, even if another scale has been chosen
+// in the meantime.
 class SettingsDialog : public QDialog, public Ui_SettingsDialog
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ public slots:
 
 private:
     Tarexa *mainWindow() const;
+
+    QString m_scale;
 };
 
 #endif // SETTINGS_H

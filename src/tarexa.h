@@ -75,8 +75,10 @@ public:
     QStringList devices() const;
     // The fixed names and every serial port this machine has.
     QStringList deviceChoices() const;
-    // Settings' OK: the current scale moves to device.
-    void setCurrentDevice(const QString &device);
+    QString currentScaleName() const { return m_scales.current().name; }
+    // Settings' OK: the scale moves to device (a scale removed meanwhile
+    // stays removed).
+    void setScaleDevice(const QString &scale, const QString &device);
 
     // Document state, read by the tests and by the benchmarks.
     bool isTableModified() const { return m_TableModified; }

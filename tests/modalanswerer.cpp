@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 QString plainText(const QAbstractButton *button)
@@ -87,15 +89,24 @@ bool ModalAnswerer::takeAnswer(Answer &answer)
     return true;
 }
 
+// A dialog that opened another one becomes the active one again when that
+// one closes; it was answered already and must not take the next answer.
+bool ModalAnswerer::wasHandled(QWidget *modal)
+{
+    m_handled.removeAll(QPointer<QWidget>());
+    return std::any_of(m_handled.begin(), m_handled.end(),
+                       [modal](const QPointer<QWidget> &handled) { return handled == modal; });
+}
+
 // The answer is carried out from a queued call, outside this timer slot, so
 // that a dialog the answer itself opens (an overwrite question behind a file
 // dialog) is seen by the next poll.
 void ModalAnswerer::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || modal == m_lastHandled)
+    if (!modal || !modal->isVisible() || wasHandled(modal))
         return;
-    m_lastHandled = modal;
+    m_handled.append(modal);
     if (auto *box = qobject_cast<QMessageBox *>(modal))
         answerBox(box);
     else if (qobject_cast<QFileDialog *>(modal))

@@ -74,7 +74,9 @@ private:
     bool takeAnswer(Answer &answer);
 
     QList<Answer> m_answers;
-    QPointer<QWidget> m_lastHandled;
+    bool wasHandled(QWidget *modal);
+
+    QList<QPointer<QWidget>> m_handled;     // still open, each answered once
     QTimer m_timer;
 };
 

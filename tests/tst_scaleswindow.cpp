@@ -8,6 +8,7 @@
 #include "scalefixture.h"
 #include "scalesdialog.h"
 #include "scalestore.h"
+#include "settings.h"
 #include "tarexa.h"
 #include "testapp.h"
 
@@ -109,17 +110,30 @@ void ScalesWindowTest::selectorSetsTheCurrentScale()
     QCOMPARE(restarted.m_DeviceName, QString("COM3"));
 }
 
-// Settings still picks the device: the current scale's, and only its.
+// Settings still picks the device: the current scale's, and only its. The
+// dialog stays open while the user may choose another scale; its OK is
+// still about the scale it was opened for.
 void ScalesWindowTest::settingsMoveTheCurrentScale()
 {
     storeScales({ { "Deli", "COM3" }, { "Meat", "COM4" } }, "Deli");
     Tarexa window;
-    window.setCurrentDevice("COM9");
+    QMetaObject::invokeMethod(&window, "config");
+    SettingsDialog *forDeli = window.findChildren<SettingsDialog *>().last();
+    forDeli->comboDevice->setEditText("COM9");
+    QTest::mouseClick(forDeli->btnOK, Qt::LeftButton);
     QCOMPARE(window.m_DeviceName, QString("COM9"));
     QCOMPARE(statusScale(window), QString("Scale: Deli (COM9)"));
+
+    QMetaObject::invokeMethod(&window, "config");
+    forDeli = window.findChildren<SettingsDialog *>().last();
+    QTest::keyClick(window.findChild<QComboBox *>(), Qt::Key_Down);
+    forDeli->comboDevice->setEditText("COM7");
+    QTest::mouseClick(forDeli->btnOK, Qt::LeftButton);
+    QCOMPARE(window.m_DeviceName, QString("COM4"));
+    QCOMPARE(statusScale(window), QString("Scale: Meat (COM4)"));
     QSettings settings;
     const ScaleList stored = ScaleList::load(settings);
-    QCOMPARE(stored.scales().at(0).device, QString("COM9"));
+    QCOMPARE(stored.scales().at(0).device, QString("COM7"));
     QCOMPARE(stored.scales().at(1).device, QString("COM4"));
 }
 
