@@ -21,7 +21,18 @@
 #include <QStatusBar>
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
+
+namespace {
+
+bool anyPlan(const QList<ScalePlan> &plans, bool (ScalePlan::*is)() const)
+{
+    return std::any_of(plans.begin(), plans.end(),
+                       [is](const ScalePlan &plan) { return (plan.*is)(); });
+}
+
+} // namespace
 
 void Tarexa::createScalesActions()
 {
@@ -123,15 +134,14 @@ void Tarexa::programChangesToAllScales()
         return;
     }
     tellStoreNotice(store);
-    const bool anyWork = std::any_of(plans->begin(), plans->end(),
-                                     [](const ScalePlan &plan) { return plan.hasWork(); });
-    const bool anyLeftOut = std::any_of(plans->begin(), plans->end(),
-                                        [](const ScalePlan &plan) { return plan.leftOut(); });
-    if (!anyWork && !anyLeftOut) {
-        tellNothingChanged(this);
+    if (!anyPlan(*plans, &ScalePlan::hasWork)) {
+        if (anyPlan(*plans, &ScalePlan::leftOut))
+            showAllScalesSummary(resultsWithoutSending(rows, *plans));
+        else
+            tellNothingChanged(this);
         return;
     }
-    if (anyWork && !mayProgramAfterCheck())
+    if (!mayProgramAfterCheck())
         return;
     QList<ScaleResult> results;
     {
@@ -139,6 +149,15 @@ void Tarexa::programChangesToAllScales()
         results = runOnAllScales(rows, *plans);
     }
     showAllScalesSummary(results);
+}
+
+// What the summary says of scales that have nothing to send or are left
+// out: no port is opened for them, so no progress is shown either.
+QList<ScaleResult> Tarexa::resultsWithoutSending(const PluTable &rows,
+                                                 const QList<ScalePlan> &plans)
+{
+    QueuedScalesProgress none;
+    return programChangesToScales(rows, plans, filename, none);
 }
 
 // The engine's threads run behind the dialog while the window's own events

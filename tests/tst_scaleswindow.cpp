@@ -88,6 +88,7 @@ private slots:
     void scalesDialogRefusesAndWarns();
     void allScalesSummaryNamesTheFailedScale();
     void cancelSaysWhichScalesWereNotReached();
+    void unknownScalesAreLeftOutWithoutSending();
 };
 
 void ScalesWindowTest::selectorSetsTheCurrentScale()
@@ -273,6 +274,23 @@ void ScalesWindowTest::cancelSaysWhichScalesWereNotReached()
     QVERIFY2(lines.at(2).endsWith("1 of 5 PLUs sent, 0 refused; cancelled."), qPrintable(lines.at(2)));
     QVERIFY2(lines.at(3).endsWith("not reached; cancelled before its turn."), qPrintable(lines.at(3)));
     QCOMPARE(line.sim().plus().size(), size_t(1));
+}
+
+// Nothing is known of either scale: nothing is sent, and the summary says
+// what to do.
+void ScalesWindowTest::unknownScalesAreLeftOutWithoutSending()
+{
+    QTemporaryDir links;
+    storeScales({ { "Deli", links.filePath("deli") }, { "Meat", links.filePath("meat") } }, "Deli");
+    Tarexa window;
+    fillRow(window.pluTable(), 4);
+    ModalAnswerer answerer;
+    triggerAction(&window, "Program Changes to &All Scales");
+    QVERIFY(answerer.waitForBoxes(1));
+    const QStringList lines = answerer.boxes.first().text.split('\n');
+    QCOMPARE(lines.first(), QString("These scales did not get all their changes: Deli, Meat."));
+    QCOMPARE(lines.at(2), QString("Deli (%1): left out, since what it holds is not fully known. "
+                                  "Compare it with the table first.").arg(links.filePath("deli")));
 }
 
 QTEST_MAIN(ScalesWindowTest)
