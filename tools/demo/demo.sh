@@ -34,9 +34,11 @@ for _ in $(seq 100); do
 done
 [ -s "$SCRATCH/sim.out" ] || { echo "the simulated scale did not start" >&2; exit 1; }
 
-# Tarexa keeps its settings in $XDG_CONFIG_HOME/Kestrova/Weigh Scale.conf.
+# Tarexa keeps its settings in $XDG_CONFIG_HOME/Kestrova/Weigh Scale.conf:
+# one scale, named for the demo, on the simulated scale's terminal.
 mkdir -p "$SCRATCH/config/Kestrova"
-printf '[General]\nDevice=%s\n' "$SCRATCH/scale" > "$SCRATCH/config/Kestrova/Weigh Scale.conf"
+printf '[General]\nDevice=%s\nScale=Demo scale\n\n[Scales]\n1\\Name=Demo scale\n1\\Device=%s\nsize=1\n' \
+    "$SCRATCH/scale" "$SCRATCH/scale" > "$SCRATCH/config/Kestrova/Weigh Scale.conf"
 
 echo "Simulated scale on $SCRATCH/scale with 12 PLUs: use Scale > Read to fetch them."
 status=0
