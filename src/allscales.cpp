@@ -112,16 +112,25 @@ std::optional<QList<ScalePlan>> planChanges(const PluTable &table, const QList<S
     return plans;
 }
 
+QList<ScaleResult> unsentResults(const QList<ScalePlan> &plans)
+{
+    QList<ScaleResult> results;
+    for (const ScalePlan &plan : plans) {
+        ScaleResult result;
+        result.scale = plan.scale;
+        result.planned = int(plan.changed.size());
+        result.leftOut = plan.leftOut();
+        results.append(result);
+    }
+    return results;
+}
+
 QList<ScaleResult> programChangesToScales(const PluTable &table, const QList<ScalePlan> &plans,
                                           const QString &fileName, ScalesProgress &progress,
                                           const QString &storePath)
 {
-    std::vector<ScaleResult> results(size_t(plans.size()));
-    for (int i = 0; i < plans.size(); ++i) {
-        results[size_t(i)].scale = plans.at(i).scale;
-        results[size_t(i)].planned = int(plans.at(i).changed.size());
-        results[size_t(i)].leftOut = plans.at(i).leftOut();
-    }
+    const QList<ScaleResult> unsent = unsentResults(plans);
+    std::vector<ScaleResult> results(unsent.begin(), unsent.end());
     const Turns turns{ table, plans, fileName, progress, storePath, results };
     std::vector<std::thread> workers;
     for (const std::vector<int> &indices : turnsByPort(plans))

@@ -64,6 +64,10 @@ public:
     }
 };
 
+// Each plan's result before anything is sent: left out, nothing to send,
+// or not reached.
+QList<ScaleResult> unsentResults(const QList<ScalePlan> &plans);
+
 // Sends each plan's changed rows of table to its scale. Scales on different
 // ports run at the same time, one thread per port; scales that share a port
 // take turns on it in the order given. Each transfer is journalled as a

@@ -47,13 +47,13 @@ public:
     QString setDevice(const QString &name, const QString &device);
     QString remove(const QString &name);
 
-    // The other scales whose device opens the same port as device.
-    QStringList sharingDevice(const QString &name, const QString &device) const;
     // The warning for a scale that shares its port, or an empty text.
     QString sharedDeviceWarning(const QString &name) const;
 
 private:
     QString nameProblem(const QString &name, int except) const;
+    // The other scales whose device opens the same port as device.
+    QStringList sharingDevice(const QString &name, const QString &device) const;
 
     QList<ScaleEntry> m_scales;
     int m_current = 0;

@@ -136,7 +136,7 @@ void Tarexa::programChangesToAllScales()
     tellStoreNotice(store);
     if (!anyPlan(*plans, &ScalePlan::hasWork)) {
         if (anyPlan(*plans, &ScalePlan::leftOut))
-            showAllScalesSummary(resultsWithoutSending(rows, *plans));
+            showAllScalesSummary(unsentResults(*plans));
         else
             tellNothingChanged(this);
         return;
@@ -149,15 +149,6 @@ void Tarexa::programChangesToAllScales()
         results = runOnAllScales(rows, *plans);
     }
     showAllScalesSummary(results);
-}
-
-// What the summary says of scales that have nothing to send or are left
-// out: no port is opened for them, so no progress is shown either.
-QList<ScaleResult> Tarexa::resultsWithoutSending(const PluTable &rows,
-                                                 const QList<ScalePlan> &plans)
-{
-    QueuedScalesProgress none;
-    return programChangesToScales(rows, plans, filename, none);
 }
 
 // The engine's threads run behind the dialog while the window's own events

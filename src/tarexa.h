@@ -168,7 +168,6 @@ private:
     void keepScales();
     void chooseScale(const QString &name);
     QList<ScaleResult> runOnAllScales(const PluTable &rows, const QList<ScalePlan> &plans);
-    QList<ScaleResult> resultsWithoutSending(const PluTable &rows, const QList<ScalePlan> &plans);
     void showAllScalesSummary(const QList<ScaleResult> &results);
     ScaleList m_scales;
     QAction *scalesAct = nullptr;

@@ -17,16 +17,6 @@
 
 namespace {
 
-void setCell(QTableWidget *table, int row, int col, const QString &text)
-{
-    QTableWidgetItem *item = table->item(row, col);
-    if (!item) {
-        item = new QTableWidgetItem;
-        table->setItem(row, col, item);
-    }
-    item->setText(text);
-}
-
 int treeItemCount(const QTreeWidget *view)
 {
     int count = 0;
@@ -76,7 +66,7 @@ void ChangesCommandsTest::readTheScale()
 void ChangesCommandsTest::withoutFullSnapshotAsksFirst()
 {
     QVERIFY(ScaleStore().markIncomplete(m_session->window()->m_DeviceName));
-    setCell(m_session->table(), 4, PriceColumn, "1.00");
+    typeInto(m_session->table(), 4, PriceColumn, "1.00");
     m_session->answerer().pressButton(QMessageBox::Cancel);
 
     m_session->trigger("Program C&hanges");
@@ -112,9 +102,9 @@ void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers()
     const int before = frameCount();
     m_session->answerer().boxes.clear();
     if (!newPrice2.isEmpty())
-        setCell(m_session->table(), 2, PriceColumn, newPrice2);
+        typeInto(m_session->table(), 2, PriceColumn, newPrice2);
     if (dropRow3)
-        setCell(m_session->table(), 3, PriceColumn, QString());
+        typeInto(m_session->table(), 3, PriceColumn, QString());
     if (!deleteAnswer.isEmpty())
         m_session->answerer().pressButton(deleteAnswer == "Yes" ? QMessageBox::Yes : QMessageBox::No);
 
@@ -134,7 +124,7 @@ void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers()
 // Compare reads the scale and leaves the table alone.
 void ChangesCommandsTest::compareListsTheDifferences()
 {
-    setCell(m_session->table(), 1, PriceColumn, "5.00");
+    typeInto(m_session->table(), 1, PriceColumn, "5.00");
     int listed = -1;
     m_session->answerer().handleWith([&listed](QWidget *dialog) {
         if (auto *compare = qobject_cast<CompareDialog *>(dialog))

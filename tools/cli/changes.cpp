@@ -33,27 +33,6 @@ int noSnapshot(const QString &device, const QString &fileName, Snapshot::State s
     return NoSnapshot;
 }
 
-int sendChanged(const QString &device, const QString &fileName, const PluTable &rows)
-{
-    TerminalProgress progress(int(rows.rowsInUse().size()), TerminalProgress::CountOfPlus);
-    Journal journal(ScaleCommand::ProgramChanges, device, fileName, progress);
-    const ScaleOutcome outcome = programPlus(device, rows, journal.progress());
-    progress.finish(outcome.succeeded());
-    printProgramSummary(outcome, progress);
-    return journal.finish(outcome, statusOf(outcome, device));
-}
-
-int deleteMissing(const QString &device, const QString &fileName, const QList<int> &missing)
-{
-    TerminalProgress progress(int(missing.size()), TerminalProgress::CountOfPlus);
-    Journal journal(ScaleCommand::ProgramChanges, device, fileName, progress);
-    const ScaleOutcome outcome = deletePlus(
-        device, [&](int row) { return missing.contains(row); }, journal.progress());
-    progress.finish(outcome.succeeded());
-    printDeleteSummary(outcome, progress);
-    return journal.finish(outcome, statusOf(outcome, device));
-}
-
 } // namespace
 
 int storeError(const ScaleStore &store)
@@ -105,11 +84,15 @@ int programChanged(const QString &device, const QString &fileName, bool deleteMi
         return Done;
     }
     if (!changed.isEmpty()) {
-        const int status = sendChanged(device, fileName, rowsOf(table, changed));
+        const int status =
+            sendTable(ScaleCommand::ProgramChanges, device, fileName, rowsOf(table, changed));
         if (status != Done)
             return status;
     }
-    return deleting ? deleteMissing(device, fileName, missing) : int(Done);
+    if (!deleting)
+        return Done;
+    return deleteMarked(ScaleCommand::ProgramChanges, device, fileName, int(missing.size()),
+                        [&](int row) { return missing.contains(row); });
 }
 
 int diff(const QString &device, const QString &fileName)

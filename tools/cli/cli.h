@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class PluTable;
 class TerminalProgress;
 
@@ -66,6 +68,12 @@ int writeOut(const QString &fileName, const PluTable &table);
 bool loadTableSayingRefusals(const QString &fileName, PluTable &table);
 void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
 void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
+// Programs every row in use of table, or deletes the count PLUs isMarked
+// names, with the bar, the summary and the journal entry of command.
+int sendTable(ScaleCommand command, const QString &deviceName, const QString &fileName,
+              const PluTable &table);
+int deleteMarked(ScaleCommand command, const QString &deviceName, const QString &fileName,
+                 int count, const std::function<bool(int)> &isMarked);
 
 // One scale command's entry in the journal, with a store of its own. When
 // the store cannot be used the command runs as without it, silently.

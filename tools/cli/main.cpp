@@ -168,17 +168,34 @@ bool loadTableSayingRefusals(const QString &fileName, PluTable &table)
 }
 
 
+int sendTable(ScaleCommand command, const QString &deviceName, const QString &fileName,
+              const PluTable &table)
+{
+    TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
+    Journal journal(command, deviceName, fileName, progress);
+    const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
+    progress.finish(outcome.succeeded());
+    printProgramSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
+}
+
+int deleteMarked(ScaleCommand command, const QString &deviceName, const QString &fileName,
+                 int count, const std::function<bool(int)> &isMarked)
+{
+    TerminalProgress progress(count, TerminalProgress::CountOfPlus);
+    Journal journal(command, deviceName, fileName, progress);
+    const ScaleOutcome outcome = deletePlus(deviceName, isMarked, journal.progress());
+    progress.finish(outcome.succeeded());
+    printDeleteSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
+}
+
 int program(const QString &deviceName, const QString &fileName)
 {
     PluTable table;
     if (!loadTableSayingRefusals(fileName, table))
         return FileError;
-    TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
-    Journal journal(ScaleCommand::Program, deviceName, fileName, progress);
-    const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
-    progress.finish(outcome.succeeded());
-    printProgramSummary(outcome, progress);
-    return journal.finish(outcome, statusOf(outcome, deviceName));
+    return sendTable(ScaleCommand::Program, deviceName, fileName, table);
 }
 
 // The PLUs read, put into a table as the window puts them into its own:
@@ -271,14 +288,9 @@ int remove(const QString &deviceName, const QStringList &arguments)
     for (const QString &argument : arguments)
         if (!markNumbers(argument, marked))
             return usageError(TarexaCli::tr("Not a PLU number (0 to 998) or range: %1").arg(argument));
-    TerminalProgress progress(int(std::count(marked.begin(), marked.end(), true)),
-                              TerminalProgress::CountOfPlus);
-    Journal journal(ScaleCommand::Delete, deviceName, QString(), progress);
-    const ScaleOutcome outcome = deletePlus(
-        deviceName, [&](int row) { return marked[size_t(row)]; }, journal.progress());
-    progress.finish(outcome.succeeded());
-    printDeleteSummary(outcome, progress);
-    return journal.finish(outcome, statusOf(outcome, deviceName));
+    return deleteMarked(ScaleCommand::Delete, deviceName, QString(),
+                        int(std::count(marked.begin(), marked.end(), true)),
+                        [&](int row) { return marked[size_t(row)]; });
 }
 
 int check(const QString &fileName)

@@ -70,7 +70,7 @@ void TerminalProgress::setValue(int value)
 
 bool TerminalProgress::cancelled()
 {
-    return interrupted();
+    return InterruptWatch::interrupted();
 }
 
 void TerminalProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *)

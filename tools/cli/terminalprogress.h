@@ -49,8 +49,6 @@ public:
     int refused() const { return m_refused; }
     double seconds() const { return m_clock.elapsed() / 1000.0; }
 
-    static bool interrupted() { return InterruptWatch::interrupted(); }
-
 private:
     void draw();
     double fractionDone() const;
