@@ -26,14 +26,18 @@ mkdir "$SCRATCH/home"
 export HOME="$SCRATCH/home"
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 
+stop_wineserver() {
+    timeout 30 wineserver -k >/dev/null 2>&1 || true
+    timeout 30 wineserver -w >/dev/null 2>&1 || true
+}
+
 cleanup() {
     if [ -n "$SIM_PID" ]; then
         kill "$SIM_PID" 2>/dev/null || true
         wait "$SIM_PID" 2>/dev/null || true
     fi
     if [ -d "$WINEPREFIX" ]; then
-        timeout 30 wineserver -k >/dev/null 2>&1 || true
-        timeout 30 wineserver -w >/dev/null 2>&1 || true
+        stop_wineserver
     fi
     rm -rf "$SCRATCH"
 }
@@ -62,12 +66,29 @@ x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -O2 -static -I "$SOURCE/
     "$SOURCE/tests/wine/serialwine.cpp" "$SOURCE/src/serial.cpp" "$SOURCE/src/serial_win.cpp" \
     -o "$SCRATCH/serialwine.exe" || fail "the test program did not build"
 
-started=$SECONDS
+# Makes the prefix; $1 is the WINEDEBUG setting for this try.
 # wineboot's output ends up in its own file, and so does wineserver's: the
 # server outlives wineboot and would otherwise write into our output.
-if ! timeout 300 wineboot -i >"$SCRATCH/wineboot.log" 2>&1 || [ ! -d "$WINEPREFIX/dosdevices" ]; then
+make_prefix() {
+    WINEDEBUG="$1" timeout 300 wineboot -i >"$SCRATCH/wineboot.log" 2>&1 \
+        && [ -d "$WINEPREFIX/dosdevices" ]
+}
+
+# Wine has been seen, once, to fail to load its own kernel32.dll while making
+# a prefix on a machine where it otherwise always worked. One more try on a
+# new prefix, with the loader's messages on, either gets past such a hiccup
+# or tells why Wine cannot start here.
+started=$SECONDS
+if ! make_prefix -all; then
     tail -n 20 "$SCRATCH/wineboot.log" >&2
-    fail "Wine could not make a prefix here, so it cannot run Windows programs on this machine"
+    echo "Wine could not make a prefix; trying once more on a new one" >&2
+    stop_wineserver
+    rm -rf "$WINEPREFIX"
+    if ! make_prefix err+all,warn+module; then
+        tail -n 60 "$SCRATCH/wineboot.log" >&2
+        echo "Wine: $(wine --version 2>&1); $SCRATCH is on: $(findmnt -n -o OPTIONS -T "$SCRATCH" 2>&1)" >&2
+        fail "Wine could not make a prefix here, so it cannot run Windows programs on this machine"
+    fi
 fi
 echo "Wine prefix made in $((SECONDS - started)) s"
 
