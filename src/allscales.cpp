@@ -75,11 +75,12 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
     }
     result.reached = true;
     OneScaleProgress one(turns.progress, index);
-    RecordingProgress recording(store.isUsable() ? &store : nullptr, ScaleCommand::ProgramChanges,
-                                plan.scale.device, turns.fileName, one);
+    RecordingProgress recording(&store, ScaleCommand::ProgramChanges, plan.scale.device,
+                                turns.fileName, one);
     result.outcome = programPlus(plan.scale.device, rowsOf(turns.table, plan.changed), recording);
     recording.finish(result.outcome, turns.progress.journalMessage(result.outcome));
     result.refused = one.refused();
+    result.journalNotice = recording.lostFactsNotice();
     turns.progress.ended(index, result);
 }
 
@@ -187,8 +188,9 @@ QString AllScalesText::resultText(const ScaleResult &result)
 
 QString AllScalesText::resultLine(const ScaleResult &result)
 {
-    return QStringLiteral("%1 (%2): %3")
-        .arg(result.scale.name, result.scale.device, resultText(result));
+    const QString line = QStringLiteral("%1 (%2): %3")
+                             .arg(result.scale.name, result.scale.device, resultText(result));
+    return result.journalNotice.isEmpty() ? line : line + QLatin1Char(' ') + result.journalNotice;
 }
 
 QStringList AllScalesText::failedScales(const QList<ScaleResult> &results)

@@ -38,6 +38,7 @@ struct ScaleResult
     bool leftOut = false;   // what it holds was not fully known
     int refused = 0;
     ScaleOutcome outcome;   // outcome.accepted is the PLUs the scale took
+    QString journalNotice;  // what the journal could not record, if anything
 
     bool succeeded() const { return !leftOut && (planned == 0 || outcome.succeeded()); }
 };

@@ -135,8 +135,7 @@ ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const 
                                  const std::function<ScaleOutcome(ScaleProgress &)> &run)
 {
     DialogProgress progress(this, label, showAtOnce);
-    RecordingProgress recording(store.isUsable() ? &store : nullptr, command, m_DeviceName,
-                                filename, progress);
+    RecordingProgress recording(&store, command, m_DeviceName, filename, progress);
     const ScaleOutcome outcome = run(recording);
     recording.finish(outcome, scaleOutcomeText(outcome));
     return outcome;

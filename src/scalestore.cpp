@@ -292,6 +292,13 @@ bool ScaleStore::migrate()
     return q.exec() || fail(q.lastError());
 }
 
+void ScaleStore::addNotice(const QString &text)
+{
+    if (!m_notice.isEmpty())
+        m_notice += QLatin1String("\n\n");
+    m_notice += text;
+}
+
 bool ScaleStore::fail(const QSqlError &error)
 {
     m_lastNativeError = error.nativeErrorCode().toInt();
@@ -571,8 +578,9 @@ RecordingProgress::RecordingProgress(ScaleStore *store, ScaleCommand command,
                                      ScaleProgress &inner)
     : m_store(store), m_command(command), m_device(device), m_inner(inner)
 {
-    if (m_store && m_store->isUsable()) {
-        m_transferId = m_store->beginTransfer(device, command, fileName);
+    if (m_store) {
+        if (m_store->isUsable())
+            m_transferId = m_store->beginTransfer(device, command, fileName);
         m_lostFacts = m_transferId < 0;
     }
 }
@@ -589,25 +597,47 @@ void RecordingProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_
     if (recording()
         && !m_store->recordExchangeFact(m_transferId, m_device, m_command, plu, result, data))
         m_lostFacts = true;
+    // With no journal entry to hang it on, this fact is lost too. A read's
+    // snapshot is written whole at its end, from what it gathered.
+    if (m_lostFacts && !isRead())
+        m_snapshotInDoubt = true;
     m_inner.exchangeEnded(plu, result, data);
 }
 
 void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &message)
 {
-    if (!recording())
-        return;
-    bool ok = true;
-    if (isRead()) {
-        // The scale's end of list, or its answer that it holds nothing, is the
-        // only sign that the read saw everything. A port that never opened
-        // sent nothing and learned nothing.
-        if (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::NotFound)
-            ok = m_store->replaceSnapshot(m_device, m_read);
-        else if (outcome.kind != ScaleOutcome::PortFailed)
-            ok = m_store->markIncomplete(m_device);
+    if (recording()) {
+        bool ok = true;
+        if (isRead()) {
+            // The scale's end of list, or its answer that it holds nothing, is
+            // the only sign that the read saw everything. A port that never
+            // opened sent nothing and learned nothing.
+            if (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::NotFound)
+                ok = m_store->replaceSnapshot(m_device, m_read);
+            else if (outcome.kind != ScaleOutcome::PortFailed)
+                ok = m_store->markIncomplete(m_device);
+        }
+        if (!ok)
+            m_lostFacts = m_snapshotInDoubt = true;
+        if (!m_store->endTransfer(m_transferId, outcomeName(outcome.kind), message))
+            m_lostFacts = true;
     }
-    if (!ok)
-        m_lostFacts = true;
-    if (!m_store->endTransfer(m_transferId, outcomeName(outcome.kind), message))
-        m_lostFacts = true;
+    if (m_lostFacts)
+        admitLostFacts();
+}
+
+// A snapshot that missed some of what the scale took or lost could make a
+// later Program Changes skip a PLU the scale does not hold. Marking it as
+// not fully known makes Program Changes ask for a comparison first; when
+// even that cannot be written, the user has only the notice to go by.
+void RecordingProgress::admitLostFacts()
+{
+    const QString why = m_store->error();
+    m_lostFactsNotice = StoreText::tr("Tarexa could not record all of this transfer in its "
+                                      "journal. %1").arg(why);
+    if (m_snapshotInDoubt && !m_store->markIncomplete(m_device))
+        m_lostFactsNotice += QLatin1Char(' ')
+            + StoreText::tr("What it knows of the scale's contents may be out of date: compare "
+                            "the table with the scale before the next Program Changes.");
+    m_store->addNotice(m_lostFactsNotice);
 }

@@ -91,6 +91,8 @@ public:
     // Something the user should hear about although the store works, such as
     // a damaged file that was set aside; empty when there is nothing.
     QString notice() const { return m_notice; }
+    // Adds a paragraph to notice().
+    void addNotice(const QString &text);
 
     // Empty on failure (see error()).
     std::optional<Snapshot> snapshot(const QString &device);
@@ -149,8 +151,9 @@ private:
 
 // Sits between a scale command and its progress display, and writes each
 // exchange's fact into the store as the exchange ends. Everything else goes
-// to the wrapped progress unchanged. With no store, or one that cannot be
-// used, it only passes things on: the command works as without it.
+// to the wrapped progress unchanged. With no store it only passes things on;
+// with one that cannot be used the command works as without it, and finish()
+// says that the journal missed it.
 class RecordingProgress : public ScaleProgress
 {
 public:
@@ -171,10 +174,15 @@ public:
     // True when some fact could not be written (see the store's error()):
     // the snapshot may then no longer be true.
     bool lostFacts() const { return m_lostFacts; }
+    // After finish(), what the user should hear about the facts that could
+    // not be written; empty when none were lost. finish() also adds it to
+    // the store's notice().
+    QString lostFactsNotice() const { return m_lostFactsNotice; }
 
 private:
     bool recording() const { return m_store && m_transferId >= 0; }
     bool isRead() const;
+    void admitLostFacts();
 
     ScaleStore *m_store;
     ScaleCommand m_command;
@@ -183,6 +191,9 @@ private:
     QList<PLU_STRING> m_read;
     int m_transferId = -1;
     bool m_lostFacts = false;
+    // What the scale took, or lost, may be missing from its snapshot.
+    bool m_snapshotInDoubt = false;
+    QString m_lostFactsNotice;
 };
 
 #endif // SCALESTORE_H

@@ -56,10 +56,40 @@ struct Exchange
     ExchangeResult result;
 };
 
+// A second connection that takes the write lock, as another Tarexa in the
+// middle of a long write would.
+class LockHolder
+{
+public:
+    explicit LockHolder(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name());
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~LockHolder()
+    {
+        release();
+        QSqlDatabase::database(name(), false).close();
+        QSqlDatabase::removeDatabase(name());
+    }
+    bool take() { return exec("BEGIN IMMEDIATE"); }
+    void release() { exec("ROLLBACK"); }
+
+private:
+    static QString name() { return QStringLiteral("lock holder"); }
+    bool exec(const char *sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(name(), false));
+        return q.exec(QLatin1String(sql));
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(ScaleOutcome::Kind)
 Q_DECLARE_METATYPE(Snapshot::State)
+Q_DECLARE_METATYPE(ScaleCommand)
 
 class ScaleStoreTest : public QObject
 {
@@ -88,6 +118,8 @@ private slots:
     void damagedFileIsSetAside();
     void unusableStoreSaysWhy();
     void lockedTooLongFailsWithinTimeout();
+    void lostFactsAreAdmitted_data();
+    void lostFactsAreAdmitted();
     void newerSchemaIsRefused();
 
 private:
@@ -445,7 +477,8 @@ void ScaleStoreTest::unusableStoreSaysWhy()
     QVERIFY(!store.recordPlu(Device, pluNumbered(1)));
 
     // The command goes on through an unusable store, and its progress still
-    // hears every exchange.
+    // hears every exchange; afterwards the user hears why the journal
+    // missed it.
     struct Counting : SilentProgress
     {
         int heard = 0;
@@ -455,6 +488,9 @@ void ScaleStoreTest::unusableStoreSaysWhy()
     recording.exchangeEnded(1, ExchangeResult::Accepted, nullptr);
     recording.finish(outcomeOf(ScaleOutcome::Done), QString());
     QCOMPARE(counting.heard, 1);
+    QVERIFY(recording.lostFacts());
+    QVERIFY(recording.lostFactsNotice().contains(store.error()));
+    QVERIFY(recording.lostFactsNotice().contains(QStringLiteral("out of date")));
 }
 
 void ScaleStoreTest::lockedTooLongFailsWithinTimeout()
@@ -495,6 +531,56 @@ void ScaleStoreTest::newerSchemaIsRefused()
     ScaleStore store(dbPath());
     QVERIFY(!store.isUsable());
     QVERIFY(store.error().contains(QStringLiteral("newer Tarexa")));
+}
+
+void ScaleStoreTest::lostFactsAreAdmitted_data()
+{
+    QTest::addColumn<ScaleCommand>("command");
+    QTest::addColumn<bool>("lockOutlastsTransfer");
+    QTest::addColumn<Snapshot::State>("state");
+    QTest::addColumn<bool>("saysOutOfDate");
+
+    // The scale was known to hold PLUs 1 to 3; the second exchange of three
+    // finds the store locked by someone else.
+    QTest::newRow("program, lock passes")
+        << ScaleCommand::ProgramChanges << false << Snapshot::Incomplete << false;
+    QTest::newRow("delete, lock outlasts it")
+        << ScaleCommand::Delete << true << Snapshot::Complete << true;
+    QTest::newRow("read, lock passes") << ScaleCommand::Read << false << Snapshot::Complete << false;
+}
+
+void ScaleStoreTest::lostFactsAreAdmitted()
+{
+    QFETCH(ScaleCommand, command);
+    QFETCH(bool, lockOutlastsTransfer);
+    QFETCH(Snapshot::State, state);
+    QFETCH(bool, saysOutOfDate);
+
+    QVERIFY(m_store->replaceSnapshot(Device, { pluNumbered(1), pluNumbered(2), pluNumbered(3) }));
+    ScaleStore impatient(dbPath(), 100);
+    LockHolder other(dbPath());
+    SilentProgress silent;
+    RecordingProgress recording(&impatient, command, Device, QStringLiteral("shop.xml"), silent);
+    for (int number = 1; number <= 3; ++number) {
+        if (number == 2)
+            QVERIFY(other.take());
+        const PLU_STRING data = pluNumbered(number, QStringLiteral("9.99"));
+        recording.exchangeEnded(number, ExchangeResult::Accepted,
+                                command == ScaleCommand::Delete ? nullptr : &data);
+        if (number == 2 && !lockOutlastsTransfer)
+            other.release();
+    }
+    recording.finish(outcomeOf(ScaleOutcome::Done), QString());
+    other.release();
+
+    QVERIFY(recording.lostFacts());
+    QVERIFY2(recording.lostFactsNotice().contains(QStringLiteral("in use by another Tarexa")),
+             qPrintable(recording.lostFactsNotice()));
+    QCOMPARE(recording.lostFactsNotice().contains(QStringLiteral("out of date")), saysOutOfDate);
+    QCOMPARE(impatient.notice(), recording.lostFactsNotice());
+    const std::optional<Snapshot> snapshot = m_store->snapshot(Device);
+    QVERIFY(snapshot);
+    QCOMPARE(snapshot->state, state);
 }
 
 QTEST_GUILESS_MAIN(ScaleStoreTest)

@@ -517,6 +517,14 @@
         <source>The database %1 cannot be used: %2</source>
         <translation>Базу данных %1 нельзя использовать: %2</translation>
     </message>
+    <message>
+        <source>Tarexa could not record all of this transfer in its journal. %1</source>
+        <translation>Tarexa не смогла записать в журнал всю эту передачу. %1</translation>
+    </message>
+    <message>
+        <source>What it knows of the scale&apos;s contents may be out of date: compare the table with the scale before the next Program Changes.</source>
+        <translation>Её сведения о содержимом весов могут быть устаревшими: перед следующей командой «Записать изменения» сравните таблицу с весами.</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa</name>

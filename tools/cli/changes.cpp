@@ -44,7 +44,7 @@ int storeError(const ScaleStore &store)
 
 Journal::Journal(ScaleCommand command, const QString &device, const QString &fileName,
                  ScaleProgress &inner)
-    : m_recording(m_store.isUsable() ? &m_store : nullptr, command, device, fileName, inner)
+    : m_recording(&m_store, command, device, fileName, inner)
 {
 }
 
