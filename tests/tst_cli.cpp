@@ -51,6 +51,18 @@ std::map<int, SimPlu> simPlus(int first, int last)
     return plus;
 }
 
+// The table of a PLU file as the window would open it.
+PluTable tableOfFile(const QString &fileName)
+{
+    QList<PLU_STRING> plus;
+    if (!readPluFile(fileName, plus))
+        qWarning("%s cannot be read", qPrintable(fileName));
+    PluTable table;
+    for (const PLU_STRING &s : plus)
+        table.setRow(s.Number.toInt(), s);
+    return table;
+}
+
 } // namespace
 
 class CliTest : public QObject
@@ -396,11 +408,8 @@ void CliTest::changedSendsOnlyWhatDiffers()
 {
     m_scale->sim().setPlus(simPlus(1, 3));
     QCOMPARE(run({ "read", "-o", path("scale.xml") }).status, 0);
-    QList<PLU_STRING> read;
-    QVERIFY(readPluFile(path("scale.xml"), read));
-    PluTable table;
-    for (const PLU_STRING &s : read)
-        table.setRow(s.Number.toInt(), s);
+    PluTable table = tableOfFile(path("scale.xml"));
+    QVERIFY(!table.rowsInUse().isEmpty());
     table.setText(2, PriceColumn, "9.99");
     table.setText(3, PriceColumn, QString());
     table.setText(5, PriceColumn, "1.00");
@@ -556,11 +565,8 @@ void CliTest::allScalesGoOnWhenOneFails()
     QCOMPARE(run({ "--scale", "Meat", "read" }, false).status, 0);
     QVERIFY(QFile::remove(meatLine));
 
-    QList<PLU_STRING> read;
-    QVERIFY(readPluFile(path("deli.xml"), read));
-    PluTable table;
-    for (const PLU_STRING &s : read)
-        table.setRow(s.Number.toInt(), s);
+    PluTable table = tableOfFile(path("deli.xml"));
+    QVERIFY(!table.rowsInUse().isEmpty());
     table.setText(2, PriceColumn, "7.77");
     QByteArray bytes;
     QVERIFY(serialisePluTable(table, bytes));

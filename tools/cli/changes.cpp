@@ -42,6 +42,12 @@ int storeError(const ScaleStore &store)
     return StoreError;
 }
 
+void printStoreNotice(const ScaleStore &store)
+{
+    if (!store.notice().isEmpty())
+        printLine(store.notice());
+}
+
 Journal::Journal(ScaleCommand command, const QString &device, const QString &fileName,
                  ScaleProgress &inner)
     : m_recording(&m_store, command, device, fileName, inner)
@@ -51,8 +57,7 @@ Journal::Journal(ScaleCommand command, const QString &device, const QString &fil
 int Journal::finish(const ScaleOutcome &outcome, int status)
 {
     m_recording.finish(outcome, status == Done ? QString() : lastError());
-    if (!m_store.notice().isEmpty())
-        printLine(m_store.notice());
+    printStoreNotice(m_store);
     return status;
 }
 
@@ -67,8 +72,7 @@ int programChanged(const QString &device, const QString &fileName, bool deleteMi
         snapshot = store.isUsable() ? store.snapshot(device) : std::nullopt;
         if (!snapshot)
             return storeError(store);
-        if (!store.notice().isEmpty())
-            printLine(store.notice());
+        printStoreNotice(store);
     }
     if (snapshot->state != Snapshot::Complete)
         return noSnapshot(device, fileName, snapshot->state);
@@ -135,8 +139,7 @@ int history(const QString &limit)
         store.isUsable() ? store.transfers(count) : std::nullopt;
     if (!transfers)
         return storeError(store);
-    if (!store.notice().isEmpty())
-        printLine(store.notice());
+    printStoreNotice(store);
     for (const QString &line : historyLines(*transfers))
         printOut(line);
     return Done;

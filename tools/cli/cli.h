@@ -61,6 +61,8 @@ int exitStatusOf(ScaleOutcome::Kind kind);
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName);
 // Says that the record of what the scales hold cannot be used.
 int storeError(const ScaleStore &store);
+// Passes on the store's news, such as a damaged file set aside, if any.
+void printStoreNotice(const ScaleStore &store);
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals);
 int writeOut(const QString &fileName, const PluTable &table);
 // loadTable for a command that sends or converts the PLUs: each refusal is

@@ -77,8 +77,8 @@ int listScales()
     // The list is worth having without the times, so its status stays Done.
     if (!store.isUsable())
         storeError(store);
-    else if (!store.notice().isEmpty())
-        printLine(store.notice());
+    else
+        printStoreNotice(store);
     return Done;
 }
 
@@ -275,8 +275,7 @@ int programChangedToAllScales(const QString &fileName)
                                  : std::nullopt;
         if (!plans)
             return storeError(store);
-        if (!store.notice().isEmpty())
-            printLine(store.notice());
+        printStoreNotice(store);
     }
     if (nothingToDo(*plans)) {
         printLine(TarexaCli::tr("Nothing to send: every scale holds the PLUs of %1 as they are.")
