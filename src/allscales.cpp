@@ -1,6 +1,7 @@
 #include "allscales.h"
 #include "changes.h"
 #include "comm.h"
+#include "probe.h"
 #include "serial.h"
 
 #include <map>
@@ -40,7 +41,7 @@ std::vector<std::vector<int>> turnsByPort(const QList<ScalePlan> &plans)
     std::vector<std::vector<int>> groups;
     std::map<std::string, size_t> groupOfPath;
     for (int i = 0; i < plans.size(); ++i) {
-        if (!plans.at(i).hasWork())
+        if (!plans.at(i).visited())
             continue;
         const std::string path = devicePathOf(plans.at(i).scale.device);
         const auto found = groupOfPath.find(path);
@@ -64,6 +65,8 @@ struct Turns
     std::vector<ScaleResult> &results;
 };
 
+// Scales that share a port share its record, so each turn plans from the
+// record as the turns before it left it.
 void programOneScale(const Turns &turns, ScaleStore &store, int index)
 {
     const ScalePlan &plan = turns.plans.at(index);
@@ -73,14 +76,33 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
         turns.progress.ended(index, result);
         return;
     }
+    const Snapshot record = store.snapshot(plan.scale.device).value_or(plan.record);
+    if (record.state == Snapshot::None) {
+        result.leftOut = true;
+        turns.progress.ended(index, result);
+        return;
+    }
+    const QList<int> changed = changedRows(turns.table, record);
+    result.planned = int(changed.size());
     result.reached = true;
     OneScaleProgress one(turns.progress, index);
     RecordingProgress recording(&store, ScaleCommand::ProgramChanges, plan.scale.device,
                                 turns.fileName, one);
-    result.outcome = programPlus(plan.scale.device, rowsOf(turns.table, plan.changed), recording);
-    recording.finish(result.outcome, turns.progress.journalMessage(result.outcome));
+    {
+        ScalePort scale(plan.scale.device);
+        result.outcome = programChangesOn(scale, record, rowsOf(turns.table, changed), recording,
+                                          result.probe);
+    }
+    // A record found out of date is no guide to anything: it goes.
+    const bool stale = result.outcome.kind == ScaleOutcome::Stale;
+    if (stale)
+        store.forget(plan.scale.device);
+    recording.finish(result.outcome,
+                     stale ? ProbeText::staleRecord(plan.scale.name, result.probe)
+                           : turns.progress.journalMessage(result.outcome));
     result.refused = one.refused();
     result.journalNotice = recording.lostFactsNotice();
+    result.unrecorded = recording.lostFacts();
     turns.progress.ended(index, result);
 }
 
@@ -105,7 +127,7 @@ std::optional<QList<ScalePlan>> planChanges(const PluTable &table, const QList<S
             return std::nullopt;
         ScalePlan plan;
         plan.scale = scale;
-        plan.known = snapshot->state;
+        plan.record = *snapshot;
         if (!plan.leftOut())
             plan.changed = changedRows(table, *snapshot);
         plans.append(plan);
@@ -163,6 +185,7 @@ QString outcomeWords(const ScaleOutcome &outcome)
         return AllScalesText::tr("the scale refused PLU %1").arg(at);
     case ScaleOutcome::NotFound:
     case ScaleOutcome::EmptyList:
+    case ScaleOutcome::Stale:
         break;
     }
     return AllScalesText::tr("nothing to send");
@@ -173,12 +196,14 @@ QString outcomeWords(const ScaleOutcome &outcome)
 QString AllScalesText::resultText(const ScaleResult &result)
 {
     if (result.leftOut)
-        return tr("left out, since what it holds is not fully known. Compare it with the "
+        return tr("left out, since nothing is known of what it holds. Compare it with the "
                   "table first.");
-    if (result.planned == 0)
-        return tr("nothing to send; it holds the table's PLUs as they are.");
     if (!result.reached)
         return tr("not reached; cancelled before its turn.");
+    if (result.outcome.kind == ScaleOutcome::Stale)
+        return tr("nothing sent. %1").arg(ProbeText::staleRecord(result.scale.name, result.probe));
+    if (result.planned == 0 && result.outcome.succeeded())
+        return tr("nothing to send; it holds the table's PLUs as they are.");
     return tr("%1 of %2 PLUs sent, %3 refused; %4.")
         .arg(result.outcome.accepted)
         .arg(result.planned)

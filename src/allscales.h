@@ -2,6 +2,7 @@
 #define ALLSCALES_H
 
 #include "plutable.h"
+#include "probe.h"
 #include "scale.h"
 #include "scalelist.h"
 #include "scalestore.h"
@@ -17,12 +18,14 @@
 struct ScalePlan
 {
     ScaleEntry scale;
-    Snapshot::State known = Snapshot::None;
+    Snapshot record;        // what is known of what it holds
     QList<int> changed;     // the rows to send, ascending
 
-    // Only a scale whose whole contents are known can be sent its changes.
-    bool leftOut() const { return known != Snapshot::Complete; }
-    bool hasWork() const { return !leftOut() && !changed.isEmpty(); }
+    // A scale of which nothing is known is not touched: it would be sent
+    // everything. Every other one is probed, even with nothing to send.
+    bool leftOut() const { return record.state == Snapshot::None; }
+    bool visited() const { return !leftOut(); }
+    bool hasWork() const { return visited() && !changed.isEmpty(); }
 };
 
 // Each scale's plan, in the order of scales; empty when the store fails.
@@ -35,12 +38,14 @@ struct ScaleResult
     ScaleEntry scale;
     int planned = 0;        // PLUs there were to send
     bool reached = false;   // its turn came (false: left out, or cancelled before)
-    bool leftOut = false;   // what it holds was not fully known
+    bool leftOut = false;   // nothing was known of what it holds
     int refused = 0;
     ScaleOutcome outcome;   // outcome.accepted is the PLUs the scale took
+    ProbeFinding probe;     // why its record was out of date (outcome Stale)
     QString journalNotice;  // what the journal could not record, if anything
+    bool unrecorded = false;    // the journal or the record missed some of it
 
-    bool succeeded() const { return !leftOut && (planned == 0 || outcome.succeeded()); }
+    bool succeeded() const { return !leftOut && reached && outcome.succeeded(); }
 };
 
 // The progress of several scales programmed at once. Every call comes from
@@ -65,13 +70,14 @@ public:
     }
 };
 
-// Each plan's result before anything is sent: left out, nothing to send,
-// or not reached.
+// Each plan's result before anything is sent: left out, or not reached.
 QList<ScaleResult> unsentResults(const QList<ScalePlan> &plans);
 
-// Sends each plan's changed rows of table to its scale. Scales on different
-// ports run at the same time, one thread per port; scales that share a port
-// take turns on it in the order given. Each transfer is journalled as a
+// Sends each plan's changed rows of table to its scale, once the scale's
+// first PLU has shown that its record holds (see probeRecord); a scale with
+// nothing to send is probed all the same. Scales on different ports run at
+// the same time, one thread per port; scales that share a port take turns on
+// it in the order given. Each transfer is journalled as a
 // Program Changes of fileName in the store at storePath, and each accepted
 // PLU enters that scale's snapshot as it is taken. Returns one result per
 // plan, in the plans' order, when every thread is done.

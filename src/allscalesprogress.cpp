@@ -1,6 +1,8 @@
 #include "allscalesprogress.h"
 #include "tarexa.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -26,12 +28,13 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
     for (const ScalePlan &plan : plans) {
         QProgressBar *bar = nullptr;
         QLabel *state = nullptr;
-        if (plan.hasWork()) {
+        if (plan.visited()) {
             layout->addWidget(new QLabel(QStringLiteral("<b>%1</b> (%2)")
                                              .arg(plan.scale.name.toHtmlEscaped(),
                                                   plan.scale.device.toHtmlEscaped())));
             bar = new QProgressBar;
-            bar->setRange(0, int(plan.changed.size()));
+            // A scale with nothing to send is only asked for its first PLU.
+            bar->setRange(0, std::max(1, int(plan.changed.size())));
             bar->setValue(0);
             state = new QLabel(tr("Waiting for the port"));
             state->setWordWrap(true);

@@ -4,6 +4,10 @@
 #include "plutable.h"
 #include "rules.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace {
 
 // A text as the scale keeps it: what goes on the line (composed, control
@@ -58,10 +62,13 @@ QList<int> changedRows(const PluTable &table, const Snapshot &snapshot)
 
 QList<int> missingFromTable(const PluTable &table, const Snapshot &snapshot)
 {
-    QList<int> plus;
-    for (auto it = snapshot.plus.cbegin(); it != snapshot.plus.cend(); ++it)
-        if (it.key() >= 0 && it.key() < PLU_COUNT && !table.isInUse(it.key()))
-            plus.append(it.key());
+    QList<int> plus = snapshot.plus.keys() + snapshot.unknown.values();
+    std::sort(plus.begin(), plus.end());
+    plus.erase(std::remove_if(plus.begin(), plus.end(),
+                              [&](int plu) {
+                                  return plu < 0 || plu >= PLU_COUNT || table.isInUse(plu);
+                              }),
+               plus.end());
     return plus;
 }
 
@@ -80,6 +87,24 @@ Comparison compare(const PluTable &table, const Snapshot &snapshot)
             c.differing.append({ row, fields });
     }
     return c;
+}
+
+QString numberListText(const QList<int> &numbers)
+{
+    QStringList texts;
+    for (int n : numbers)
+        texts << QString::number(n);
+    return texts.join(QLatin1String(", "));
+}
+
+Snapshot snapshotOfRead(const QList<PLU_STRING> &plus)
+{
+    Snapshot s;
+    s.state = Snapshot::Complete;
+    for (const PLU_STRING &p : plus)
+        if (const std::optional<int> number = parsePluNumber(p.Number))
+            s.plus.insert(*number, p);
+    return s;
 }
 
 PluTable rowsOf(const PluTable &rows, const QList<int> &numbers)

@@ -8,15 +8,24 @@
 
 class PluTable;
 
-// The rows in use of the table that the scale, as the snapshot knows it,
-// does not hold as they are: those that differ in any field and those the
-// snapshot lacks, in ascending order.
+// The rows in use of the table that the scale is not known to hold as they
+// are: those that differ in any field, those the snapshot lacks and those
+// it knows as unknown, in ascending order.
 QList<int> changedRows(const PluTable &table, const Snapshot &snapshot);
+
+// What a read that went to the end tells: the scale holds exactly these
+// PLUs (a later one of a number replaces an earlier; unnumbered ones are
+// left out).
+Snapshot snapshotOfRead(const QList<PLU_STRING> &plus);
+
+// PLU numbers as a list to read: "3, 5, 12".
+QString numberListText(const QList<int> &numbers);
 
 // A table holding only these rows of rows, for sending part of a table.
 PluTable rowsOf(const PluTable &rows, const QList<int> &numbers);
 
-// The PLUs the snapshot holds that are not in use in the table, ascending.
+// The PLUs the snapshot holds, or may hold (unknown), that are not in use
+// in the table, ascending.
 QList<int> missingFromTable(const PluTable &table, const Snapshot &snapshot);
 
 // One field of a PLU that the table and the scale hold differently.

@@ -5,9 +5,11 @@
 #include "tarexa.h"
 #include "changes.h"
 #include "changesquestions.h"
+#include "comm.h"
 #include "comparedialog.h"
 #include "historydialog.h"
 #include "plutable.h"
+#include "probe.h"
 #include "scalecommandrunning.h"
 #include "scale.h"
 #include "scalestore.h"
@@ -16,6 +18,8 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QMessageBox>
+
+#include <optional>
 
 namespace {
 
@@ -47,8 +51,9 @@ void Tarexa::tellStoreUnusable(const ScaleStore &store)
                               .arg(store.error()));
 }
 
-// Without a full snapshot Tarexa does not know what the scale holds, and
-// asks rather than take the scale for empty.
+// When nothing is known of what the scale holds Tarexa asks rather than
+// take the scale for empty; from what it knows, even in part, it sends the
+// rows the scale is not known to hold as they are.
 void Tarexa::programChanges()
 {
     ScaleStore store;
@@ -58,7 +63,7 @@ void Tarexa::programChanges()
         tellStoreUnusable(store);
         return;
     }
-    if (snapshot->state != Snapshot::Complete) {
+    if (snapshot->state == Snapshot::None) {
         // The command that follows opens the store anew and would not hear it.
         tellStoreNotice(store);
         switch (askWithoutSnapshot(this, m_DeviceName, snapshot->state)) {
@@ -75,43 +80,80 @@ void Tarexa::programChanges()
     sendChanges(store, tableContents(), *snapshot);
 }
 
-// The changed rows go out as Program sends rows; the PLUs the table lacks
-// are deleted only when the user says so.
+// The PLUs the scale holds, or may hold, and the table lacks, offered for
+// deletion; only a record that knows all the scale holds can tell them, and
+// a row that had a value refused never counts as lacking.
+QList<int> Tarexa::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
+{
+    QList<int> missing = missingFromTable(rows, snapshot);
+    QList<int> kept;
+    for (int plu : std::as_const(missing))
+        if (m_refusedRows.contains(plu))
+            kept << plu;
+    for (int plu : std::as_const(kept))
+        missing.removeAll(plu);
+    if (!kept.isEmpty())
+        showStatus(tr("Not offered for deletion, since a value of theirs was refused: PLU %1. "
+                      "Delete them with Scale > Delete if that is meant.")
+                       .arg(numberListText(kept)));
+    else if (!missing.isEmpty() && snapshot.state != Snapshot::Complete)
+        showStatus(tr("Tarexa knows only part of what the scale holds, so PLUs the table lacks "
+                      "were not looked for. Compare with Scale to find them."));
+    return snapshot.state == Snapshot::Complete ? missing : QList<int>();
+}
+
+// The scale's first PLU is asked for before anything is sent, on the port
+// the changes then go through; the PLUs the table lacks are deleted only
+// when the user says so.
 void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot)
 {
     const QList<int> changed = changedRows(rows, snapshot);
-    const QList<int> missing = missingFromTable(rows, snapshot);
+    const QList<int> missing = plusToDelete(rows, snapshot);
     const bool deleteMissing = !missing.isEmpty() && askDeleteMissing(this, missing);
-    if (changed.isEmpty() && !deleteMissing) {
-        tellNothingChanged(this);
-        return;
-    }
     if (!changed.isEmpty() && !mayProgramAfterCheck())
         return;
     const ScaleCommandRunning running(this);
-    ScaleOutcome outcome;
-    if (!changed.isEmpty()) {
-        const PluTable toSend = rowsOf(rows, changed);
-        outcome = runRecorded(store, ScaleCommand::ProgramChanges,
-                              QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
-                              [&](ScaleProgress &progress) {
-                                  return programPlus(m_DeviceName, toSend, progress);
-                              });
+    std::optional<ScalePort> port;
+    ProbeFinding finding;
+    ScaleOutcome outcome = runRecorded(
+        store, ScaleCommand::ProgramChanges,
+        QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
+        [&](ScaleProgress &progress) {
+            port.emplace(m_DeviceName);
+            return programChangesOn(*port, snapshot, rowsOf(rows, changed), progress, finding);
+        });
+    if (outcome.kind == ScaleOutcome::Stale) {
+        store.forget(m_DeviceName);
+        tellStaleRecord(finding);
+        return;
     }
     if (deleteMissing && outcome.succeeded()) {
         outcome = runRecorded(store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
                               [&](ScaleProgress &progress) {
-                                  return deletePlus(m_DeviceName,
+                                  return deletePlus(*port,
                                                     [&](int row) { return missing.contains(row); },
                                                     progress);
                               });
     }
+    port.reset();
+    if (outcome.succeeded() && changed.isEmpty() && !deleteMissing)
+        tellNothingChanged(this);
     reportScaleOutcome(outcome);
     tellStoreNotice(store);
 }
 
-// The whole scale is read into the snapshot; the table stays as it is.
+void Tarexa::tellStaleRecord(const ProbeFinding &finding)
+{
+    QMessageBox box(QMessageBox::Warning, tr("Program Changes"),
+                    ProbeText::staleRecord(currentScaleName(), finding), QMessageBox::Ok, this);
+    box.setInformativeText(tr("Nothing was sent."));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+// The whole scale is read into the snapshot; the table stays as it is, and
+// is compared with what was read, whether or not the record could keep it.
 void Tarexa::compareWithScale()
 {
     ScaleStore store;
@@ -120,9 +162,9 @@ void Tarexa::compareWithScale()
         return;
     }
     ScaleOutcome outcome;
+    QList<PLU_STRING> plus;
     {
         const ScaleCommandRunning running(this);
-        QList<PLU_STRING> plus;
         outcome = runRecorded(store, ScaleCommand::Compare,
                               QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
                               [&](ScaleProgress &progress) {
@@ -137,15 +179,11 @@ void Tarexa::compareWithScale()
     tellStoreNotice(store);
     if (!readToTheEnd)
         return;
-    const std::optional<Snapshot> snapshot = store.snapshot(m_DeviceName);
-    if (!snapshot) {
-        tellStoreUnusable(store);
-        return;
-    }
+    const Snapshot read = snapshotOfRead(plus);
     const PluTable rows = tableContents();
-    CompareDialog dialog(compare(rows, *snapshot), m_DeviceName, this);
+    CompareDialog dialog(compare(rows, read), m_DeviceName, this);
     if (dialog.exec() == CompareDialog::ProgramChanges)
-        sendChanges(store, rows, *snapshot);
+        sendChanges(store, rows, read);
 }
 
 void Tarexa::transferHistory()

@@ -1,4 +1,5 @@
 #include "changesquestions.h"
+#include "changes.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -16,19 +17,11 @@ struct ChangesQuestions
     Q_DECLARE_TR_FUNCTIONS(ChangesQuestions)
 };
 
-QString numberList(const QList<int> &plus)
-{
-    QStringList numbers;
-    for (int plu : plus)
-        numbers << QString::number(plu);
-    return numbers.join(QStringLiteral(", "));
-}
-
 QString shortNumberList(const QList<int> &plus)
 {
     if (plus.size() <= PlusListedInText)
-        return numberList(plus);
-    return ChangesQuestions::tr("%1 and %2 more").arg(numberList(plus.mid(0, PlusListedInText))).arg(plus.size() - PlusListedInText);
+        return numberListText(plus);
+    return ChangesQuestions::tr("%1 and %2 more").arg(numberListText(plus.mid(0, PlusListedInText))).arg(plus.size() - PlusListedInText);
 }
 
 } // namespace
@@ -67,7 +60,7 @@ bool askDeleteMissing(QWidget *parent, const QList<int> &plus)
     box.setInformativeText(ChangesQuestions::tr("Delete them from the scale as well? Choose No to send only the "
                               "changes and keep them on the scale."));
     if (plus.size() > PlusListedInText)
-        box.setDetailedText(numberList(plus));
+        box.setDetailedText(numberListText(plus));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);

@@ -1,4 +1,5 @@
 #include "check.h"
+#include "changes.h"
 #include "cp1251.h"
 #include "plutable.h"
 #include "rules.h"
@@ -77,14 +78,6 @@ void nameFindings(const PluTable &table, int row, int column, QList<CheckFinding
                           CheckKind::NameControlCharacter });
 }
 
-QString pluList(const QList<int> &rows)
-{
-    QStringList numbers;
-    for (int row : rows)
-        numbers.append(QString::number(row));
-    return numbers.join(QLatin1String(", "));
-}
-
 // Every row in use whose barcode another row in use has too.
 QMap<int, QList<int>> sharedBarcodes(const PluTable &table, const QList<int> &rows)
 {
@@ -129,7 +122,7 @@ QList<CheckFinding> presendCheck(const PluTable &table)
                               Check::tr("PLU %1 has the same barcode as PLU %2. "
                                  "Give each PLU its own barcode.")
                                   .arg(row)
-                                  .arg(pluList(shared.value(row))),
+                                  .arg(numberListText(shared.value(row))),
                               CheckKind::SharedBarcode });
     }
     return findings;

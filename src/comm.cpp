@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -11,6 +12,8 @@ namespace {
 
 const unsigned ByteTimeoutUs = 1000000;
 const int PauseAfterExchangeMs = 100;
+// Room for the longest reply any command collects, and its ending zero.
+const int ReplyBufferSize = 500;
 
 QString translated(const char *text)
 {
@@ -72,6 +75,16 @@ bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
 {
     if (!answer_buf)
         return false;
+    const bool complete = exchangeFrame(cmd, data, answer_buf, answer_len, replyBoundMs);
+    delay(PauseAfterExchangeMs);
+    return complete;
+}
+
+bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
+                            unsigned char *answer_buf, int answer_len, int replyBoundMs)
+{
+    if (!answer_buf)
+        return false;
     const QByteArray frame = buildFrame(cmd, data);
     // Whatever is still on the line belongs to an earlier exchange (the
     // tail of a reply cut at its limit, a reply the scale sent twice): a
@@ -94,7 +107,6 @@ bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
         collector.feed(byte);
     }
     FlushBytes();
-    delay(PauseAfterExchangeMs);
     return complete;
 }
 
@@ -149,6 +161,21 @@ QString devicePathText(const std::string &path)
 #endif
 }
 
+QString portIdentity(const QString &deviceName)
+{
+    const std::string identity = serialPortIdentity(devicePathOf(deviceName));
+    return devicePathText(identity);
+}
+
+std::optional<QString> presentPortIdentity(const QString &deviceName)
+{
+#ifndef Q_OS_WIN
+    if (!QFile::exists(QFile::decodeName(QByteArray::fromStdString(devicePathOf(deviceName)))))
+        return std::nullopt;
+#endif
+    return portIdentity(deviceName);
+}
+
 QString openFailureDetails(const std::string &devicePath, int error)
 {
     QString details = devicePathText(devicePath) + ": "
@@ -187,9 +214,33 @@ ScalePort::~ScalePort()
 
 void ScalePort::close()
 {
-    if (m_open)
+    if (m_open) {
+        waitForTheLine();
         m_port.CloseDevice();
+    }
     m_open = false;
+}
+
+void ScalePort::waitForTheLine()
+{
+    std::this_thread::sleep_until(m_lineFreeAt);
+}
+
+void ScalePort::rest(int ms)
+{
+    m_lineFreeAt = std::max(m_lineFreeAt, Clock::now()) + std::chrono::milliseconds(ms);
+}
+
+ScaleReply ScalePort::exchange(unsigned char cmd, const QString &data, int limit)
+{
+    waitForTheLine();
+    unsigned char buffer[ReplyBufferSize] = {};
+    ScaleReply reply;
+    reply.ok = m_port.exchangeFrame(cmd, data, buffer, std::min(limit, ReplyBufferSize - 1));
+    m_lineFreeAt = Clock::now() + std::chrono::milliseconds(PauseAfterExchangeMs);
+    reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
+    reply.statusByte = char(buffer[1]);
+    return reply;
 }
 
 QString ScaleReply::data() const
@@ -197,14 +248,14 @@ QString ScaleReply::data() const
     return fromCp1251(bytes.mid(4, bytes.size() - 7));
 }
 
-// The buffer is larger than any limit a caller uses, so the stored reply
-// always ends in a zero byte.
+// The limit is kept below the buffer's size, so the stored reply always
+// ends in a zero byte.
 ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
                          int limit, int boundMs)
 {
-    unsigned char buffer[500] = {};
+    unsigned char buffer[ReplyBufferSize] = {};
     ScaleReply reply;
-    reply.ok = port.sendScaleCmd(cmd, data, buffer, limit, boundMs);
+    reply.ok = port.sendScaleCmd(cmd, data, buffer, std::min(limit, ReplyBufferSize - 1), boundMs);
     reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
     reply.statusByte = char(buffer[1]);
     return reply;

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 // A text field as it goes onto the line: composed (NFC), so that a letter
@@ -45,6 +46,11 @@ public:
     bool sendScaleCmd(unsigned char cmd, const QString &data,
                       unsigned char *answer_buf, int answer_len,
                       int replyBoundMs = ReplyBoundMs);
+    // sendScaleCmd without the pause after it, for callers that keep the
+    // line's pauses themselves and use them for work of their own.
+    bool exchangeFrame(unsigned char cmd, const QString &data,
+                       unsigned char *answer_buf, int answer_len,
+                       int replyBoundMs = ReplyBoundMs);
 
     // Two digits of the 8-bit sum of str's Windows-1251 bytes from the
     // second one on.
@@ -88,6 +94,12 @@ void delay(int ms);
 QString openFailureDetails(const std::string &devicePath, int error);
 // The path the port for a configured device name is opened by.
 std::string devicePathOf(const QString &deviceName);
+// The one name of the port a device name opens (see serialPortIdentity):
+// every name of one port gives the same text.
+QString portIdentity(const QString &deviceName);
+// portIdentity, when the device is there to tell it (on Windows a COM name
+// needs no device); empty otherwise.
+std::optional<QString> presentPortIdentity(const QString &deviceName);
 
 // One exchange and the reply as a cleared buffer holds it afterwards.
 struct ScaleReply
@@ -97,6 +109,10 @@ struct ScaleReply
     char statusByte = '\0';     // the buffer's second byte: '0' when carried out
     char status() const { return statusByte; }
     bool accepted() const { return status() == '0'; }
+    // The reply starts as a frame does, so its status byte is one: bytes
+    // before the SOH (line noise) leave it unknown whether the scale
+    // carried the command out.
+    bool understood() const { return ok && bytes.size() >= 2 && bytes.at(0) == char(SOH); }
     QString data() const;       // between the length and the checksum digits
 };
 // Sends cmd with data and collects at most limit counted reply bytes (see
@@ -118,13 +134,27 @@ public:
     bool isOpen() const { return m_open; }
     const PortFailure &failure() const { return m_failure; }
     WSerial &port() { return m_port; }
-    // Closes the port before the guard goes; later calls do nothing.
+    // Closes the port before the guard goes, once the line has had its
+    // pause; later calls do nothing.
     void close();
 
+    // One exchange, once the line has had its pause after the one before.
+    // The 100 ms pause that follows it is not waited for here: whatever the
+    // caller does next runs inside it, and the next exchange waits for the
+    // rest.
+    ScaleReply exchange(unsigned char cmd, const QString &data, int limit);
+    // The line rests ms more milliseconds beyond the pause it is in, or
+    // from now when it is free.
+    void rest(int ms);
+
 private:
+    using Clock = std::chrono::steady_clock;
+    void waitForTheLine();
+
     WSerial m_port;
     bool m_open = false;
     PortFailure m_failure;
+    Clock::time_point m_lineFreeAt = Clock::now();
 };
 
 #endif // COMM_H

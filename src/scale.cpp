@@ -30,19 +30,6 @@ const int FieldCount = 8;
 const QChar FieldEnd = QLatin1Char('\t');
 const char *const NoBarcode = "0000000000000";
 
-ScaleOutcome::Kind failureOf(const ScaleReply &reply)
-{
-    return reply.ok ? ScaleOutcome::Refused : ScaleOutcome::NoReply;
-}
-
-ScaleOutcome portFailed(const ScalePort &scale)
-{
-    ScaleOutcome outcome;
-    outcome.kind = ScaleOutcome::PortFailed;
-    outcome.port = scale.failure();
-    return outcome;
-}
-
 ScaleOutcome &stop(ScaleOutcome &outcome, ScaleOutcome::Kind kind, int plu)
 {
     outcome.kind = kind;
@@ -108,6 +95,14 @@ int takePlu(const ScaleReply &reply, QList<PLU_STRING> &plus)
 
 } // namespace
 
+ScaleOutcome portFailed(const ScalePort &scale)
+{
+    ScaleOutcome outcome;
+    outcome.kind = ScaleOutcome::PortFailed;
+    outcome.port = scale.failure();
+    return outcome;
+}
+
 short replyToPlu(const QString &data, PLU_STRING &s)
 {
     const QStringList fields = replyFields(data);
@@ -143,11 +138,18 @@ PLU typedPlu(int number, const PLU_STRING &s)
 // that changes meanwhile does not change what goes out.
 namespace {
 
-// What an exchange came to, as the journal records it.
+// What an exchange came to, as the journal records it. A reply that was
+// not understood says nothing of what the scale did.
 ExchangeResult resultOf(const ScaleReply &reply)
 {
-    return !reply.ok ? ExchangeResult::NoReply
+    return !reply.understood() ? ExchangeResult::NoReply
          : reply.accepted() ? ExchangeResult::Accepted : ExchangeResult::Refused;
+}
+
+ScaleOutcome::Kind failureOf(const ScaleReply &reply)
+{
+    return resultOf(reply) == ExchangeResult::Refused ? ScaleOutcome::Refused
+                                                      : ScaleOutcome::NoReply;
 }
 
 } // namespace
@@ -156,6 +158,11 @@ ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
                          ScaleProgress &progress)
 {
     ScalePort scale(deviceName);
+    return programPlus(scale, table, progress);
+}
+
+ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress)
+{
     if (!scale.isOpen())
         return portFailed(scale);
     ScaleOutcome outcome;
@@ -167,12 +174,12 @@ ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
         frames << pluDataText(typedPlu(row, table.row(row)));
     progress.started(int(rows.size()));
     // Gives the scale a moment on the freshly opened line.
-    delay(SettleBeforeProgrammingMs);
+    scale.rest(SettleBeforeProgrammingMs);
     qsizetype next = 0;
     for (int row = 0; row < PLU_COUNT; ++row) {
         if (next < rows.size() && rows[next] == row) {
-            const ScaleReply reply = scaleExchange(scale.port(), ProgramCmd, frames[next++],
-                                                   ShortReplyLimit);
+            progress.aboutToSend(row);
+            const ScaleReply reply = scale.exchange(ProgramCmd, frames[next++], ShortReplyLimit);
             const ExchangeResult result = resultOf(reply);
             progress.exchangeEnded(row, result, &table.row(row));
             if (result != ExchangeResult::Accepted)
@@ -188,10 +195,10 @@ ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
 namespace {
 
 // One read request; the PLU it brought, if any, is appended to plus.
-ExchangeResult readOnePlu(WSerial &port, unsigned char cmd, QList<PLU_STRING> &plus,
-                          ScaleOutcome &outcome, ScaleProgress &progress, int &number)
+ExchangeResult readOnePlu(ScalePort &scale, unsigned char cmd, QList<PLU_STRING> &plus,
+                          ScaleOutcome &outcome, int &number)
 {
-    const ScaleReply reply = scaleExchange(port, cmd, QString(), PluReplyLimit);
+    const ScaleReply reply = scale.exchange(cmd, QString(), PluReplyLimit);
     const ExchangeResult result = resultOf(reply);
     number = -1;
     if (result == ExchangeResult::Accepted) {
@@ -201,14 +208,31 @@ ExchangeResult readOnePlu(WSerial &port, unsigned char cmd, QList<PLU_STRING> &p
         else
             ++outcome.accepted;
     }
-    // A refusal only says that the scale has no (further) PLU: the end of
-    // the list, not a PLU that failed.
-    if (result != ExchangeResult::Refused)
-        progress.exchangeEnded(number, result, number >= 0 ? &plus.constLast() : nullptr);
     return result;
 }
 
+// A refusal only says that the scale has no (further) PLU: the end of the
+// list, not a PLU that failed.
+void reportRead(ScaleProgress &progress, ExchangeResult result, int number,
+                const QList<PLU_STRING> &plus)
+{
+    if (result != ExchangeResult::Refused)
+        progress.exchangeEnded(number, result, number >= 0 ? &plus.constLast() : nullptr);
+}
+
 } // namespace
+
+ScaleOutcome readFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
+{
+    ScaleOutcome outcome;
+    int number = -1;
+    switch (readOnePlu(scale, FirstPluCmd, plus, outcome, number)) {
+    case ExchangeResult::NoReply: return stop(outcome, ScaleOutcome::NoReply, -1);
+    case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
+    case ExchangeResult::Accepted: break;
+    }
+    return stop(outcome, ScaleOutcome::Done, number);
+}
 
 // The scale does not say how many PLUs it holds: it answers "next" with a
 // refusal once it has none left.
@@ -221,15 +245,17 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
     ScaleOutcome outcome;
     progress.started(ReadProgressMaximum);
     int number = -1;
-    switch (readOnePlu(scale.port(), FirstPluCmd, plus, outcome, progress, number)) {
+    const ExchangeResult first = readOnePlu(scale, FirstPluCmd, plus, outcome, number);
+    reportRead(progress, first, number, plus);
+    switch (first) {
     case ExchangeResult::NoReply: return stop(outcome, ScaleOutcome::NoReply, -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;
     }
     int last = number;
     for (int request = 0; request < ReadRequestsAfterFirst; ++request) {
-        const ExchangeResult result =
-            readOnePlu(scale.port(), NextPluCmd, plus, outcome, progress, number);
+        const ExchangeResult result = readOnePlu(scale, NextPluCmd, plus, outcome, number);
+        reportRead(progress, result, number, plus);
         if (result == ExchangeResult::NoReply)
             return stop(outcome, ScaleOutcome::NoReply, last);
         if (result == ExchangeResult::Refused)
@@ -240,7 +266,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
         }
         if (progress.cancelled())
             return stop(outcome, ScaleOutcome::Cancelled, last);
-        delay(PauseBetweenReadsMs);
+        scale.rest(PauseBetweenReadsMs);
     }
     return stop(outcome, ScaleOutcome::Done, last);
 }
@@ -249,6 +275,12 @@ ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)
                         ScaleProgress &progress)
 {
     ScalePort scale(deviceName);
+    return deletePlus(scale, isMarked, progress);
+}
+
+ScaleOutcome deletePlus(ScalePort &scale, const std::function<bool(int)> &isMarked,
+                        ScaleProgress &progress)
+{
     if (!scale.isOpen())
         return portFailed(scale);
     ScaleOutcome outcome;
@@ -257,7 +289,8 @@ ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)
         if (isMarked(row)) {
             // The PLU's number, so that the scale knows which one to drop.
             const QString data = QString::number(row) + FieldEnd;
-            const ScaleReply reply = scaleExchange(scale.port(), DeleteCmd, data, ShortReplyLimit);
+            progress.aboutToSend(row);
+            const ScaleReply reply = scale.exchange(DeleteCmd, data, ShortReplyLimit);
             const ExchangeResult result = resultOf(reply);
             progress.exchangeEnded(row, result, nullptr);
             if (result != ExchangeResult::Accepted)

@@ -16,7 +16,9 @@ enum class ExchangeResult
 {
     Accepted,   // the scale carried the command out (for a read: a PLU came)
     Refused,    // it answered with a status other than "0"
-    NoReply,    // a reply byte did not come in time
+    NoReply,    // no reply was understood: a byte did not come in time, or
+                // what came was no reply frame; the scale may or may not
+                // have carried the command out
 };
 
 // The scale commands report through this, between exchanges. The window
@@ -35,6 +37,11 @@ public:
     // Asked between PLUs (the window processes its events here); true stops
     // the command after the exchange that just ended.
     virtual bool cancelled() = 0;
+    // Just before a frame that programs or deletes plu goes out: whoever
+    // keeps a record of the scale marks that PLU as in flight here. It runs
+    // inside the pause the line makes anyway, before programming or after
+    // the exchange before.
+    virtual void aboutToSend(int plu) { (void)plu; }
     // Every exchange as it ends: the PLU it was about (-1 when a read's
     // reply named no PLU), its result, and for programming and reading the
     // PLU's texts as they were sent or received.
@@ -66,6 +73,7 @@ struct ScaleOutcome
         Refused,        // the scale answered with a status other than "0"
         NotFound,       // the scale holds no PLU (a read's first request refused)
         EmptyList,      // programming found no row in use (after opening the port)
+        Stale,          // the scale's first PLU contradicts what Tarexa knew of it
     } kind = Done;
     int plu = -1;           // the PLU whose exchange ended the command, or -1
     PortFailure port;
@@ -75,10 +83,14 @@ struct ScaleOutcome
     bool succeeded() const { return kind == Done; }
 };
 
+class ScalePort;
+
 // Sends every row in use of table, in ascending order, 500 ms after the port
 // is set up; the progress value after the k-th accepted PLU is k - 1.
 ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
                          ScaleProgress &progress);
+// The same on a port opened already (PortFailed when it did not open).
+ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress);
 
 // Reads the scale's PLUs: one "first" request and up to 999 "next" ones.
 // Every PLU read is appended to plus in the order it came (a later PLU of
@@ -91,6 +103,16 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
 // asking it when the pass reaches each row; the progress value is the row.
 ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)> &isMarked,
                         ScaleProgress &progress);
+ScaleOutcome deletePlus(ScalePort &scale, const std::function<bool(int)> &isMarked,
+                        ScaleProgress &progress);
+
+// The outcome of a command whose port did not open, saying why.
+ScaleOutcome portFailed(const ScalePort &scale);
+
+// The scale's first PLU, with one "first PLU" request: the PLU, if it holds
+// any, is appended to plus. Done (a PLU came), NotFound (it holds none) or
+// NoReply; the exchange is not reported to progress.
+ScaleOutcome readFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus);
 
 // The PLU in the data of a scale reply (the text after the status and
 // length digits). Returns the PLU number, or -1 when the first field is not

@@ -75,6 +75,8 @@ QString scaleOutcomeText(const ScaleOutcome &outcome)
     case ScaleOutcome::NoReply: return Tarexa::tr("Communication error.");
     case ScaleOutcome::Refused: return Tarexa::tr("Bad data format.");
     case ScaleOutcome::NotFound: return Tarexa::tr("PLU not found.");
+    case ScaleOutcome::Stale:
+        return Tarexa::tr("What Tarexa knew of the scale was out of date; nothing was sent.");
     default: return QString();
     }
 }
@@ -124,6 +126,7 @@ void Tarexa::reportScaleOutcome(const ScaleOutcome &outcome)
         break;
     case ScaleOutcome::Done:
     case ScaleOutcome::Cancelled:
+    case ScaleOutcome::Stale:       // the caller says why, with what it found
         break;
     }
 }

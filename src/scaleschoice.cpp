@@ -134,14 +134,13 @@ void Tarexa::programChangesToAllScales()
         return;
     }
     tellStoreNotice(store);
-    if (!anyPlan(*plans, &ScalePlan::hasWork)) {
-        if (anyPlan(*plans, &ScalePlan::leftOut))
-            showAllScalesSummary(unsentResults(*plans));
-        else
-            tellNothingChanged(this);
+    // Every scale something is known of is asked for its first PLU, even
+    // with nothing to send: its summary then says that it holds the table.
+    if (!anyPlan(*plans, &ScalePlan::visited)) {
+        showAllScalesSummary(unsentResults(*plans));
         return;
     }
-    if (!mayProgramAfterCheck())
+    if (anyPlan(*plans, &ScalePlan::hasWork) && !mayProgramAfterCheck())
         return;
     QList<ScaleResult> results;
     {

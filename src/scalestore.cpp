@@ -1,4 +1,5 @@
 #include "scalestore.h"
+#include "comm.h"
 
 #include <QCoreApplication>
 
@@ -45,7 +46,21 @@ const char *const MigrationV1[] = {
     "CREATE INDEX exchanges_by_transfer ON exchanges (transfer)",
     nullptr,
 };
-const char *const *const Migrations[] = { MigrationV1 };
+// Each PLU of a record is present (with its texts) or unknown, and may be in
+// flight; a PLU not there before its frame went out is in flight as absent.
+// Records are keyed by port (see keyRecordsByPort, run after these steps);
+// legacy_names holds names whose device could not be resolved then, and
+// port_names the port each name last led to, for when its device is gone.
+const char *const MigrationV2[] = {
+    "ALTER TABLE snapshot_plus ADD COLUMN state TEXT NOT NULL DEFAULT 'present'",
+    "ALTER TABLE snapshot_plus ADD COLUMN in_flight INTEGER NOT NULL DEFAULT 0",
+    "CREATE TABLE legacy_names (name TEXT PRIMARY KEY)",
+    "CREATE TABLE port_names (name TEXT PRIMARY KEY, port TEXT NOT NULL)",
+    "CREATE INDEX transfers_by_device ON transfers (device)",
+    nullptr,
+};
+const char *const *const Migrations[] = { MigrationV1, MigrationV2 };
+const int PortKeyedVersion = 2;
 const int SchemaVersion = int(sizeof Migrations / sizeof Migrations[0]);
 
 const char *const PluColumnsSql = "price, name1, name2, name3, barcode, durability";
@@ -54,6 +69,16 @@ QString now()
 {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
 }
+
+// A PLU's row in a record, as the columns hold it.
+struct RecordRow
+{
+    QString state;
+    bool inFlight = false;
+    PLU_STRING texts;
+
+    bool present() const { return state == QLatin1String("present") && !inFlight; }
+};
 
 QDateTime timeFrom(const QVariant &value)
 {
@@ -122,6 +147,7 @@ QString outcomeName(ScaleOutcome::Kind kind)
     case ScaleOutcome::NoReply: return QStringLiteral("no reply");
     case ScaleOutcome::Refused: return QStringLiteral("refused");
     case ScaleOutcome::NotFound: return QStringLiteral("no PLU on the scale");
+    case ScaleOutcome::Stale: return QStringLiteral("record out of date");
     case ScaleOutcome::EmptyList: break;
     }
     return QStringLiteral("nothing to send");
@@ -280,10 +306,13 @@ bool ScaleStore::migrate()
                       .arg(version);
         return false;
     }
-    for (int v = version; v < SchemaVersion; ++v)
+    for (int v = version; v < SchemaVersion; ++v) {
         for (const char *const *step = Migrations[v]; *step; ++step)
             if (!q.exec(QString::fromLatin1(*step)))
                 return fail(q.lastError());
+        if (v + 1 == PortKeyedVersion && !keyRecordsByPort())
+            return false;
+    }
     if (version == SchemaVersion)
         return true;
     q.prepare(hasRow ? QStringLiteral("UPDATE schema_version SET version = ?")
@@ -315,10 +344,236 @@ bool ScaleStore::fail(const QSqlError &error)
     return false;
 }
 
+bool ScaleStore::exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(sql);
+    for (const QVariant &value : values)
+        q.addBindValue(value);
+    return q.exec() || fail(q.lastError());
+}
+
+namespace {
+
+QList<QVariant> textsOf(const PLU_STRING &plu)
+{
+    QList<QVariant> texts;
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        texts << (plu.field(col).isNull() ? QString(QLatin1String("")) : plu.field(col));
+    return texts;
+}
+
+// Every PLU row a record holds, by number.
+std::optional<QMap<int, RecordRow>> recordRows(const QString &connection, const QString &key,
+                                               QSqlError &error)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.prepare(QStringLiteral("SELECT number, state, in_flight, %1 FROM snapshot_plus WHERE device = ?")
+                  .arg(QLatin1String(PluColumnsSql)));
+    q.addBindValue(key);
+    if (!q.exec()) {
+        error = q.lastError();
+        return std::nullopt;
+    }
+    QMap<int, RecordRow> rows;
+    while (q.next()) {
+        RecordRow row;
+        const int number = q.value(0).toInt();
+        row.state = q.value(1).toString();
+        row.inFlight = q.value(2).toBool();
+        row.texts.Number = QString::number(number);
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            row.texts.field(col) = q.value(col + 3).toString();
+        rows.insert(number, row);
+    }
+    return rows;
+}
+
+void addRows(Snapshot &s, const QMap<int, RecordRow> &rows)
+{
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+        if (it->present())
+            s.plus.insert(it.key(), it->texts);
+        else
+            s.unknown.insert(it.key());
+    }
+}
+
+} // namespace
+
+// Names that turn out to be one port get one record under the port's
+// identity; a name whose device is not there now keeps its record until it
+// is used with the device present (see recordKey). The journal follows.
+bool ScaleStore::keyRecordsByPort()
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (!q.exec(QStringLiteral("SELECT device FROM snapshots UNION SELECT device FROM transfers")))
+        return fail(q.lastError());
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    q.finish();
+    QMap<QString, QStringList> namesOfPort;
+    for (const QString &name : names) {
+        if (const std::optional<QString> key = presentPortIdentity(name)) {
+            namesOfPort[*key] << name;
+            if (!exec(QStringLiteral("INSERT OR REPLACE INTO port_names (name, port) VALUES (?, ?)"),
+                      { name, *key }))
+                return false;
+        } else if (!exec(QStringLiteral("INSERT INTO legacy_names (name) SELECT device FROM snapshots"
+                                      " WHERE device = ?"), { name }))
+            return false;
+    }
+    for (auto port = namesOfPort.cbegin(); port != namesOfPort.cend(); ++port) {
+        if (!mergeRecords(port.value(), port.key()))
+            return false;
+    }
+    return true;
+}
+
+// The records of keys become one under into, with the journal's entries:
+// one record is renamed as it is; several are merged, keeping a PLU as held
+// only where every record holds it with the same texts, every other PLU
+// any of them mentions unknown, and the whole incomplete.
+bool ScaleStore::mergeRecords(const QStringList &names, const QString &into)
+{
+    QStringList keys = names;
+    keys.removeDuplicates();
+    QStringList withRecord;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    for (const QString &key : std::as_const(keys)) {
+        q.prepare(QStringLiteral("SELECT 1 FROM snapshots WHERE device = ?"));
+        q.addBindValue(key);
+        if (!q.exec())
+            return fail(q.lastError());
+        if (q.next())
+            withRecord << key;
+        if (key != into && !exec(QStringLiteral("UPDATE transfers SET device = ? WHERE device = ?"),
+                                 { into, key }))
+            return false;
+    }
+    q.finish();
+    if (withRecord.size() == 1 && withRecord.first() != into) {
+        return exec(QStringLiteral("UPDATE snapshots SET device = ? WHERE device = ?"),
+                    { into, withRecord.first() })
+            && exec(QStringLiteral("UPDATE snapshot_plus SET device = ? WHERE device = ?"),
+                    { into, withRecord.first() });
+    }
+    if (withRecord.size() < 2)
+        return true;
+    QList<QMap<int, RecordRow>> records;
+    QSet<int> mentioned;
+    for (const QString &key : withRecord) {
+        QSqlError error;
+        const std::optional<QMap<int, RecordRow>> rows = recordRows(m_connection, key, error);
+        if (!rows)
+            return fail(error);
+        records << *rows;
+        for (auto it = rows->cbegin(); it != rows->cend(); ++it)
+            mentioned.insert(it.key());
+        if (!exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ?"), { key })
+            || !exec(QStringLiteral("DELETE FROM snapshots WHERE device = ?"), { key }))
+            return false;
+    }
+    if (!ensureSnapshotRow(into))
+        return false;
+    for (int number : mentioned) {
+        const RecordRow first = records.first().value(number);
+        bool agreed = first.present();
+        for (const QMap<int, RecordRow> &record : records) {
+            const RecordRow row = record.value(number);
+            agreed = agreed && row.present() && textsOf(row.texts) == textsOf(first.texts);
+        }
+        if (!(agreed ? writePlu(into, first.texts, number) : writeUnknown(into, number)))
+            return false;
+    }
+    return true;
+}
+
+// A legacy name in use with its device present: its record (and journal)
+// joins the port's.
+bool ScaleStore::adoptLegacyRecord(const QString &name, const QString &key)
+{
+    Transaction t(*this);
+    return t.begun() && mergeRecords({ name, key }, key)
+        && exec(QStringLiteral("DELETE FROM legacy_names WHERE name = ?"), { name }) && t.commit();
+}
+
+// A device that is there tells its port, and the name is remembered with
+// it; a device that is gone (an adapter unplugged) keeps the port its name
+// last led to, so that its record is still found.
+QString ScaleStore::recordKey(const QString &device)
+{
+    const auto known = m_keys.constFind(device);
+    if (known != m_keys.cend())
+        return *known;
+    const std::optional<QString> present = presentPortIdentity(device);
+    QString key = present ? *present : portIdentity(device);
+    if (m_usable) {
+        const bool legacy = rowExists(QStringLiteral("SELECT 1 FROM legacy_names WHERE name = ?"),
+                                      device);
+        if (present) {
+            if (legacy && !adoptLegacyRecord(device, key))
+                key = device;
+            else if (lastPortOf(device) != key)
+                exec(QStringLiteral("INSERT OR REPLACE INTO port_names (name, port) VALUES (?, ?)"),
+                     { device, key });
+        } else if (legacy) {
+            key = device;
+        } else if (const QString last = lastPortOf(device); !last.isEmpty()) {
+            key = last;
+        }
+    }
+    m_keys.insert(device, key);
+    return key;
+}
+
+bool ScaleStore::rowExists(const QString &sql, const QString &value)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(sql);
+    q.addBindValue(value);
+    return q.exec() && q.next();
+}
+
+QString ScaleStore::lastPortOf(const QString &device)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT port FROM port_names WHERE name = ?"));
+    q.addBindValue(device);
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+QString ScaleStore::unrecordedMarker(const QString &key) const
+{
+    return m_path + QStringLiteral(".unrecorded/")
+         + QString::fromLatin1(key.toUtf8().toHex());
+}
+
+bool ScaleStore::markUnrecorded(const QString &device)
+{
+    const QString marker = unrecordedMarker(recordKey(device));
+    QFile file(marker);
+    return QDir().mkpath(QFileInfo(marker).absolutePath()) && file.open(QIODevice::WriteOnly)
+        && file.write(device.toUtf8()) >= 0 && file.flush();
+}
+
+bool ScaleStore::isUnrecorded(const QString &device)
+{
+    return QFileInfo::exists(unrecordedMarker(recordKey(device)));
+}
+
 std::optional<Snapshot> ScaleStore::snapshot(const QString &device)
 {
     if (!m_usable)
         return std::nullopt;
+    const QString key = recordKey(device);
+    // What could not be recorded may have changed anything: the record is
+    // not to be trusted, and goes as soon as the database lets it.
+    if (QFileInfo::exists(unrecordedMarker(key))) {
+        forget(device);
+        return Snapshot();
+    }
     // One read transaction, so that a writer of another process cannot slip
     // in between the state and the PLUs.
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
@@ -327,98 +582,120 @@ std::optional<Snapshot> ScaleStore::snapshot(const QString &device)
         { fail(q.lastError()); return std::nullopt; }
     Snapshot s;
     q.prepare(QStringLiteral("SELECT complete FROM snapshots WHERE device = ?"));
-    q.addBindValue(device);
+    q.addBindValue(key);
     bool ok = q.exec();
     if (ok && q.next()) {
         s.state = q.value(0).toBool() ? Snapshot::Complete : Snapshot::Incomplete;
-        q.prepare(QStringLiteral("SELECT number, %1 FROM snapshot_plus WHERE device = ?")
-                      .arg(QLatin1String(PluColumnsSql)));
-        q.addBindValue(device);
-        ok = q.exec();
-        while (ok && q.next()) {
-            PLU_STRING p;
-            const int number = q.value(0).toInt();
-            p.Number = QString::number(number);
-            for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-                p.field(col) = q.value(col + 1).toString();
-            s.plus.insert(number, p);
-        }
-    }
-    if (!ok)
+        q.finish();
+        QSqlError error;
+        const std::optional<QMap<int, RecordRow>> rows = recordRows(m_connection, key, error);
+        ok = rows.has_value();
+        if (ok)
+            addRows(s, *rows);
+        else
+            fail(error);
+    } else if (!ok) {
         fail(q.lastError());
+    }
     q.finish();
     QSqlQuery(db).exec(QStringLiteral("COMMIT"));
     return ok ? std::optional<Snapshot>(s) : std::nullopt;
 }
 
-bool ScaleStore::ensureSnapshotRow(const QString &device)
+bool ScaleStore::ensureSnapshotRow(const QString &key)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO snapshots (device, complete, updated) VALUES (?, 0, ?)"
-                             " ON CONFLICT (device) DO UPDATE SET updated = excluded.updated"));
-    q.addBindValue(device);
-    q.addBindValue(now());
-    return q.exec() || fail(q.lastError());
+    return exec(QStringLiteral("INSERT INTO snapshots (device, complete, updated) VALUES (?, 0, ?)"
+                               " ON CONFLICT (device) DO UPDATE SET updated = excluded.updated"),
+                { key, now() });
 }
 
-bool ScaleStore::writePlu(const QString &device, const PLU_STRING &plu, int number)
+bool ScaleStore::writePlu(const QString &key, const PLU_STRING &plu, int number)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO snapshot_plus (device, number, %1)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(QLatin1String(PluColumnsSql)));
-    q.addBindValue(device);
-    q.addBindValue(number);
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        q.addBindValue(plu.field(col).isNull() ? QString(QLatin1String("")) : plu.field(col));
-    return q.exec() || fail(q.lastError());
+    return exec(QStringLiteral("INSERT OR REPLACE INTO snapshot_plus (device, number, %1, state,"
+                               " in_flight) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'present', 0)")
+                    .arg(QLatin1String(PluColumnsSql)),
+                QVariantList{ key, number } + textsOf(plu));
 }
 
-bool ScaleStore::deletePlu(const QString &device, int number)
+bool ScaleStore::deletePlu(const QString &key, int number)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ? AND number = ?"));
-    q.addBindValue(device);
-    q.addBindValue(number);
-    return q.exec() || fail(q.lastError());
+    return exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ? AND number = ?"),
+                { key, number });
+}
+
+// The old value stays beside the mark, for a refusal to give back.
+bool ScaleStore::writeInFlight(const QString &key, int number)
+{
+    return exec(QStringLiteral("INSERT INTO snapshot_plus (device, number, %1, state, in_flight)"
+                               " VALUES (?, ?, '', '', '', '', '', '', 'absent', 1)"
+                               " ON CONFLICT (device, number) DO UPDATE SET in_flight = 1")
+                    .arg(QLatin1String(PluColumnsSql)),
+                { key, number });
+}
+
+bool ScaleStore::writeUnknown(const QString &key, int number)
+{
+    return exec(QStringLiteral("INSERT OR REPLACE INTO snapshot_plus (device, number, %1, state,"
+                               " in_flight) VALUES (?, ?, '', '', '', '', '', '', 'unknown', 0)")
+                    .arg(QLatin1String(PluColumnsSql)),
+                { key, number });
+}
+
+// A refused frame changed nothing: the mark goes, the old value stays.
+bool ScaleStore::withdrawInFlight(const QString &key, int number)
+{
+    return exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ? AND number = ?"
+                               " AND state = 'absent'"), { key, number })
+        && exec(QStringLiteral("UPDATE snapshot_plus SET in_flight = 0 WHERE device = ?"
+                               " AND number = ?"), { key, number });
 }
 
 bool ScaleStore::replaceSnapshot(const QString &device, const QList<PLU_STRING> &plus)
 {
     if (!m_usable)
         return false;
+    const QString key = recordKey(device);
     Transaction t(*this);
     if (!t.begun())
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ?"));
-    q.addBindValue(device);
-    if (!q.exec())
-        return fail(q.lastError());
-    q.prepare(QStringLiteral("INSERT OR REPLACE INTO snapshots (device, complete, updated)"
-                             " VALUES (?, 1, ?)"));
-    q.addBindValue(device);
-    q.addBindValue(now());
-    if (!q.exec())
-        return fail(q.lastError());
+    if (!exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ?"), { key })
+        || !exec(QStringLiteral("INSERT OR REPLACE INTO snapshots (device, complete, updated)"
+                                " VALUES (?, 1, ?)"), { key, now() }))
+        return false;
     for (const PLU_STRING &p : plus) {
         const std::optional<int> number = parsePluNumber(p.Number);
-        if (number && !writePlu(device, p, *number))
+        if (number && !writePlu(key, p, *number))
             return false;
     }
-    return t.commit();
+    if (!t.commit())
+        return false;
+    QFile::remove(unrecordedMarker(key));
+    return true;
+}
+
+bool ScaleStore::markIncompleteKey(const QString &key)
+{
+    return exec(QStringLiteral("INSERT INTO snapshots (device, complete, updated) VALUES (?, 0, ?)"
+                               " ON CONFLICT (device) DO UPDATE SET complete = 0,"
+                               " updated = excluded.updated"), { key, now() });
 }
 
 bool ScaleStore::markIncomplete(const QString &device)
 {
+    return m_usable && markIncompleteKey(recordKey(device));
+}
+
+bool ScaleStore::forget(const QString &device)
+{
     if (!m_usable)
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO snapshots (device, complete, updated) VALUES (?, 0, ?)"
-                             " ON CONFLICT (device) DO UPDATE SET complete = 0,"
-                             " updated = excluded.updated"));
-    q.addBindValue(device);
-    q.addBindValue(now());
-    return q.exec() || fail(q.lastError());
+    const QString key = recordKey(device);
+    Transaction t(*this);
+    if (!t.begun() || !exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ?"), { key })
+        || !exec(QStringLiteral("DELETE FROM snapshots WHERE device = ?"), { key }) || !t.commit())
+        return false;
+    QFile::remove(unrecordedMarker(key));
+    return true;
 }
 
 bool ScaleStore::recordPlu(const QString &device, const PLU_STRING &plu)
@@ -426,43 +703,61 @@ bool ScaleStore::recordPlu(const QString &device, const PLU_STRING &plu)
     const std::optional<int> number = parsePluNumber(plu.Number);
     if (!m_usable || !number)
         return false;
+    const QString key = recordKey(device);
     Transaction t(*this);
-    return t.begun() && ensureSnapshotRow(device) && writePlu(device, plu, *number) && t.commit();
+    return t.begun() && ensureSnapshotRow(key) && writePlu(key, plu, *number) && t.commit();
 }
 
 bool ScaleStore::removePlu(const QString &device, int number)
 {
     if (!m_usable)
         return false;
+    const QString key = recordKey(device);
     Transaction t(*this);
-    return t.begun() && ensureSnapshotRow(device) && deletePlu(device, number) && t.commit();
+    return t.begun() && ensureSnapshotRow(key) && deletePlu(key, number) && t.commit();
 }
 
+bool ScaleStore::markInFlight(const QString &device, int plu)
+{
+    if (!m_usable)
+        return false;
+    const QString key = recordKey(device);
+    Transaction t(*this);
+    return t.begun() && ensureSnapshotRow(key) && writeInFlight(key, plu) && t.commit();
+}
+
+// A mark that stands when a command begins belongs to a command that ended
+// without seeing its reply (the process died): that PLU is unknown.
 int ScaleStore::beginTransfer(const QString &device, ScaleCommand command, const QString &fileName)
 {
     if (!m_usable)
+        return -1;
+    const QString key = recordKey(device);
+    Transaction t(*this);
+    if (!t.begun())
         return -1;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("INSERT INTO transfers (started, device, command, file)"
                              " VALUES (?, ?, ?, ?)"));
     q.addBindValue(now());
-    q.addBindValue(device);
+    q.addBindValue(key);
     q.addBindValue(commandName(command));
     q.addBindValue(fileName.isNull() ? QString(QLatin1String("")) : fileName);
     if (!q.exec())
         { fail(q.lastError()); return -1; }
-    return q.lastInsertId().toInt();
+    const int id = q.lastInsertId().toInt();
+    q.finish();
+    if (!exec(QStringLiteral("UPDATE snapshot_plus SET state = 'unknown', in_flight = 0"
+                             " WHERE device = ? AND in_flight = 1"), { key })
+        || !t.commit())
+        return -1;
+    return id;
 }
 
 bool ScaleStore::insertExchange(int transferId, int plu, ExchangeResult result)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO exchanges (transfer, plu, result, at) VALUES (?, ?, ?, ?)"));
-    q.addBindValue(transferId);
-    q.addBindValue(plu);
-    q.addBindValue(exchangeResultName(result));
-    q.addBindValue(now());
-    return q.exec() || fail(q.lastError());
+    return exec(QStringLiteral("INSERT INTO exchanges (transfer, plu, result, at) VALUES (?, ?, ?, ?)"),
+                { transferId, plu, exchangeResultName(result), now() });
 }
 
 bool ScaleStore::recordExchange(int transferId, int plu, ExchangeResult result)
@@ -470,46 +765,57 @@ bool ScaleStore::recordExchange(int transferId, int plu, ExchangeResult result)
     return m_usable && insertExchange(transferId, plu, result);
 }
 
-bool ScaleStore::recordExchangeFact(int transferId, const QString &device, ScaleCommand command,
-                                    int plu, ExchangeResult result, const PLU_STRING *data)
+// What one exchange tells of its PLU.
+bool ScaleStore::writeFact(const QString &key, ScaleCommand command, int plu,
+                           ExchangeResult result, const PLU_STRING *data)
 {
-    if (!m_usable)
-        return false;
-    Transaction t(*this);
-    if (!t.begun() || !insertExchange(transferId, plu, result))
-        return false;
-    const bool known = result == ExchangeResult::Accepted && plu >= 0 && plu < PLU_COUNT;
+    if (plu < 0 || plu >= PLU_COUNT)
+        return true;
     // Program Changes deletes the PLUs the table lacks under its own name;
     // its deletions are the exchanges that carry no texts.
     const bool deletes = command == ScaleCommand::Delete
                       || (command == ScaleCommand::ProgramChanges && !data);
-    if (known && deletes) {
-        if (!ensureSnapshotRow(device) || !deletePlu(device, plu))
-            return false;
-    } else if (known && (programsTheScale(command) || readsTheScale(command))) {
-        // Without the texts only the doubt is a fact: the scale holds
-        // something else than the snapshot says.
-        if (!data || readsTheScale(command)) {
-            if (!markIncomplete(device))
-                return false;
-        }
-        if (!ensureSnapshotRow(device) || (data && !writePlu(device, *data, plu)))
-            return false;
+    const bool sends = deletes || programsTheScale(command);
+    switch (result) {
+    case ExchangeResult::NoReply:
+        return !sends || (ensureSnapshotRow(key) && writeUnknown(key, plu));
+    case ExchangeResult::Refused:
+        return !sends || withdrawInFlight(key, plu);
+    case ExchangeResult::Accepted:
+        break;
     }
-    return t.commit();
+    if (deletes)
+        return ensureSnapshotRow(key) && deletePlu(key, plu);
+    // A PLU read may be one the record took for absent: the record was not
+    // whole after all, until the read goes to the end.
+    if (readsTheScale(command) && !markIncompleteKey(key))
+        return false;
+    if (!data)
+        return ensureSnapshotRow(key) && writeUnknown(key, plu);
+    return ensureSnapshotRow(key) && writePlu(key, *data, plu);
+}
+
+bool ScaleStore::recordExchangeFact(int transferId, const QString &device, ScaleCommand command,
+                                    int plu, ExchangeResult result, const PLU_STRING *data,
+                                    int markNext)
+{
+    if (!m_usable)
+        return false;
+    const QString key = recordKey(device);
+    Transaction t(*this);
+    return t.begun() && insertExchange(transferId, plu, result)
+        && writeFact(key, command, plu, result, data)
+        && (markNext < 0 || (ensureSnapshotRow(key) && writeInFlight(key, markNext)))
+        && t.commit();
 }
 
 bool ScaleStore::endTransfer(int transferId, const QString &result, const QString &message)
 {
     if (!m_usable)
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("UPDATE transfers SET ended = ?, result = ?, message = ? WHERE id = ?"));
-    q.addBindValue(now());
-    q.addBindValue(result);
-    q.addBindValue(message.isNull() ? QString(QLatin1String("")) : message);
-    q.addBindValue(transferId);
-    return q.exec() || fail(q.lastError());
+    return exec(QStringLiteral("UPDATE transfers SET ended = ?, result = ?, message = ? WHERE id = ?"),
+                { now(), result, message.isNull() ? QString(QLatin1String("")) : message,
+                  transferId });
 }
 
 std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
@@ -564,9 +870,10 @@ std::optional<QDateTime> ScaleStore::lastSuccessfulTransfer(const QString &devic
 {
     if (!m_usable)
         return std::nullopt;
+    const QString key = recordKey(device);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("SELECT MAX(ended) FROM transfers WHERE device = ? AND result = ?"));
-    q.addBindValue(device);
+    q.addBindValue(key);
     q.addBindValue(outcomeName(ScaleOutcome::Done));
     if (!q.exec() || !q.next())
         { fail(q.lastError()); return std::nullopt; }
@@ -590,54 +897,101 @@ bool RecordingProgress::isRead() const
     return readsTheScale(m_command);
 }
 
+// The fact of the exchange before, and the mark of the PLU about to go: one
+// transaction, so that one commit a PLU is all the disk is asked for.
+void RecordingProgress::aboutToSend(int plu)
+{
+    if (recording()) {
+        if (m_pending)
+            writePending(plu);
+        else if (!m_store->markInFlight(m_device, plu))
+            lose();
+    } else if (m_store) {
+        lose();     // the frame goes out with no mark
+    }
+    m_inner.aboutToSend(plu);
+}
+
 void RecordingProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data)
 {
-    if (isRead() && result == ExchangeResult::Accepted && data)
-        m_read.append(*data);
-    if (recording()
-        && !m_store->recordExchangeFact(m_transferId, m_device, m_command, plu, result, data))
-        m_lostFacts = true;
-    // With no journal entry to hang it on, this fact is lost too. A read's
-    // snapshot is written whole at its end, from what it gathered.
-    if (m_lostFacts && !isRead())
-        m_snapshotInDoubt = true;
+    if (isRead()) {
+        if (result == ExchangeResult::Accepted && data)
+            m_read.append(*data);
+        if (recording()
+            && !m_store->recordExchangeFact(m_transferId, m_device, m_command, plu, result, data))
+            lose();
+    } else {
+        if (m_pending)
+            writePending(-1);
+        m_pending = Fact{ plu, result, data != nullptr, data ? *data : PLU_STRING() };
+    }
+    if (m_store && !recording())
+        lose();
     m_inner.exchangeEnded(plu, result, data);
+}
+
+void RecordingProgress::writePending(int markNext)
+{
+    const Fact fact = *m_pending;
+    m_pending.reset();
+    if (recording()
+        && !m_store->recordExchangeFact(m_transferId, m_device, m_command, fact.plu, fact.result,
+                                        fact.hasData ? &fact.data : nullptr, markNext))
+        lose();
+}
+
+// Once a write has failed, nothing more is written: a database that is
+// locked would otherwise hold up every exchange of the command. What the
+// scale did is then not in its record, so the record is not to be trusted.
+void RecordingProgress::lose()
+{
+    m_lostFacts = true;
+    if (!m_snapshotInDoubt) {
+        m_snapshotInDoubt = true;
+        m_store->markUnrecorded(m_device);
+    }
 }
 
 void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &message)
 {
-    if (recording()) {
+    if (m_pending)
+        writePending(-1);
+    if (recording() && isRead()) {
         bool ok = true;
-        if (isRead()) {
-            // The scale's end of list, or its answer that it holds nothing, is
-            // the only sign that the read saw everything. A port that never
-            // opened sent nothing and learned nothing.
-            if (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::NotFound)
-                ok = m_store->replaceSnapshot(m_device, m_read);
-            else if (outcome.kind != ScaleOutcome::PortFailed)
-                ok = m_store->markIncomplete(m_device);
-        }
+        // The scale's end of list, or its answer that it holds nothing, is
+        // the only sign that the read saw everything. A port that never
+        // opened sent nothing and learned nothing.
+        if (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::NotFound)
+            ok = m_store->replaceSnapshot(m_device, m_read);
+        else if (outcome.kind != ScaleOutcome::PortFailed)
+            ok = m_store->markIncomplete(m_device);
         if (!ok)
-            m_lostFacts = m_snapshotInDoubt = true;
-        if (!m_store->endTransfer(m_transferId, outcomeName(outcome.kind), message))
-            m_lostFacts = true;
+            lose();
     }
+    if (m_store && m_transferId >= 0
+        && !m_store->endTransfer(m_transferId, outcomeName(outcome.kind), message))
+        m_lostFacts = true;
     if (m_lostFacts)
         admitLostFacts();
 }
 
-// A snapshot that missed some of what the scale took or lost could make a
-// later Program Changes skip a PLU the scale does not hold. Marking it as
-// not fully known makes Program Changes ask for a comparison first; when
-// even that cannot be written, the user has only the notice to go by.
+// A record that missed some of what the scale took or lost could make a
+// later Program Changes skip a PLU the scale does not hold. The port is
+// marked as unrecorded, so that Program Changes asks for a comparison
+// first; when even the marker cannot be written, the user has only the
+// notice to go by.
 void RecordingProgress::admitLostFacts()
 {
     const QString why = m_store->error();
     m_lostFactsNotice = StoreText::tr("Tarexa could not record all of this transfer in its "
                                       "journal. %1").arg(why);
-    if (m_snapshotInDoubt && !m_store->markIncomplete(m_device))
+    if (m_snapshotInDoubt && !m_store->isUnrecorded(m_device))
         m_lostFactsNotice += QLatin1Char(' ')
             + StoreText::tr("What it knows of the scale's contents may be out of date: compare "
                             "the table with the scale before the next Program Changes.");
+    else if (m_snapshotInDoubt)
+        m_lostFactsNotice += QLatin1Char(' ')
+            + StoreText::tr("What it knew of the scale's contents is set aside: compare the "
+                            "table with the scale before the next Program Changes.");
     m_store->addNotice(m_lostFactsNotice);
 }

@@ -5,24 +5,39 @@
 #include "scale.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
 class QSqlError;
 
 // What Tarexa knows a scale holds, as far as facts from the scale told it.
+// Every PLU is known to be held (plus, with its texts), unknown (an
+// exchange about it whose outcome was not seen), or neither: then a
+// complete record knows it is not held, an incomplete one does not know.
 struct Snapshot
 {
     enum State
     {
-        None,           // nothing is known of this device
+        None,           // nothing is known of this port
         Incomplete,     // the PLUs below are there, others may be too
-        Complete,       // the scale holds exactly the PLUs below
+        Complete,       // the scale holds the PLUs below, may hold the
+                        // unknown ones, and holds no other
     } state = None;
     QMap<int, PLU_STRING> plus;     // by PLU number
+    QSet<int> unknown;              // may be held, with texts not known
+
+    bool knowsHeld(int plu) const { return plus.contains(plu); }
+    bool knowsAbsent(int plu) const
+    {
+        return state == Complete && !plus.contains(plu) && !unknown.contains(plu);
+    }
 };
 
 // The scale commands as the journal names them.
@@ -66,13 +81,30 @@ struct ExchangeRecord
     QDateTime at;
 };
 
-// The per-user SQLite database of each device's snapshot and of the
+// The per-user SQLite database of each port's snapshot and of the
 // transfer journal. Every writing call commits before it returns, so that a
 // process killed at any point leaves only facts that were true. Several
 // processes may use one database at once; a writer waits up to the busy
 // timeout for another, then gives up with an error rather than block a
 // scale command. When the database cannot be used every call fails and
 // error() says why; the scale commands themselves do not depend on it.
+//
+// Records and journal entries are kept by the port's identity (see
+// portIdentity), so every name of one port shares one record; callers pass
+// device names as configured. A name kept from a database written before
+// identities, whose device was not there to resolve it, keeps its record
+// under that name until it is used with the device present.
+//
+// A program or delete exchange is marked in flight before its frame goes
+// out, and the mark becomes a fact when its reply is understood. A mark
+// that stands when a later command on the port begins, or a reply that was
+// not understood, leaves that PLU unknown.
+//
+// When what a command did could not be recorded, the port is marked as
+// unrecorded by a file beside the database (which needs no database to
+// write): its record is then not trusted, and forgotten once the database
+// can be written again, so that the next Program Changes asks for a
+// comparison.
 class ScaleStore
 {
 public:
@@ -94,7 +126,10 @@ public:
     // Adds a paragraph to notice().
     void addNotice(const QString &text);
 
-    // Empty on failure (see error()).
+    // The name the record and the journal keep for device.
+    QString recordKey(const QString &device);
+
+    // Empty on failure (see error()). An unrecorded port has no record.
     std::optional<Snapshot> snapshot(const QString &device);
     // A read that went to the end: the scale holds exactly plus (a later
     // PLU of the same number replaces an earlier one; unnumbered ones are
@@ -102,13 +137,24 @@ public:
     bool replaceSnapshot(const QString &device, const QList<PLU_STRING> &plus);
     // The scale may hold PLUs that the snapshot lacks.
     bool markIncomplete(const QString &device);
+    // Nothing is known any more of what the scale holds.
+    bool forget(const QString &device);
     // The scale holds this PLU; a device not known before gets an
     // incomplete snapshot.
     bool recordPlu(const QString &device, const PLU_STRING &plu);
     // The scale no longer holds this PLU.
     bool removePlu(const QString &device, int number);
+    // A frame about plu is about to go out.
+    bool markInFlight(const QString &device, int plu);
 
-    // The journal. beginTransfer returns the new entry's id, or -1.
+    // The marker of a port whose command could not be recorded: set with
+    // markUnrecorded (false when not even the file could be made), cleared
+    // when its record is forgotten or replaced by a complete read.
+    bool markUnrecorded(const QString &device);
+    bool isUnrecorded(const QString &device);
+
+    // The journal. beginTransfer returns the new entry's id, or -1; marks
+    // still standing on the port become unknown PLUs.
     int beginTransfer(const QString &device, ScaleCommand command, const QString &fileName);
     bool recordExchange(int transferId, int plu, ExchangeResult result);
     bool endTransfer(int transferId, const QString &result, const QString &message);
@@ -119,10 +165,13 @@ public:
     // time when there was none, empty on failure.
     std::optional<QDateTime> lastSuccessfulTransfer(const QString &device);
 
-    // The snapshot's PLU, the journal's exchange and, when the scale
-    // accepted it, the effect on the snapshot: all in one transaction.
+    // The journal's exchange and what it tells of the PLU (the new texts,
+    // the deletion, the old value back after a refusal, or unknown), and
+    // when markNext is a PLU, that PLU's in-flight mark: all in one
+    // transaction.
     bool recordExchangeFact(int transferId, const QString &device, ScaleCommand command,
-                            int plu, ExchangeResult result, const PLU_STRING *data);
+                            int plu, ExchangeResult result, const PLU_STRING *data,
+                            int markNext = -1);
 
 private:
     class Transaction;
@@ -131,29 +180,47 @@ private:
     bool openConnection(int busyTimeoutMs);
     bool prepareSchema();
     bool migrate();
+    bool keyRecordsByPort();
+    bool adoptLegacyRecord(const QString &name, const QString &key);
+    bool rowExists(const QString &sql, const QString &value);
+    QString lastPortOf(const QString &device);
+    bool mergeRecords(const QStringList &keys, const QString &into);
     bool looksDamaged() const;
     bool setAsideDamagedFile();
     void closeConnection();
     bool fail(const QSqlError &error);
+    bool exec(const QString &sql, const QVariantList &values = QVariantList());
+    QString unrecordedMarker(const QString &key) const;
 
-    bool ensureSnapshotRow(const QString &device);
-    bool writePlu(const QString &device, const PLU_STRING &plu, int number);
-    bool deletePlu(const QString &device, int number);
+    bool ensureSnapshotRow(const QString &key);
+    bool markIncompleteKey(const QString &key);
+    bool writePlu(const QString &key, const PLU_STRING &plu, int number);
+    bool deletePlu(const QString &key, int number);
+    bool writeInFlight(const QString &key, int number);
+    bool writeUnknown(const QString &key, int number);
+    bool withdrawInFlight(const QString &key, int number);
+    bool writeFact(const QString &key, ScaleCommand command, int plu, ExchangeResult result,
+                   const PLU_STRING *data);
     bool insertExchange(int transferId, int plu, ExchangeResult result);
 
     QString m_path;
     QString m_connection;
     QString m_error;
     QString m_notice;
+    QHash<QString, QString> m_keys;     // device name -> record key
     int m_lastNativeError = 0;
     bool m_usable = false;
 };
 
 // Sits between a scale command and its progress display, and writes each
-// exchange's fact into the store as the exchange ends. Everything else goes
-// to the wrapped progress unchanged. With no store it only passes things on;
-// with one that cannot be used the command works as without it, and finish()
-// says that the journal missed it.
+// exchange's fact into the store. A program or delete exchange's fact is
+// written together with the next PLU's in-flight mark, inside the pause
+// the line makes before that PLU's frame, so the line never waits for the
+// disk; the last one is written by finish(). Everything else goes to the
+// wrapped progress unchanged. With no store it only passes things on; once
+// a write fails it writes nothing more, the command works on as without
+// it, and finish() marks the port as unrecorded and says that the journal
+// missed it.
 class RecordingProgress : public ScaleProgress
 {
 public:
@@ -164,6 +231,7 @@ public:
     void started(int maximum) override { m_inner.started(maximum); }
     void setValue(int value) override { m_inner.setValue(value); }
     bool cancelled() override { return m_inner.cancelled(); }
+    void aboutToSend(int plu) override;
     void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;
 
     // Closes the journal entry with the outcome and the message shown, and
@@ -180,8 +248,18 @@ public:
     QString lostFactsNotice() const { return m_lostFactsNotice; }
 
 private:
-    bool recording() const { return m_store && m_transferId >= 0; }
+    struct Fact
+    {
+        int plu = -1;
+        ExchangeResult result = ExchangeResult::Accepted;
+        bool hasData = false;
+        PLU_STRING data;
+    };
+
+    bool recording() const { return m_store && m_transferId >= 0 && !m_lostFacts; }
     bool isRead() const;
+    void writePending(int markNext);
+    void lose();
     void admitLostFacts();
 
     ScaleStore *m_store;
@@ -189,6 +267,7 @@ private:
     QString m_device;
     ScaleProgress &m_inner;
     QList<PLU_STRING> m_read;
+    std::optional<Fact> m_pending;
     int m_transferId = -1;
     bool m_lostFacts = false;
     // What the scale took, or lost, may be missing from its snapshot.

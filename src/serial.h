@@ -95,6 +95,14 @@ SerialLineSettings serialLineSettings(uint32_t baudRate, uint8_t dataBits,
 // is /dev/ttyS(n-1); any other name is /dev/<name>.
 std::string serialDevicePath(const std::string &name);
 
+// One name for one port, whatever name it was opened by, so that what is
+// known of a scale stays with its port. On Linux: the <devFolder>/serial/
+// by-id link that leads to the device when there is one (it survives USB
+// adapters being renumbered), otherwise the path with every link resolved;
+// a path that leads nowhere is returned as it is. On Windows: the port's
+// name after "\\.\\" in capitals, such as "COM3".
+std::string serialPortIdentity(const std::string &path, const std::string &devFolder = "/dev");
+
 // The system's own words for an error code that LastError() returned.
 std::string serialErrorText(int error);
 // True when the error says that the user may not use the device.

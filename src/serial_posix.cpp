@@ -471,6 +471,20 @@ std::vector<fs::path> nonFolderEntries(const fs::path &folder)
 
 } // namespace
 
+std::string serialPortIdentity(const std::string &path, const std::string &devFolder)
+{
+    std::error_code error;
+    const fs::path device = fs::canonical(path, error);
+    if (error)
+        return path;
+    for (const fs::path &link : nonFolderEntries(fs::path(devFolder) / "serial" / "by-id")) {
+        std::error_code linkError;
+        if (fs::canonical(link, linkError) == device && !linkError)
+            return fs::absolute(link).lexically_normal().string();
+    }
+    return device.string();
+}
+
 std::vector<std::string> serialPortsPresent(const std::string &devFolder,
                                             const std::string &sysFolder)
 {

@@ -102,6 +102,17 @@ std::string serialDevicePath(const std::string &name)
     return "\\\\.\\" + name;
 }
 
+// Windows takes "com3", "COM3" and "\\.\COM3" for one port.
+std::string serialPortIdentity(const std::string &path, const std::string &)
+{
+    const std::string prefix = "\\\\.\\";
+    std::string name = path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+    for (char &c : name)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return name;
+}
+
 bool MSerial::OpenDevice(const char *theName)
 {
     HANDLE handle = CreateFileA(theName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,

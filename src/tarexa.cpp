@@ -134,6 +134,7 @@ QTableWidgetItem *Tarexa::enableTextCell(int row, int col, bool enable)
 // state is the callers' to reset.
 void Tarexa::clearDocument()
 {
+    m_refusedRows.clear();
     const QSignalBlocker blocker(table);
     for (int row = 0; row < PLU_COUNT; ++row) {
         for (int col = 0; col < PLU_MARK_COLUMN; ++col)
@@ -291,6 +292,7 @@ void Tarexa::setModified(int row, int col)
     if (!message.isEmpty()) {
         QMessageBox::critical(this, tr("Error"), message,
                               QMessageBox::Ok, QMessageBox::NoButton);
+        m_refusedRows.insert(row);
         if (QTableWidgetItem *same = table->item(row, col))
             same->setText(QString());
     }

@@ -2,6 +2,7 @@
 #define TAREXA_H
 
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -158,6 +159,8 @@ private:
     ScaleOutcome runRecorded(ScaleStore &store, ScaleCommand command, const char *label,
                              bool showAtOnce, const std::function<ScaleOutcome(ScaleProgress &)> &run);
     void sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot);
+    QList<int> plusToDelete(const PluTable &rows, const Snapshot &snapshot);
+    void tellStaleRecord(const struct ProbeFinding &finding);
     void tellStoreNotice(const ScaleStore &store);
     void tellStoreUnusable(const ScaleStore &store);
 
@@ -211,6 +214,9 @@ private:
     QTableWidget *table = nullptr;
     QString filename;
     bool m_TableModified = false;
+    // Rows of this document that had a value refused: such a row may have
+    // lost its price, and must not pass for a PLU the table lacks.
+    QSet<int> m_refusedRows;
 };
 
 #endif // TAREXA_H

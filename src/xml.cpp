@@ -309,7 +309,9 @@ QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &
                             .arg(element, quoted(s.Number));
         } else {
             taken[size_t(*row)] = true;
-            plus.append({ *row, acceptedValues(*row, s, refusals) });
+            const qsizetype before = refusals.size();
+            const PLU_STRING accepted = acceptedValues(*row, s, refusals);
+            plus.append({ *row, accepted, refusals.size() > before });
         }
     }
     return plus;

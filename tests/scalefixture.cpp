@@ -64,3 +64,17 @@ SimPlu plainSimPlu(int number)
     p.durability = 5;
     return p;
 }
+
+SimPlu simPluOf(int number, const PLU_STRING &row)
+{
+    const PLU typed = typedPlu(number, row);
+    SimPlu p;
+    p.number = number;
+    p.price = QString::number(typed.Price, 'f', 2);
+    for (int i = 0; i < 3; ++i)
+        p.name[i] = lineText(typed.Name[i]);
+    p.barcode = typed.Barcode;
+    p.barType = typed.BarType ? 1 : 0;
+    p.durability = typed.Durabil;
+    return p;
+}

@@ -2,6 +2,7 @@
 #define SCALEFIXTURE_H
 
 #include "comm.h"
+#include "plu.h"
 #include "scalesim.h"
 
 #include <QString>
@@ -39,6 +40,8 @@ private:
 
 // A PLU for the simulated scale: price 2.00, the name "PLU n", durability 5.
 SimPlu plainSimPlu(int number);
+// A row of a table as the scale holds it once programmed.
+SimPlu simPluOf(int number, const PLU_STRING &row);
 
 // A port opened on the simulated scale and set up as a scale command sets
 // it up (9600 baud, 8 data bits, one stop bit, no parity).

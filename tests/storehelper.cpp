@@ -1,7 +1,9 @@
 // A second Tarexa process on a store, for the tests that need one:
 //   storehelper interrupted DB N    begins a Program, records N accepted PLUs
-//                                   (10, 11, ...), prints "ready" and waits
-//                                   on its standard input to be killed
+//                                   (10, 11, ...), marks the next one in
+//                                   flight as a frame about to go out, prints
+//                                   "ready" and waits on its standard input
+//                                   to be killed
 //   storehelper write DB DEVICE N   records N PLUs of DEVICE, one commit each
 #include "scalestore.h"
 
@@ -35,8 +37,10 @@ int recordThenWait(const QString &db, int count)
                                 QStringLiteral("shop.xml"), silent);
     for (int i = 0; i < count; ++i) {
         const PLU_STRING p = pluNumbered(10 + i);
+        recording.aboutToSend(10 + i);
         recording.exchangeEnded(10 + i, ExchangeResult::Accepted, &p);
     }
+    recording.aboutToSend(10 + count);
     if (recording.lostFacts()) {
         std::fprintf(stderr, "%s\n", qPrintable(store.error()));
         return 1;

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,9 +12,11 @@
 void setUpTestApplication()
 {
     Q_INIT_RESOURCE(tarexa);
-    // The per-user data folder moves to a test location, so that no test
-    // writes the user's own database of scales and transfers.
-    QStandardPaths::setTestModeEnabled(true);
+    // The per-user data folder is the test program's own, so that no test
+    // writes the user's own database of scales and transfers, and no other
+    // test program running meanwhile shares its record of a terminal.
+    static QTemporaryDir dataFolder;
+    qputenv("XDG_DATA_HOME", dataFolder.path().toLocal8Bit());
     QCoreApplication::setOrganizationName("Kestrova");
     QCoreApplication::setApplicationName("Weigh Scale");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, testSettingsFolder());

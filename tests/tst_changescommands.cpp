@@ -35,7 +35,8 @@ private slots:
     void initTestCase() { setUpTestApplication(); }
     void init();
     void cleanup() { m_session.reset(); }
-    void withoutFullSnapshotAsksFirst();
+    void withoutAnyRecordAsksFirst();
+    void afterProgramSendsOnlyWhatChanged();
     void afterReadSendsOnlyWhatDiffers_data();
     void afterReadSendsOnlyWhatDiffers();
     void compareListsTheDifferences();
@@ -61,11 +62,11 @@ void ChangesCommandsTest::readTheScale()
     QCOMPARE(m_session->rowTexts(3).value(PriceColumn), QString("2.00"));
 }
 
-// Terminal names come back, and other tests use the same database: a known
-// incomplete snapshot is what no Read has completed looks like.
-void ChangesCommandsTest::withoutFullSnapshotAsksFirst()
+// Terminal names come back: a record forgotten is what a port never
+// programmed or read looks like.
+void ChangesCommandsTest::withoutAnyRecordAsksFirst()
 {
-    QVERIFY(ScaleStore().markIncomplete(m_session->window()->m_DeviceName));
+    QVERIFY(ScaleStore().forget(m_session->window()->m_DeviceName));
     typeInto(m_session->table(), 4, PriceColumn, "1.00");
     m_session->answerer().pressButton(QMessageBox::Cancel);
 
@@ -78,12 +79,35 @@ void ChangesCommandsTest::withoutFullSnapshotAsksFirst()
     QCOMPARE(frameCount(), 0);
 }
 
+// A full Program makes every PLU of the table known, so Program Changes
+// needs no read after it; the scale is asked for its first PLU, then only
+// the changed row goes. Only part of the scale being known, no PLU is
+// offered for deletion.
+void ChangesCommandsTest::afterProgramSendsOnlyWhatChanged()
+{
+    m_session->sim().setPlus({});
+    QVERIFY(ScaleStore().forget(m_session->window()->m_DeviceName));
+    for (int row : { 4, 5 })
+        typeInto(m_session->table(), row, PriceColumn, "1.00");
+    m_session->trigger("&Program");
+    const int before = frameCount();
+    typeInto(m_session->table(), 5, PriceColumn, "3.00");
+    typeInto(m_session->table(), 4, PriceColumn, QString());
+
+    m_session->trigger("Program C&hanges");
+
+    QCOMPARE(m_session->commandBytes().mid(before), QByteArray("bA"));
+    QCOMPARE(m_session->sim().plus().at(5).price, QString("3.00"));
+    QVERIFY(m_session->sim().plus().count(4));
+    QVERIFY(m_session->answerer().boxes.isEmpty());
+}
+
 void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers_data()
 {
     QTest::addColumn<QString>("newPrice2");      // empty: PLU 2 left as it is
     QTest::addColumn<bool>("dropRow3");
     QTest::addColumn<QString>("deleteAnswer");  // empty: no question expected
-    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("frames");            // after the request for the first PLU
     QTest::addColumn<bool>("scaleHolds3");
 
     QTest::newRow("one changed") << "9.99" << false << QString() << 1 << true;
@@ -110,12 +134,13 @@ void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers()
 
     m_session->trigger("Program C&hanges");
 
-    QTEST(frameCount() - before, "frames");
+    QCOMPARE(m_session->commandBytes().at(before), 'b');
+    QTEST(frameCount() - before - 1, "frames");
     QTEST(m_session->sim().plus().count(3) == 1, "scaleHolds3");
     if (!newPrice2.isEmpty())
         QCOMPARE(m_session->sim().plus().at(2).price, newPrice2);
     const QStringList texts = m_session->answerer().texts();
-    if (frameCount() == before)
+    if (frameCount() == before + 1)
         QVERIFY2(texts.join('|').contains("nothing was sent"), qPrintable(texts.join('|')));
     else
         QVERIFY2(texts.size() == (deleteAnswer.isEmpty() ? 0 : 1), qPrintable(texts.join('|')));

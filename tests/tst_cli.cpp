@@ -402,8 +402,9 @@ void CliTest::deviceFromTheWindowsSettings()
     QVERIFY(process.readAllStandardOutput().contains("<PLU Number=\"3\""));
 }
 
-// After a read, program --changed sends only the rows the scale does not
-// hold as they are; PLUs the file lacks go only with --delete-missing.
+// After a read, program --changed asks the scale for its first PLU, then
+// sends only the rows the scale does not hold as they are; PLUs the file
+// lacks go only with --delete-missing, on the same port.
 void CliTest::changedSendsOnlyWhatDiffers()
 {
     m_scale->sim().setPlus(simPlus(1, 3));
@@ -422,7 +423,7 @@ void CliTest::changedSendsOnlyWhatDiffers()
     QCOMPARE(changed.status, 0);
     QVERIFY2(changed.err.contains("2 PLUs sent, 2 accepted"), changed.err);
     QVERIFY2(changed.err.contains("--delete-missing"), changed.err);
-    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 2);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 1 + 2);
     QCOMPARE(m_scale->sim().plus().at(2).price, QString("9.99"));
     QVERIFY(m_scale->sim().plus().count(3));
 
@@ -430,12 +431,12 @@ void CliTest::changedSendsOnlyWhatDiffers()
     QCOMPARE(deleting.status, 0);
     QVERIFY2(deleting.err.contains("1 PLUs deleted"), deleting.err);
     QCOMPARE(m_scale->sim().plus().count(3), size_t(0));
-    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3 + 2);
 
     const Run nothing = run({ "program", "--changed", path("edited.xml") });
     QCOMPARE(nothing.status, 0);
     QVERIFY2(nothing.err.contains("Nothing to send"), nothing.err);
-    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 5 + 1);
 }
 
 // diff lists each difference and says so in its status; history lists the
@@ -579,7 +580,7 @@ void CliTest::allScalesGoOnWhenOneFails()
              all.err);
     QVERIFY2(all.err.contains("tarexa-cli diff --scale Fish"), all.err);
     QVERIFY2(all.err.contains("These scales did not get all their changes: Meat, Fish."), all.err);
-    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 1);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 1 + 1);
     QCOMPARE(m_scale->sim().plus().at(2).price, QString("7.77"));
     QCOMPARE(meatScale.sim().plus().at(2).price, QString("3.10"));
 

@@ -106,13 +106,15 @@ void FaultsTest::faults_data()
     overlong.overlongBy = 400;
     QTest::newRow("reply longer than its limit") << int(Read) << overlong << QStringList() << 3;
 
+    // Bytes before the SOH make a reply that was not understood: not the
+    // scale's answer that it holds nothing, nor a refusal.
     ScaleSimOptions garbage;
     garbage.garbageBeforeReply = 6;
     QTest::newRow("garbage before SOH, read") << int(Read) << garbage
-                                              << QStringList("PLU not found.") << 0;
+                                              << QStringList("Communication error.") << 0;
     // The scale stored the first PLU; its reply was not understood.
     QTest::newRow("garbage before SOH, program") << int(Program) << garbage
-                                                 << QStringList("Bad data format.") << 1;
+                                                 << QStringList("Communication error.") << 1;
 
     ScaleSimOptions lastRefused;
     lastRefused.refuseAt = 3;

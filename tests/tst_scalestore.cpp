@@ -3,13 +3,16 @@
 // stood in for by calling the progress's exchangeEnded as they do.
 
 #include "changes.h"
+#include "comm.h"
 #include "plutable.h"
+#include "probe.h"
 #include "scalestore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -122,6 +125,13 @@ private slots:
     void lostFactsAreAdmitted();
     void newerSchemaIsRefused();
 
+    void inFlightMarkBecomesTheFact_data();
+    void inFlightMarkBecomesTheFact();
+    void namesOfOnePortShareOneRecord();
+    void olderDatabaseIsKeyedByPort();
+    void probeJudgesTheRecord_data();
+    void probeJudgesTheRecord();
+
 private:
     // Runs one command through a RecordingProgress as the engine does.
     void run(ScaleCommand command, const QList<Exchange> &exchanges, ScaleOutcome::Kind end);
@@ -145,9 +155,13 @@ void ScaleStoreTest::run(ScaleCommand command, const QList<Exchange> &exchanges,
 {
     SilentProgress silent;
     RecordingProgress recording(m_store.get(), command, Device, QStringLiteral("shop.xml"), silent);
+    const bool sends = command != ScaleCommand::Read && command != ScaleCommand::Compare;
     for (const Exchange &e : exchanges) {
         const PLU_STRING data = pluNumbered(e.plu, QStringLiteral("9.99"));
-        const bool withData = command != ScaleCommand::Delete && e.result == ExchangeResult::Accepted;
+        const bool withData = command != ScaleCommand::Delete
+                           && (sends || e.result == ExchangeResult::Accepted);
+        if (sends)
+            recording.aboutToSend(e.plu);
         recording.exchangeEnded(e.plu, e.result, withData ? &data : nullptr);
     }
     recording.finish(outcomeOf(end), QStringLiteral("the message shown"));
@@ -199,8 +213,9 @@ void ScaleStoreTest::programRecordsEveryAcceptedPlu_data()
     QTest::addColumn<Snapshot::State>("state");
     QTest::addColumn<QList<int>>("plus");
 
-    // The scale accepts 3 and 7, refuses 4 and does not answer for 5.
-    QTest::newRow("known scale") << true << Snapshot::Complete << QList<int>{ 3, 4, 5, 7 };
+    // The scale accepts 3 and 7, refuses 4 and does not answer for 5,
+    // which it may or may not have stored.
+    QTest::newRow("known scale") << true << Snapshot::Complete << QList<int>{ 3, 4, 7 };
     QTest::newRow("unknown scale") << false << Snapshot::Incomplete << QList<int>{ 3, 7 };
 }
 
@@ -220,9 +235,10 @@ void ScaleStoreTest::programRecordsEveryAcceptedPlu()
     const Snapshot s = *m_store->snapshot(Device);
     QCOMPARE(s.state, state);
     QCOMPARE(keysOf(s), plus);
+    QCOMPARE(s.unknown, QSet<int>{ 5 });
     QCOMPARE(s.plus[3].Price, QStringLiteral("9.99"));
     QCOMPARE(s.plus[3].Number, QStringLiteral("3"));
-    if (knownBefore)    // what the scale did not accept keeps its old value
+    if (knownBefore)    // what the scale refused keeps its old value
         QCOMPARE(s.plus[4].Price, QStringLiteral("2.50"));
 }
 
@@ -235,7 +251,9 @@ void ScaleStoreTest::deleteRemovesAcceptedPlus()
         ScaleOutcome::NoReply);
     const Snapshot s = *m_store->snapshot(Device);
     QCOMPARE(s.state, Snapshot::Complete);
-    QCOMPARE(keysOf(s), (QList<int>{ 2, 3 }));
+    QCOMPARE(keysOf(s), (QList<int>{ 2 }));
+    QCOMPARE(s.unknown, QSet<int>{ 3 });
+    QVERIFY(s.knowsAbsent(1) && !s.knowsAbsent(3));
 }
 
 void ScaleStoreTest::journalCountsAndOrder()
@@ -406,9 +424,12 @@ void ScaleStoreTest::killedTransferIsInterrupted()
     QCOMPARE(list[0].result, QStringLiteral("interrupted"));
     QCOMPARE(list[0].accepted, 4);
     QCOMPARE(store.transferPlus(list[0].id)->size(), 4);
+    // The fifth PLU's frame was about to go when the process died: the
+    // scale may have stored it.
     const Snapshot s = *store.snapshot(QStringLiteral("/dev/ttyS0"));
     QCOMPARE(s.state, Snapshot::Incomplete);
     QCOMPARE(keysOf(s), (QList<int>{ 10, 11, 12, 13 }));
+    QCOMPARE(s.unknown, QSet<int>{ 14 });
 }
 
 void ScaleStoreTest::twoProcessesWriteAtOnce()
@@ -523,7 +544,7 @@ void ScaleStoreTest::newerSchemaIsRefused()
         QVERIFY(db.open());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(0).toInt(), 2);
         QVERIFY(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
         db.close();
     }
@@ -537,24 +558,19 @@ void ScaleStoreTest::lostFactsAreAdmitted_data()
 {
     QTest::addColumn<ScaleCommand>("command");
     QTest::addColumn<bool>("lockOutlastsTransfer");
-    QTest::addColumn<Snapshot::State>("state");
-    QTest::addColumn<bool>("saysOutOfDate");
 
     // The scale was known to hold PLUs 1 to 3; the second exchange of three
-    // finds the store locked by someone else.
-    QTest::newRow("program, lock passes")
-        << ScaleCommand::ProgramChanges << false << Snapshot::Incomplete << false;
-    QTest::newRow("delete, lock outlasts it")
-        << ScaleCommand::Delete << true << Snapshot::Complete << true;
-    QTest::newRow("read, lock passes") << ScaleCommand::Read << false << Snapshot::Complete << false;
+    // finds the store locked by someone else. Whether or not the lock
+    // passes, nothing more is written, and the record is set aside.
+    QTest::newRow("program, lock passes") << ScaleCommand::ProgramChanges << false;
+    QTest::newRow("delete, lock outlasts it") << ScaleCommand::Delete << true;
+    QTest::newRow("read, lock passes") << ScaleCommand::Read << false;
 }
 
 void ScaleStoreTest::lostFactsAreAdmitted()
 {
     QFETCH(ScaleCommand, command);
     QFETCH(bool, lockOutlastsTransfer);
-    QFETCH(Snapshot::State, state);
-    QFETCH(bool, saysOutOfDate);
 
     QVERIFY(m_store->replaceSnapshot(Device, { pluNumbered(1), pluNumbered(2), pluNumbered(3) }));
     ScaleStore impatient(dbPath(), 100);
@@ -565,6 +581,8 @@ void ScaleStoreTest::lostFactsAreAdmitted()
         if (number == 2)
             QVERIFY(other.take());
         const PLU_STRING data = pluNumbered(number, QStringLiteral("9.99"));
+        if (command != ScaleCommand::Read)
+            recording.aboutToSend(number);
         recording.exchangeEnded(number, ExchangeResult::Accepted,
                                 command == ScaleCommand::Delete ? nullptr : &data);
         if (number == 2 && !lockOutlastsTransfer)
@@ -576,11 +594,254 @@ void ScaleStoreTest::lostFactsAreAdmitted()
     QVERIFY(recording.lostFacts());
     QVERIFY2(recording.lostFactsNotice().contains(QStringLiteral("in use by another Tarexa")),
              qPrintable(recording.lostFactsNotice()));
-    QCOMPARE(recording.lostFactsNotice().contains(QStringLiteral("out of date")), saysOutOfDate);
+    QVERIFY2(recording.lostFactsNotice().contains(QStringLiteral("set aside")),
+             qPrintable(recording.lostFactsNotice()));
     QCOMPARE(impatient.notice(), recording.lostFactsNotice());
+    // The port is marked without the database; the record goes once the
+    // database can be written, and the mark with it.
+    QVERIFY(m_store->isUnrecorded(Device));
     const std::optional<Snapshot> snapshot = m_store->snapshot(Device);
     QVERIFY(snapshot);
-    QCOMPARE(snapshot->state, state);
+    QCOMPARE(snapshot->state, Snapshot::None);
+    QVERIFY(!m_store->isUnrecorded(Device));
+    QCOMPARE(m_store->snapshot(Device)->state, Snapshot::None);
+}
+
+void ScaleStoreTest::inFlightMarkBecomesTheFact_data()
+{
+    QTest::addColumn<ScaleCommand>("command");
+    QTest::addColumn<bool>("heldBefore");
+    QTest::addColumn<int>("result");        // an ExchangeResult, or -1: the process died
+    QTest::addColumn<QString>("known");     // what the record then knows of PLU 4
+
+    const int died = -1;
+    const int accepted = int(ExchangeResult::Accepted);
+    const int refused = int(ExchangeResult::Refused);
+    const int noReply = int(ExchangeResult::NoReply);
+    for (bool held : { true, false }) {
+        const QString before = held ? QStringLiteral("held") : QStringLiteral("absent");
+        const QString tag = held ? QStringLiteral(", held before") : QStringLiteral(", absent before");
+        QTest::newRow(qPrintable("program accepted" + tag))
+            << ScaleCommand::Program << held << accepted << "new";
+        QTest::newRow(qPrintable("program refused" + tag))
+            << ScaleCommand::Program << held << refused << (held ? "old" : "absent");
+        QTest::newRow(qPrintable("program without reply" + tag))
+            << ScaleCommand::Program << held << noReply << "unknown";
+        QTest::newRow(qPrintable("program, process died" + tag))
+            << ScaleCommand::Program << held << died << "unknown";
+        QTest::newRow(qPrintable("delete accepted" + tag))
+            << ScaleCommand::Delete << held << accepted << "absent";
+        QTest::newRow(qPrintable("delete refused" + tag))
+            << ScaleCommand::Delete << held << refused << (held ? "old" : "absent");
+        QTest::newRow(qPrintable("delete, process died" + tag))
+            << ScaleCommand::Delete << held << died << "unknown";
+    }
+}
+
+// A PLU is in flight from before its frame goes out until its reply is
+// understood; a mark that a dead process left stays unknown even when the
+// next command's frame for it is refused.
+void ScaleStoreTest::inFlightMarkBecomesTheFact()
+{
+    QFETCH(ScaleCommand, command);
+    QFETCH(bool, heldBefore);
+    QFETCH(int, result);
+    QFETCH(QString, known);
+
+    QList<PLU_STRING> before = { pluNumbered(1) };
+    if (heldBefore)
+        before << pluNumbered(4);
+    QVERIFY(m_store->replaceSnapshot(Device, before));
+    const PLU_STRING sent = pluNumbered(4, QStringLiteral("9.99"));
+    const PLU_STRING *data = command == ScaleCommand::Program ? &sent : nullptr;
+    SilentProgress silent;
+    {
+        RecordingProgress recording(m_store.get(), command, Device, QString(), silent);
+        recording.aboutToSend(4);
+        QVERIFY(m_store->snapshot(Device)->unknown.contains(4));
+        if (result >= 0) {
+            recording.exchangeEnded(4, ExchangeResult(result), data);
+            recording.finish(outcomeOf(ScaleOutcome::Done), QString());
+        }
+    }
+    if (result < 0) {
+        // The next command finds the mark standing; its own refusal of the
+        // PLU cannot bring back a value the scale may no longer hold.
+        RecordingProgress next(m_store.get(), command, Device, QString(), silent);
+        next.aboutToSend(4);
+        next.exchangeEnded(4, ExchangeResult::Refused, data);
+        next.finish(outcomeOf(ScaleOutcome::Refused), QString());
+    }
+
+    const Snapshot s = *m_store->snapshot(Device);
+    QCOMPARE(s.state, Snapshot::Complete);
+    QVERIFY(s.knowsHeld(1));
+    QString found = s.unknown.contains(4) ? QStringLiteral("unknown")
+                  : s.knowsAbsent(4)      ? QStringLiteral("absent")
+                  : s.plus.value(4).Price == QStringLiteral("9.99") ? QStringLiteral("new")
+                  : QStringLiteral("old");
+    QCOMPARE(found, known);
+}
+
+// A link and the device it leads to are one port, with one record; when
+// the link is gone, its name still finds the record of its port.
+void ScaleStoreTest::namesOfOnePortShareOneRecord()
+{
+    const QString device = m_dir.filePath(QStringLiteral("ttyFake0"));
+    QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    const QString link = m_dir.filePath(QStringLiteral("by-name"));
+    QVERIFY(QFile::link(device, link));
+    QCOMPARE(portIdentity(link), portIdentity(device));
+
+    QVERIFY(m_store->recordPlu(link, pluNumbered(3)));
+    QVERIFY(m_store->removePlu(device, 7));
+    QCOMPARE(keysOf(*m_store->snapshot(device)), QList<int>{ 3 });
+    QCOMPARE(m_store->snapshot(link)->state, Snapshot::Incomplete);
+
+    QVERIFY(QFile::remove(link));
+    ScaleStore later(dbPath());
+    QCOMPARE(keysOf(*later.snapshot(link)), QList<int>{ 3 });
+}
+
+// A database of the first schema kept records by the names as typed. Two
+// names of one port become one record, incomplete, keeping only what both
+// agree on; a name whose device is not there keeps its record until it is
+// used with the device present.
+void ScaleStoreTest::olderDatabaseIsKeyedByPort()
+{
+    m_store.reset();
+    for (const char *suffix : { "", "-wal", "-shm" })
+        QFile::remove(dbPath() + suffix);
+    const QString device = m_dir.filePath(QStringLiteral("ttyFake1"));
+    QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    const QString link = m_dir.filePath(QStringLiteral("scale-link"));
+    QVERIFY(QFile::link(device, link));
+    const QString absent = m_dir.filePath(QStringLiteral("ttyUnplugged"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v1"));
+        db.setDatabaseName(dbPath());
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        const QStringList schema = {
+            "CREATE TABLE schema_version (version INTEGER NOT NULL)",
+            "INSERT INTO schema_version VALUES (1)",
+            "CREATE TABLE snapshots (device TEXT PRIMARY KEY, complete INTEGER NOT NULL,"
+            " updated TEXT NOT NULL)",
+            "CREATE TABLE snapshot_plus (device TEXT NOT NULL, number INTEGER NOT NULL,"
+            " price TEXT NOT NULL, name1 TEXT NOT NULL, name2 TEXT NOT NULL, name3 TEXT NOT NULL,"
+            " barcode TEXT NOT NULL, durability TEXT NOT NULL, PRIMARY KEY (device, number))",
+            "CREATE TABLE transfers (id INTEGER PRIMARY KEY AUTOINCREMENT, started TEXT NOT NULL,"
+            " device TEXT NOT NULL, command TEXT NOT NULL, file TEXT NOT NULL,"
+            " ended TEXT, result TEXT, message TEXT)",
+            "CREATE TABLE exchanges (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+            " transfer INTEGER NOT NULL REFERENCES transfers(id), plu INTEGER NOT NULL,"
+            " result TEXT NOT NULL, at TEXT NOT NULL)",
+        };
+        for (const QString &sql : schema)
+            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+        auto record = [&](const QString &name, bool complete, const QList<QStringList> &plus) {
+            q.prepare("INSERT INTO snapshots VALUES (?, ?, '2026-01-01T00:00:00.000Z')");
+            q.addBindValue(name);
+            q.addBindValue(complete ? 1 : 0);
+            QVERIFY(q.exec());
+            for (const QStringList &p : plus) {
+                q.prepare("INSERT INTO snapshot_plus VALUES (?, ?, ?, 'n', '', '', '', '')");
+                q.addBindValue(name);
+                q.addBindValue(p[0].toInt());
+                q.addBindValue(p[1]);
+                QVERIFY(q.exec());
+            }
+            q.prepare("INSERT INTO transfers (started, device, command, file, ended, result)"
+                      " VALUES ('2026-01-01T00:00:00.000Z', ?, 'Read', '', "
+                      "'2026-01-01T00:00:01.000Z', 'done')");
+            q.addBindValue(name);
+            QVERIFY(q.exec());
+        };
+        record(device, true, { { "1", "1.00" }, { "2", "2.00" } });
+        record(link, true, { { "1", "1.00" }, { "2", "2.50" }, { "3", "3.00" } });
+        record(absent, true, { { "5", "5.00" } });
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+
+    ScaleStore store(dbPath());
+    QVERIFY2(store.isUsable(), qPrintable(store.error()));
+    const Snapshot merged = *store.snapshot(link);
+    QCOMPARE(merged.state, Snapshot::Incomplete);
+    QCOMPARE(keysOf(merged), QList<int>{ 1 });
+    QCOMPARE(merged.unknown, (QSet<int>{ 2, 3 }));
+    QCOMPARE(store.snapshot(device)->plus.size(), 1);
+    const QList<TransferRecord> journal = *store.transfers(10);
+    QCOMPARE(journal.size(), 3);
+    QCOMPARE(journal[1].device, portIdentity(device));
+    QCOMPARE(journal[2].device, portIdentity(device));
+    QCOMPARE(journal[0].device, absent);
+    QCOMPARE(keysOf(*store.snapshot(absent)), QList<int>{ 5 });
+
+    // Plugged in again: the record joins its port's, under the port's name.
+    QVERIFY(QFile(absent).open(QIODevice::WriteOnly));
+    ScaleStore later(dbPath());
+    QCOMPARE(keysOf(*later.snapshot(absent)), QList<int>{ 5 });
+    QCOMPARE(later.transfers(1)->first().device, portIdentity(absent));
+    QVERIFY(later.lastSuccessfulTransfer(absent)->isValid());
+}
+
+void ScaleStoreTest::probeJudgesTheRecord_data()
+{
+    QTest::addColumn<int>("state");         // Snapshot::State of the record
+    QTest::addColumn<QList<int>>("held");   // known held, each as pluNumbered makes it
+    QTest::addColumn<QList<int>>("unknown");
+    QTest::addColumn<int>("first");         // the scale's first PLU, -1: it holds none
+    QTest::addColumn<QString>("firstPrice");
+    QTest::addColumn<int>("kind");          // ProbeFinding::Kind
+
+    const int complete = Snapshot::Complete, incomplete = Snapshot::Incomplete;
+    QTest::newRow("holds the record's first") << complete << QList<int>{ 2, 5 } << QList<int>{}
+                                              << 2 << "2.5" << int(ProbeFinding::Agrees);
+    QTest::newRow("price spelled otherwise") << complete << QList<int>{ 2 } << QList<int>{}
+                                             << 2 << "2.50" << int(ProbeFinding::Agrees);
+    QTest::newRow("first PLU with another price") << complete << QList<int>{ 2 } << QList<int>{}
+                                                  << 2 << "3.00" << int(ProbeFinding::OtherTexts);
+    QTest::newRow("a lower PLU the record lacks, complete")
+        << complete << QList<int>{ 2 } << QList<int>{} << 1 << "2.50"
+        << int(ProbeFinding::KnowsAbsent);
+    QTest::newRow("a lower PLU the record lacks, incomplete")
+        << incomplete << QList<int>{ 2 } << QList<int>{} << 1 << "2.50" << int(ProbeFinding::Agrees);
+    QTest::newRow("a lower PLU that is unknown") << complete << QList<int>{ 2 } << QList<int>{ 1 }
+                                                 << 1 << "7.00" << int(ProbeFinding::Agrees);
+    QTest::newRow("the record's first is gone") << incomplete << QList<int>{ 2, 5 } << QList<int>{}
+                                                << 5 << "2.50" << int(ProbeFinding::HoldsLower);
+    QTest::newRow("cleared") << incomplete << QList<int>{ 2 } << QList<int>{} << -1 << ""
+                             << int(ProbeFinding::HoldsNone);
+    QTest::newRow("cleared, only unknown known") << complete << QList<int>{} << QList<int>{ 3 }
+                                                 << -1 << "" << int(ProbeFinding::Agrees);
+    QTest::newRow("empty and known empty") << complete << QList<int>{} << QList<int>{}
+                                           << -1 << "" << int(ProbeFinding::Agrees);
+}
+
+void ScaleStoreTest::probeJudgesTheRecord()
+{
+    QFETCH(int, state);
+    QFETCH(QList<int>, held);
+    QFETCH(QList<int>, unknown);
+    QFETCH(int, first);
+    QFETCH(QString, firstPrice);
+
+    Snapshot record;
+    record.state = Snapshot::State(state);
+    for (int plu : held)
+        record.plus.insert(plu, pluNumbered(plu, QStringLiteral("2.5")));
+    for (int plu : unknown)
+        record.unknown.insert(plu);
+    const PLU_STRING onScale = pluNumbered(first, firstPrice);
+    const ProbeFinding finding = judgeRecord(record, first < 0 ? nullptr : &onScale);
+    QTEST(int(finding.kind), "kind");
+    const QString text = ProbeText::staleRecord(QStringLiteral("Deli"), finding);
+    QCOMPARE(text.isEmpty(), !finding.stale());
+    if (finding.stale())
+        QVERIFY2(text.startsWith(QStringLiteral("What Tarexa knows of Deli is out of date: "))
+                     && text.endsWith(QStringLiteral("Compare with Scale first.")),
+                 qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(ScaleStoreTest)

@@ -55,10 +55,6 @@
         <translation>передавать нечего</translation>
     </message>
     <message>
-        <source>left out, since what it holds is not fully known. Compare it with the table first.</source>
-        <translation>пропущены: их содержимое известно не полностью. Сначала сравните их с таблицей.</translation>
-    </message>
-    <message>
         <source>nothing to send; it holds the table&apos;s PLUs as they are.</source>
         <translation>передавать нечего: PLU таблицы уже записаны в весах.</translation>
     </message>
@@ -69,6 +65,14 @@
     <message>
         <source>%1 of %2 PLUs sent, %3 refused; %4.</source>
         <translation>передано PLU: %1 из %2, отклонено: %3; %4.</translation>
+    </message>
+    <message>
+        <source>left out, since nothing is known of what it holds. Compare it with the table first.</source>
+        <translation>пропущены, так как о их содержимом ничего не известно. Сначала сравните их с таблицей.</translation>
+    </message>
+    <message>
+        <source>nothing sent. %1</source>
+        <translation>ничего не отправлено. %1</translation>
     </message>
 </context>
 <context>
@@ -392,6 +396,33 @@
     </message>
 </context>
 <context>
+    <name>ProbeText</name>
+    <message>
+        <source>%1 &quot;%2&quot; at %3</source>
+        <translation>%1 «%2» по %3</translation>
+    </message>
+    <message>
+        <source>What Tarexa knows of %1 is out of date: it holds no PLU, the record says it holds PLU %2. Compare with Scale first.</source>
+        <translation>Сведения Tarexa о весах %1 устарели: в весах нет ни одного PLU, а по записи в них есть PLU %2. Сначала сравните с весами.</translation>
+    </message>
+    <message>
+        <source>PLU %1 is %2</source>
+        <translation>PLU %1 — это %2</translation>
+    </message>
+    <message>
+        <source>it holds PLU %1</source>
+        <translation>в них есть PLU %1</translation>
+    </message>
+    <message>
+        <source>it does not hold PLU %1</source>
+        <translation>PLU %1 в них нет</translation>
+    </message>
+    <message>
+        <source>What Tarexa knows of %1 is out of date: its first PLU is %2, the record says %3. Compare with Scale first.</source>
+        <translation>Сведения Tarexa о весах %1 устарели: первый PLU в весах — %2, а по записи %3. Сначала сравните с весами.</translation>
+    </message>
+</context>
+<context>
     <name>ScaleEntryDialog</name>
     <message>
         <source>&amp;Name:</source>
@@ -524,6 +555,10 @@
     <message>
         <source>What it knows of the scale&apos;s contents may be out of date: compare the table with the scale before the next Program Changes.</source>
         <translation>Её сведения о содержимом весов могут быть устаревшими: перед следующей командой «Записать изменения» сравните таблицу с весами.</translation>
+    </message>
+    <message>
+        <source>What it knew of the scale&apos;s contents is set aside: compare the table with the scale before the next Program Changes.</source>
+        <translation>Прежние сведения о содержимом весов отброшены: перед следующей записью изменений сравните таблицу с весами.</translation>
     </message>
 </context>
 <context>
@@ -970,6 +1005,26 @@ Do you want to replace it?</source>
         <source>Program Changes to All Scales</source>
         <translation>Запись изменений во все весы</translation>
     </message>
+    <message>
+        <source>Not offered for deletion, since a value of theirs was refused: PLU %1. Delete them with Scale &gt; Delete if that is meant.</source>
+        <translation>Не предложены к удалению, так как их значение было отклонено: PLU %1. Если их нужно удалить, используйте Весы &gt; Удалить.</translation>
+    </message>
+    <message>
+        <source>Tarexa knows only part of what the scale holds, so PLUs the table lacks were not looked for. Compare with Scale to find them.</source>
+        <translation>Tarexa знает лишь часть содержимого весов, поэтому PLU, которых нет в таблице, не искались. Чтобы найти их, сравните с весами.</translation>
+    </message>
+    <message>
+        <source>Program Changes</source>
+        <translation>Записать изменения</translation>
+    </message>
+    <message>
+        <source>Nothing was sent.</source>
+        <translation>Ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>What Tarexa knew of the scale was out of date; nothing was sent.</source>
+        <translation>Сведения Tarexa о весах устарели; ничего не отправлено.</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
@@ -1105,14 +1160,6 @@ Do you want to replace it?</source>
         <translation>О содержимом весов %1 ничего не известно.</translation>
     </message>
     <message>
-        <source>Only part of what %1 holds is known.</source>
-        <translation>О содержимом весов %1 известно лишь частично.</translation>
-    </message>
-    <message>
-        <source>Run &apos;tarexa-cli diff %1&apos; to read the scale first, or &apos;tarexa-cli program %1&apos; to send every PLU.</source>
-        <translation>Выполните «tarexa-cli diff %1», чтобы сначала считать весы, или «tarexa-cli program %1», чтобы отправить все PLU.</translation>
-    </message>
-    <message>
         <source>The scale holds PLUs the file does not: %1. Give --delete-missing to delete them.</source>
         <translation>В весах есть PLU, которых нет в файле: %1. Укажите --delete-missing, чтобы удалить их.</translation>
     </message>
@@ -1159,84 +1206,6 @@ Do you want to replace it?</source>
     <message>
         <source>N</source>
         <translation>N</translation>
-    </message>
-    <message>
-        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
-
-Commands:
-  program FILE          program every PLU of FILE
-  read [-o FILE]        read every PLU into FILE (or standard output)
-  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
-  check FILE            list every value of FILE a column refuses, and
-                        what the scale would handle badly
-  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
-  program --changed FILE  program only the PLUs the scale does not hold as
-                        they are (--delete-missing: delete the PLUs FILE lacks)
-  diff FILE             read the scale and list how it differs from FILE
-  history [--limit N]   list the latest scale commands
-  scales                list the scales (the current one marked *) and
-                        when each last took a command to the end
-  scales add NAME DEVICE  add a scale on serial device DEVICE
-  scales remove NAME    remove a scale
-  program --changed --all-scales FILE  program --changed on every scale at
-                        once; scales on the same port take turns
-
-program, read, delete and diff talk to the current scale, or to the one
---scale NAME or --device DEVICE gives.
-
-Exit status:
-  0    done
-  1    check found problems, convert refused values of a CSV file,
-       or diff found differences
-  2    usage error
-  3    the file cannot be read or written, or has no PLU with a price
-  4    the port cannot be opened or configured
-  5    the scale did not answer
-  6    the scale refused a PLU or replied with bad data
-  7    program --changed: what the scale holds is not known; run diff first
-  8    the record of what the scale holds cannot be used
-  130  interrupted (Ctrl+C)
-program --changed --all-scales ends with 0 only when every scale got all its
-changes; otherwise with 130 when interrupted, or else with the status of the
-first failed scale in the list (4, 5, 6 or 7), naming the failed scales.</source>
-        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
-
-Команды:
-  program ФАЙЛ          записать все PLU из ФАЙЛА
-  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
-  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
-  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
-                        и то, с чем весы не справятся
-  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
-  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
-                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
-  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
-  history [--limit N]   показать последние команды обмена с весами
-  scales                перечислить весы (текущие отмечены *) и время,
-                        когда каждые последний раз выполнили команду до конца
-  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
-  scales remove ИМЯ     удалить весы
-  program --changed --all-scales ФАЙЛ  program --changed для всех весов
-                        сразу; весы на одном порту работают по очереди
-
-program, read, delete и diff обращаются к текущим весам или к тем, что
-указаны в --scale ИМЯ или --device УСТРОЙСТВО.
-
-Коды завершения:
-  0    выполнено
-  1    check нашла проблемы, convert отклонила значения файла CSV
-       или diff нашла различия
-  2    ошибка в командной строке
-  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
-  4    порт нельзя открыть или настроить
-  5    весы не ответили
-  6    весы отклонили PLU или ответили неверными данными
-  7    program --changed: содержимое весов неизвестно; сначала выполните diff
-  8    сведения о содержимом весов нельзя использовать
-  130  прервано (Ctrl+C)
-program --changed --all-scales завершается с 0, только если все весы получили
-все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
-в списке (4, 5, 6 или 7), называя неудачные весы.</translation>
     </message>
     <message>
         <source>Give either --scale or --device, not both.</source>
@@ -1295,8 +1264,160 @@ program --changed --all-scales завершается с 0, только есл�
         <translation>Весов с названием «%1» нет. Настроены весы: %2.</translation>
     </message>
     <message>
-        <source>Nothing to send: every scale holds the PLUs of %1 as they are.</source>
-        <translation>Передавать нечего: все весы уже хранят PLU из %1 без изменений.</translation>
+        <source>Run &apos;tarexa-cli diff%1 %2&apos; to read the scale first, or &apos;tarexa-cli program%1 %2&apos; to send every PLU.</source>
+        <translation>Сначала выполните «tarexa-cli diff%1 %2», чтобы считать весы, или «tarexa-cli program%1 %2», чтобы отправить все PLU.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) of %1 were refused, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</source>
+        <translation>
+            <numerusform>%n значение из %1 отклонено, и --delete-missing принял бы его PLU за отсутствующий в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
+            <numerusform>%n значения из %1 отклонены, и --delete-missing принял бы их PLU за отсутствующие в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
+            <numerusform>%n значений из %1 отклонены, и --delete-missing принял бы их PLU за отсутствующие в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The scale holds, or may hold, PLUs the file does not: %1. Give --delete-missing to delete them.</source>
+        <translation>В весах есть или могут быть PLU, которых нет в файле: %1. Чтобы удалить их, укажите --delete-missing.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PLU(s) would be sent</source>
+        <translation>
+            <numerusform>Был бы отправлен %n PLU</numerusform>
+            <numerusform>Были бы отправлены %n PLU</numerusform>
+            <numerusform>Было бы отправлено %n PLU</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deleted.</source>
+        <translation>
+            <numerusform>удалён %n.</numerusform>
+            <numerusform>удалены %n.</numerusform>
+            <numerusform>удалено %n.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Judged from what Tarexa knows of the scale alone: no port was opened and the scale was not asked.</source>
+        <translation>Оценено только по сведениям Tarexa о весах: порт не открывался, весы не опрашивались.</translation>
+    </message>
+    <message>
+        <source>The scale took the command, but Tarexa could not record it; compare before the next program --changed.</source>
+        <translation>Весы выполнили команду, но Tarexa не смогла её записать; перед следующим program --changed выполните сравнение.</translation>
+    </message>
+    <message>
+        <source>Only part of what %1 holds is known, and --delete-missing needs all of it.</source>
+        <translation>О содержимом %1 известно лишь частично, а для --delete-missing нужно знать его целиком.</translation>
+    </message>
+    <message>
+        <source>Run &apos;tarexa-cli diff%1 %2&apos; to read the scale first.</source>
+        <translation>Сначала выполните «tarexa-cli diff%1 %2», чтобы считать весы.</translation>
+    </message>
+    <message>
+        <source>What Tarexa knew of %1 was out of date; nothing was sent.</source>
+        <translation>Сведения Tarexa о %1 устарели; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
+
+Commands:
+  program FILE          program every PLU of FILE
+  read [-o FILE]        read every PLU into FILE (or standard output)
+  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
+  check FILE            list every value of FILE a column refuses, and
+                        what the scale would handle badly
+  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
+  program --changed FILE  program only the PLUs the scale is not known to
+                        hold as they are (--delete-missing: delete the PLUs
+                        FILE lacks; --dry-run: only list them)
+  diff FILE             read the scale and list how it differs from FILE
+  history [--limit N]   list the latest scale commands
+  scales                list the scales (the current one marked *) and
+                        when each last took a command to the end
+  scales add NAME DEVICE  add a scale on serial device DEVICE
+  scales remove NAME    remove a scale
+  program --changed --all-scales FILE  program --changed on every scale at
+                        once; scales on the same port take turns
+
+program, read, delete and diff talk to the current scale, or to the one
+--scale NAME or --device DEVICE gives.
+
+Exit status:
+  0    done
+  1    check found problems, convert refused values of a CSV file,
+       or diff found differences
+  2    usage error
+  3    the file cannot be read or written, or has no PLU with a price, or
+       (program --changed --delete-missing) had values refused
+  4    the port cannot be opened or configured
+  5    the scale did not answer
+  6    the scale refused a PLU or replied with bad data
+  7    program --changed: what the scale holds is not known, or what Tarexa
+       knew of it is out of date; run diff first
+  8    the record of what the scale holds cannot be used
+  9    the scale took the command, but Tarexa could not record it; run
+       diff before the next program --changed
+  130  interrupted (Ctrl+C)
+program --changed --all-scales ends with 0 only when every scale got all its
+changes; otherwise with 130 when interrupted, or else with the status of the
+first failed scale in the list (4, 5, 6, 7 or 9), naming the failed scales.</source>
+        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
+
+Команды:
+  program ФАЙЛ          записать все PLU из ФАЙЛА
+  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
+  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
+  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
+                        и то, с чем весы не справятся
+  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
+  program --changed ФАЙЛ  записать только PLU, о которых неизвестно, что они
+                        есть в весах в том же виде (--delete-missing: удалить
+                        PLU, которых нет в ФАЙЛЕ; --dry-run: только перечислить)
+  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
+  history [--limit N]   показать последние команды обмена с весами
+  scales                перечислить весы (текущие отмечены *) и время,
+                        когда каждые последний раз выполнили команду до конца
+  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
+  scales remove ИМЯ     удалить весы
+  program --changed --all-scales ФАЙЛ  program --changed для всех весов
+                        сразу; весы на одном порту работают по очереди
+
+program, read, delete и diff обращаются к текущим весам или к тем, что
+указаны в --scale ИМЯ или --device УСТРОЙСТВО.
+
+Коды завершения:
+  0    выполнено
+  1    check нашла проблемы, convert отклонила значения файла CSV
+       или diff нашла различия
+  2    ошибка в командной строке
+  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой, или
+       (program --changed --delete-missing) в нём были отклонены значения
+  4    порт нельзя открыть или настроить
+  5    весы не ответили
+  6    весы отклонили PLU или ответили неверными данными
+  7    program --changed: содержимое весов неизвестно или сведения о нём
+       устарели; сначала выполните diff
+  8    сведения о содержимом весов нельзя использовать
+  9    весы выполнили команду, но Tarexa не смогла её записать; перед
+       следующим program --changed выполните diff
+  130  прервано (Ctrl+C)
+program --changed --all-scales завершается с 0, только если все весы получили
+все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
+в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
+    </message>
+    <message>
+        <source>--dry-run cannot go with --all-scales.</source>
+        <translation>--dry-run нельзя указывать вместе с --all-scales.</translation>
+    </message>
+    <message>
+        <source>--dry-run is for the program command only.</source>
+        <translation>--dry-run применяется только к команде program.</translation>
+    </message>
+    <message>
+        <source>program: list what would be sent and deleted, judged from the record alone; no port is opened.</source>
+        <translation>program: перечислить, что было бы отправлено и удалено, только по сведениям о весах; порт не открывается.</translation>
+    </message>
+    <message>
+        <source>These scales took their changes, but Tarexa could not record them: %1. Run diff for each before the next program --changed.</source>
+        <translation>Эти весы получили свои изменения, но Tarexa не смогла это записать: %1. Перед следующим program --changed выполните diff для каждых.</translation>
     </message>
 </context>
 <context>

@@ -2,10 +2,13 @@
 
 #include "changes.h"
 #include "cli.h"
+#include "comm.h"
+#include "probe.h"
 #include "journaltext.h"
 #include "plutable.h"
 #include "terminalprogress.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -15,22 +18,67 @@ namespace {
 
 const int DefaultHistoryLength = 20;
 
-QString numberList(const QList<int> &numbers)
+int noSnapshot(const ScaleChoice &scale, const QString &fileName, const QString &why)
 {
-    QStringList texts;
-    for (int n : numbers)
-        texts << QString::number(n);
-    return texts.join(QLatin1String(", "));
+    printError(why);
+    printLine(TarexaCli::tr("Run 'tarexa-cli diff%1 %2' to read the scale first, or "
+                            "'tarexa-cli program%1 %2' to send every PLU.")
+                  .arg(scale.shellOption(), shellWord(fileName)));
+    return NoSnapshot;
 }
 
-int noSnapshot(const QString &device, const QString &fileName, Snapshot::State state)
+// What Tarexa knows the scale holds; empty once it has said why it cannot
+// tell.
+std::optional<Snapshot> recordOf(const ScaleChoice &scale)
 {
-    printError(state == Snapshot::None
-                   ? TarexaCli::tr("Nothing is known of what %1 holds.").arg(device)
-                   : TarexaCli::tr("Only part of what %1 holds is known.").arg(device));
-    printLine(TarexaCli::tr("Run 'tarexa-cli diff %1' to read the scale first, or "
-                            "'tarexa-cli program %1' to send every PLU.").arg(fileName));
-    return NoSnapshot;
+    ScaleStore store;
+    std::optional<Snapshot> record =
+        store.isUsable() ? store.snapshot(scale.device) : std::nullopt;
+    if (!record) {
+        storeError(store);
+        return std::nullopt;
+    }
+    printStoreNotice(store);
+    return record;
+}
+
+// A refused value leaves its PLU out of the table, where --delete-missing
+// would take it for a PLU the file lacks.
+int refusedBeforeDeleting(const QString &fileName, int refusals)
+{
+    printError(TarexaCli::tr("%n value(s) of %1 were refused, and --delete-missing would take "
+                             "their PLUs for PLUs the file lacks: nothing was sent or deleted. "
+                             "Correct the file ('tarexa-cli check %2' lists every problem) and "
+                             "run again.", nullptr, refusals)
+                   .arg(fileName, shellWord(fileName)));
+    return FileError;
+}
+
+void sayMissing(const Snapshot &record, const QList<int> &missing)
+{
+    const bool mayHold = std::any_of(missing.begin(), missing.end(),
+                                     [&](int plu) { return record.unknown.contains(plu); });
+    printLine((mayHold ? TarexaCli::tr("The scale holds, or may hold, PLUs the file does not: "
+                                       "%1. Give --delete-missing to delete them.")
+                       : TarexaCli::tr("The scale holds PLUs the file does not: %1. Give "
+                                       "--delete-missing to delete them."))
+                  .arg(numberListText(missing)));
+}
+
+// One line on standard output a PLU, "send N" or "delete N", and what it
+// was judged from.
+int printDryRun(const QList<int> &sent, const QList<int> &deleted, bool fromRecord)
+{
+    for (int plu : sent)
+        printOut(QStringLiteral("send %1").arg(plu));
+    for (int plu : deleted)
+        printOut(QStringLiteral("delete %1").arg(plu));
+    printLine(TarexaCli::tr("%n PLU(s) would be sent", nullptr, int(sent.size())) + QLatin1String(", ")
+              + TarexaCli::tr("%n deleted.", nullptr, int(deleted.size())));
+    if (fromRecord)
+        printLine(TarexaCli::tr("Judged from what Tarexa knows of the scale alone: no port was "
+                                "opened and the scale was not asked."));
+    return Done;
 }
 
 } // namespace
@@ -58,72 +106,113 @@ int Journal::finish(const ScaleOutcome &outcome, int status)
 {
     m_recording.finish(outcome, status == Done ? QString() : lastError());
     printStoreNotice(m_store);
-    return status;
+    if (status != Done || !m_recording.lostFacts())
+        return status;
+    printError(TarexaCli::tr("The scale took the command, but Tarexa could not record it; "
+                             "compare before the next program --changed."));
+    return Unrecorded;
 }
 
-int programChanged(const QString &device, const QString &fileName, bool deleteMissingPlus)
+int programDryRun(const ScaleChoice &, const QString &fileName)
 {
     PluTable table;
     if (!loadTableSayingRefusals(fileName, table))
         return FileError;
-    std::optional<Snapshot> snapshot;
-    {
-        ScaleStore store;
-        snapshot = store.isUsable() ? store.snapshot(device) : std::nullopt;
-        if (!snapshot)
-            return storeError(store);
-        printStoreNotice(store);
-    }
-    if (snapshot->state != Snapshot::Complete)
-        return noSnapshot(device, fileName, snapshot->state);
-    const QList<int> changed = changedRows(table, *snapshot);
-    const QList<int> missing = missingFromTable(table, *snapshot);
-    if (!missing.isEmpty() && !deleteMissingPlus)
-        printLine(TarexaCli::tr("The scale holds PLUs the file does not: %1. Give "
-                                "--delete-missing to delete them.").arg(numberList(missing)));
-    const bool deleting = deleteMissingPlus && !missing.isEmpty();
-    if (changed.isEmpty() && !deleting) {
-        printLine(TarexaCli::tr("Nothing to send: the scale holds the PLUs of %1 as they are.")
-                      .arg(fileName));
-        return Done;
-    }
-    if (!changed.isEmpty()) {
-        const int status =
-            sendTable(ScaleCommand::ProgramChanges, device, fileName, rowsOf(table, changed));
-        if (status != Done)
-            return status;
-    }
-    if (!deleting)
-        return Done;
-    return deleteMarked(ScaleCommand::ProgramChanges, device, fileName, int(missing.size()),
-                        [&](int row) { return missing.contains(row); });
+    if (table.rowsInUse().isEmpty())
+        return emptyFile();
+    return printDryRun(table.rowsInUse(), {}, false);
 }
 
-int diff(const QString &device, const QString &fileName)
+// The probe comes first, on the port the changes then go through, even
+// when nothing differs: an absent or silent scale is never "nothing to
+// send".
+int programChanged(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus,
+                   bool dryRun)
+{
+    PluTable table;
+    QStringList refusals;
+    if (!loadTable(fileName, table, refusals))
+        return FileError;
+    for (const QString &line : refusals)
+        printLine(line);
+    if (table.rowsInUse().isEmpty())
+        return emptyFile();
+    if (deleteMissingPlus && !refusals.isEmpty())
+        return refusedBeforeDeleting(fileName, int(refusals.size()));
+    const std::optional<Snapshot> record = recordOf(scale);
+    if (!record)
+        return StoreError;
+    if (record->state == Snapshot::None)
+        return noSnapshot(scale, fileName,
+                          TarexaCli::tr("Nothing is known of what %1 holds.").arg(scale.label));
+    if (deleteMissingPlus && record->state != Snapshot::Complete)
+        return noSnapshot(scale, fileName,
+                          TarexaCli::tr("Only part of what %1 holds is known, and "
+                                        "--delete-missing needs all of it.").arg(scale.label));
+    const QList<int> changed = changedRows(table, *record);
+    const QList<int> missing = missingFromTable(table, *record);
+    const bool deleting = deleteMissingPlus && !missing.isEmpty();
+    if (dryRun)
+        return printDryRun(changed, deleteMissingPlus ? missing : QList<int>(), true);
+    if (!missing.isEmpty() && !deleteMissingPlus && record->state == Snapshot::Complete)
+        sayMissing(*record, missing);
+
+    TerminalProgress progress(int(changed.size()), TerminalProgress::CountOfPlus);
+    Journal journal(ScaleCommand::ProgramChanges, scale.device, fileName, progress);
+    ScalePort port(scale.device);
+    ProbeFinding finding;
+    const ScaleOutcome outcome = programChangesOn(port, *record, rowsOf(table, changed),
+                                                  journal.progress(), finding);
+    progress.finish(outcome.succeeded());
+    if (outcome.kind == ScaleOutcome::Stale) {
+        journal.store().forget(scale.device);
+        printError(ProbeText::staleRecord(scale.label, finding));
+        printLine(TarexaCli::tr("Run 'tarexa-cli diff%1 %2' to read the scale first.")
+                      .arg(scale.shellOption(), shellWord(fileName)));
+        return journal.finish(outcome, NoSnapshot);
+    }
+    if (!changed.isEmpty())
+        printProgramSummary(outcome, progress);
+    const int status = journal.finish(outcome, statusOf(outcome, scale.device));
+    if (status != Done && status != Unrecorded)
+        return status;
+    if (!deleting) {
+        if (changed.isEmpty())
+            printLine(TarexaCli::tr("Nothing to send: the scale holds the PLUs of %1 as they are.")
+                          .arg(fileName));
+        return status;
+    }
+    const int deleted = deleteMarkedOn(port, ScaleCommand::ProgramChanges, scale.device, fileName,
+                                       int(missing.size()),
+                                       [&](int row) { return missing.contains(row); });
+    return deleted != Done ? deleted : status;
+}
+
+// The differences are those of what was just read, whatever the record
+// made of it.
+int diff(const ScaleChoice &scale, const QString &fileName)
 {
     PluTable table;
     if (!loadTableSayingRefusals(fileName, table))
         return FileError;
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
-    Journal journal(ScaleCommand::Compare, device, fileName, progress);
+    Journal journal(ScaleCommand::Compare, scale.device, fileName, progress);
     if (!journal.store().isUsable())
         return storeError(journal.store());
-    const ScaleOutcome outcome = readPlus(device, plus, journal.progress());
+    const ScaleOutcome outcome = readPlus(scale.device, plus, journal.progress());
     // A scale that holds no PLU is an answer too: everything is only in FILE.
     const bool readToTheEnd = outcome.succeeded() || outcome.kind == ScaleOutcome::NotFound;
     progress.finish(readToTheEnd);
-    const int status = journal.finish(outcome, readToTheEnd ? int(Done) : statusOf(outcome, device));
-    if (status != Done)
+    const int status = journal.finish(outcome, readToTheEnd ? int(Done)
+                                                            : statusOf(outcome, scale.device));
+    if (!readToTheEnd)
         return status;
-    const std::optional<Snapshot> snapshot = journal.store().snapshot(device);
-    if (!snapshot)
-        return storeError(journal.store());
-    const QStringList lines = comparisonLines(compare(table, *snapshot));
+    const QStringList lines = comparisonLines(compare(table, snapshotOfRead(plus)));
     for (const QString &line : lines)
         printOut(line);
     printLine(TarexaCli::tr("%1 difference(s).").arg(lines.size()));
-    return lines.isEmpty() ? Done : ProblemsFound;
+    return lines.isEmpty() ? status : ProblemsFound;
 }
 
 int history(const QString &limit)

@@ -18,6 +18,7 @@
 #include <functional>
 
 class PluTable;
+class ScalePort;
 class TerminalProgress;
 
 namespace cli {
@@ -34,7 +35,21 @@ enum ExitStatus
     ScaleRefused = 6,
     NoSnapshot = 7,
     StoreError = 8,
+    Unrecorded = 9,
     Interrupted = 130,
+};
+
+// The scale a command talks to: its device, what messages call it, and the
+// option that chose it, for the commands the user is told to run.
+struct ScaleChoice
+{
+    QString device;
+    QString label;          // the scale's name, or the device given
+    QStringList option;     // { "--scale", NAME }, { "--device", DEVICE } or none
+
+    // The option as words for the shell, with a blank before it; empty when
+    // the current scale was meant.
+    QString shellOption() const;
 };
 
 // The texts of the tool, as translators see them.
@@ -48,6 +63,8 @@ void printError(const QString &text);
 void printOut(const QString &text);
 // A line of what the command has to say, on standard error.
 void printLine(const QString &text);
+// A word the shell gives back unchanged, quoted where it needs to be.
+QString shellWord(const QString &text);
 // Says text and where to find help; gives back UsageError.
 int usageError(const QString &text);
 // The usage error for a command line that is no command.
@@ -64,6 +81,9 @@ int storeError(const ScaleStore &store);
 // Passes on the store's news, such as a damaged file set aside, if any.
 void printStoreNotice(const ScaleStore &store);
 bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals);
+// Says that the file has no PLU with a price; gives back FileError. A
+// command that compares or sends such a file would only ever delete.
+int emptyFile();
 int writeOut(const QString &fileName, const PluTable &table);
 // loadTable for a command that sends or converts the PLUs: each refusal is
 // said on standard error.
@@ -76,6 +96,9 @@ int sendTable(ScaleCommand command, const QString &deviceName, const QString &fi
               const PluTable &table);
 int deleteMarked(ScaleCommand command, const QString &deviceName, const QString &fileName,
                  int count, const std::function<bool(int)> &isMarked);
+// deleteMarked on a port already open (see ScalePort).
+int deleteMarkedOn(ScalePort &scale, ScaleCommand command, const QString &deviceName,
+                   const QString &fileName, int count, const std::function<bool(int)> &isMarked);
 
 // One scale command's entry in the journal, with a store of its own. When
 // the store cannot be used the command runs as without it, silently.
@@ -87,8 +110,10 @@ public:
     ScaleProgress &progress() { return m_recording; }
     ScaleStore &store() { return m_store; }
     // Closes the entry with the message printed, says once what the store
-    // has to say, and gives back status.
+    // has to say, and gives back status; a command that went well but could
+    // not be recorded gives back Unrecorded.
     int finish(const ScaleOutcome &outcome, int status);
+    bool lostFacts() const { return m_recording.lostFacts(); }
 
 private:
     ScaleStore m_store;
@@ -102,8 +127,12 @@ int convert(const QString &input, const QString &output);
 // returns how many there were.
 int printPresendFindings(const PluTable &table);
 
-int programChanged(const QString &device, const QString &fileName, bool deleteMissing);
-int diff(const QString &device, const QString &fileName);
+// program --changed FILE; with dryRun only what would be sent and deleted.
+int programChanged(const ScaleChoice &scale, const QString &fileName, bool deleteMissing,
+                   bool dryRun);
+// program --dry-run FILE: what program would send.
+int programDryRun(const ScaleChoice &scale, const QString &fileName);
+int diff(const ScaleChoice &scale, const QString &fileName);
 int history(const QString &limit);
 
 // The scales as the window keeps them in its settings store.
@@ -114,7 +143,8 @@ QString noScaleNamed(const ScaleList &scales, const QString &name);
 int scales(const QStringList &arguments);
 // program --changed --all-scales FILE: Done only when every scale got all
 // its changes; else Interrupted after Ctrl+C, or what the first scale that
-// failed ended with (NoSnapshot for one left out).
+// failed ended with (NoSnapshot for one left out or found out of date,
+// Unrecorded for one whose changes could not be recorded).
 int programChangedToAllScales(const QString &fileName);
 
 } // namespace cli

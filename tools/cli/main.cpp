@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -47,6 +48,25 @@ void printLine(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
+
+QString shellWord(const QString &text)
+{
+    const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isLetterOrNumber() || QStringLiteral("-_./").contains(c);
+    });
+    if (plain)
+        return text;
+    return QLatin1Char('\'') + QString(text).replace(QLatin1String("'"), QLatin1String("'\\''"))
+        + QLatin1Char('\'');
+}
+
+QString ScaleChoice::shellOption() const
+{
+    QString words;
+    for (const QString &word : option)
+        words += QLatin1Char(' ') + shellWord(word);
+    return words;
+}
 
 int usageError(const QString &text)
 {
@@ -88,6 +108,9 @@ QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName)
         return TarexaCli::tr("PLU not found: the scale holds no PLU.");
     case ScaleOutcome::EmptyList:
         return TarexaCli::tr("The list is empty: no PLU of the file has a price.");
+    case ScaleOutcome::Stale:
+        return TarexaCli::tr("What Tarexa knew of %1 was out of date; nothing was sent.")
+            .arg(deviceName);
     }
     return QString();
 }
@@ -108,6 +131,8 @@ int exitStatusOf(ScaleOutcome::Kind kind)
         return ScaleRefused;
     case ScaleOutcome::EmptyList:
         return FileError;
+    case ScaleOutcome::Stale:
+        return NoSnapshot;
     }
     return Done;
 }
@@ -157,6 +182,14 @@ bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
     return true;
 }
 
+int emptyFile()
+{
+    ScaleOutcome empty;
+    empty.kind = ScaleOutcome::EmptyList;
+    printError(outcomeMessage(empty, QString()));
+    return FileError;
+}
+
 bool loadTableSayingRefusals(const QString &fileName, PluTable &table)
 {
     QStringList refusals;
@@ -184,7 +217,20 @@ int deleteMarked(ScaleCommand command, const QString &deviceName, const QString 
 {
     TerminalProgress progress(count, TerminalProgress::CountOfPlus);
     Journal journal(command, deviceName, fileName, progress);
-    const ScaleOutcome outcome = deletePlus(deviceName, isMarked, journal.progress());
+    ScalePort scale(deviceName);
+    const ScaleOutcome outcome = deletePlus(scale, isMarked, journal.progress());
+    scale.close();
+    progress.finish(outcome.succeeded());
+    printDeleteSummary(outcome, progress);
+    return journal.finish(outcome, statusOf(outcome, deviceName));
+}
+
+int deleteMarkedOn(ScalePort &scale, ScaleCommand command, const QString &deviceName,
+                   const QString &fileName, int count, const std::function<bool(int)> &isMarked)
+{
+    TerminalProgress progress(count, TerminalProgress::CountOfPlus);
+    Journal journal(command, deviceName, fileName, progress);
+    const ScaleOutcome outcome = deletePlus(scale, isMarked, journal.progress());
     progress.finish(outcome.succeeded());
     printDeleteSummary(outcome, progress);
     return journal.finish(outcome, statusOf(outcome, deviceName));
@@ -263,8 +309,10 @@ int read(const QString &deviceName, const QString &fileName)
                      "left out.").arg(outcome.unnumbered));
     if (!outcome.succeeded())
         return journal.finish(outcome, statusOf(outcome, deviceName));
-    journal.finish(outcome, Done);
-    return writeOut(fileName, tableOfReadPlus(plus));
+    // What was read is sound even when the journal missed it.
+    const int status = journal.finish(outcome, Done);
+    const int written = writeOut(fileName, tableOfReadPlus(plus));
+    return written != Done ? written : status;
 }
 
 // "N" or "A-B", both PLU numbers; adds them to marked.
@@ -322,8 +370,9 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  check FILE            list every value of FILE a column refuses, and\n"
     "                        what the scale would handle badly\n"
     "  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml\n"
-    "  program --changed FILE  program only the PLUs the scale does not hold as\n"
-    "                        they are (--delete-missing: delete the PLUs FILE lacks)\n"
+    "  program --changed FILE  program only the PLUs the scale is not known to\n"
+    "                        hold as they are (--delete-missing: delete the PLUs\n"
+    "                        FILE lacks; --dry-run: only list them)\n"
     "  diff FILE             read the scale and list how it differs from FILE\n"
     "  history [--limit N]   list the latest scale commands\n"
     "  scales                list the scales (the current one marked *) and\n"
@@ -341,21 +390,25 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  1    check found problems, convert refused values of a CSV file,\n"
     "       or diff found differences\n"
     "  2    usage error\n"
-    "  3    the file cannot be read or written, or has no PLU with a price\n"
+    "  3    the file cannot be read or written, or has no PLU with a price, or\n"
+    "       (program --changed --delete-missing) had values refused\n"
     "  4    the port cannot be opened or configured\n"
     "  5    the scale did not answer\n"
     "  6    the scale refused a PLU or replied with bad data\n"
-    "  7    program --changed: what the scale holds is not known; run diff first\n"
+    "  7    program --changed: what the scale holds is not known, or what Tarexa\n"
+    "       knew of it is out of date; run diff first\n"
     "  8    the record of what the scale holds cannot be used\n"
+    "  9    the scale took the command, but Tarexa could not record it; run\n"
+    "       diff before the next program --changed\n"
     "  130  interrupted (Ctrl+C)\n"
     "program --changed --all-scales ends with 0 only when every scale got all its\n"
     "changes; otherwise with 130 when interrupted, or else with the status of the\n"
-    "first failed scale in the list (4, 5, 6 or 7), naming the failed scales.");
+    "first failed scale in the list (4, 5, 6, 7 or 9), naming the failed scales.");
 
-// The device a scale command talks to: the one --device gives, that of the
-// scale --scale names, or else the current scale's. Empty once a usage error
-// has been said.
-std::optional<QString> chosenDevice(const QCommandLineParser &parser)
+// The scale a command talks to: the device --device gives, the scale
+// --scale names, or else the current scale. Empty once a usage error has
+// been said.
+std::optional<ScaleChoice> chosenScale(const QCommandLineParser &parser)
 {
     const bool byDevice = parser.isSet(QStringLiteral("device"));
     const bool byScale = parser.isSet(QStringLiteral("scale"));
@@ -363,18 +416,21 @@ std::optional<QString> chosenDevice(const QCommandLineParser &parser)
         usageError(TarexaCli::tr("Give either --scale or --device, not both."));
         return std::nullopt;
     }
-    if (byDevice)
-        return parser.value(QStringLiteral("device"));
+    if (byDevice) {
+        const QString device = parser.value(QStringLiteral("device"));
+        return ScaleChoice{ device, device, { QStringLiteral("--device"), device } };
+    }
     const ScaleList scales = configuredScales();
     if (!byScale)
-        return scales.current().device;
+        return ScaleChoice{ scales.current().device, scales.current().name, {} };
     const QString name = parser.value(QStringLiteral("scale"));
     const int index = scales.indexOf(name);
     if (index < 0) {
         usageError(noScaleNamed(scales, name));
         return std::nullopt;
     }
-    return scales.scales().at(index).device;
+    const ScaleEntry &scale = scales.scales().at(index);
+    return ScaleChoice{ scale.device, scale.name, { QStringLiteral("--scale"), scale.name } };
 }
 
 bool talksToAScale(const QString &command)
@@ -383,17 +439,22 @@ bool talksToAScale(const QString &command)
         || command == QLatin1String("delete") || command == QLatin1String("diff");
 }
 
-int runOnScale(const QCommandLineParser &parser, const QStringList &args, const QString &device)
+int runOnScale(const QCommandLineParser &parser, const QStringList &args, const ScaleChoice &scale)
 {
     const QString command = args.first();
     const QStringList rest = args.mid(1);
+    const QString &device = scale.device;
     const bool changed = parser.isSet(QStringLiteral("changed"));
+    const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
     if (command == QLatin1String("program") && rest.size() == 1 && changed)
-        return programChanged(device, rest.first(), parser.isSet(QStringLiteral("delete-missing")));
+        return programChanged(scale, rest.first(), parser.isSet(QStringLiteral("delete-missing")),
+                              dryRun);
+    if (command == QLatin1String("program") && rest.size() == 1 && dryRun)
+        return programDryRun(scale, rest.first());
     if (command == QLatin1String("program") && rest.size() == 1)
         return program(device, rest.first());
     if (command == QLatin1String("diff") && rest.size() == 1)
-        return diff(device, rest.first());
+        return diff(scale, rest.first());
     if (command == QLatin1String("read") && rest.isEmpty())
         return read(device, parser.value(QStringLiteral("output")));
     if (command == QLatin1String("delete") && !rest.isEmpty())
@@ -409,6 +470,8 @@ int runOnAllScales(const QCommandLineParser &parser, const QStringList &args)
         return usageError(TarexaCli::tr("--all-scales goes to every scale; give no --scale or --device."));
     if (parser.isSet(QStringLiteral("delete-missing")))
         return usageError(TarexaCli::tr("--delete-missing cannot go with --all-scales."));
+    if (parser.isSet(QStringLiteral("dry-run")))
+        return usageError(TarexaCli::tr("--dry-run cannot go with --all-scales."));
     if (args.size() != 2)
         return wrongArguments(args);
     return programChangedToAllScales(args.at(1));
@@ -429,11 +492,13 @@ int run(const QCommandLineParser &parser)
         return usageError(TarexaCli::tr("--changed and --delete-missing are for the program command only."));
     if (parser.isSet(QStringLiteral("delete-missing")) && !changed)
         return usageError(TarexaCli::tr("--delete-missing needs --changed."));
+    if (parser.isSet(QStringLiteral("dry-run")) && command != QLatin1String("program"))
+        return usageError(TarexaCli::tr("--dry-run is for the program command only."));
     if (parser.isSet(QStringLiteral("all-scales")))
         return runOnAllScales(parser, args);
     if (talksToAScale(command)) {
-        const std::optional<QString> device = chosenDevice(parser);
-        return device ? runOnScale(parser, args, *device) : int(UsageError);
+        const std::optional<ScaleChoice> scale = chosenScale(parser);
+        return scale ? runOnScale(parser, args, *scale) : int(UsageError);
     }
     if (command == QLatin1String("scales"))
         return scales(rest);
@@ -476,6 +541,9 @@ int main(int argc, char **argv)
                        TarexaCli::tr("program: send only what the scale does not hold as it is.") });
     parser.addOption({ QStringLiteral("delete-missing"),
                        TarexaCli::tr("program --changed: also delete the PLUs the file lacks.") });
+    parser.addOption({ QStringLiteral("dry-run"),
+                       TarexaCli::tr("program: list what would be sent and deleted, judged from "
+                                     "the record alone; no port is opened.") });
     parser.addOption({ QStringLiteral("limit"),
                        TarexaCli::tr("history: how many entries to list (default 20)."),
                        TarexaCli::tr("N") });

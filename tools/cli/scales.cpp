@@ -115,7 +115,7 @@ public:
         : m_onTerminal(::isatty(STDERR_FILENO) == 1)
     {
         for (const ScalePlan &plan : plans)
-            m_scales.push_back({ plan.scale.name, int(plan.changed.size()), 0, plan.hasWork() });
+            m_scales.push_back({ plan.scale.name, int(plan.changed.size()), 0, plan.visited() });
     }
 
     void started(int, int) override
@@ -185,37 +185,27 @@ private:
     InterruptWatch m_interrupts;
 };
 
-bool nothingToDo(const QList<ScalePlan> &plans)
+// What one scale came to: a scale left out counts as one with no record,
+// one whose changes went but could not be recorded as unrecorded.
+int scaleStatus(const ScaleResult &result)
 {
-    return std::none_of(plans.begin(), plans.end(),
-                        [](const ScalePlan &plan) { return plan.hasWork() || plan.leftOut(); });
-}
-
-// A word the shell gives back unchanged, for the commands the user is told
-// to run.
-QString shellWord(const QString &text)
-{
-    const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isLetterOrNumber() || QStringLiteral("-_./").contains(c);
-    });
-    if (plain)
-        return text;
-    return QLatin1Char('\'') + QString(text).replace(QLatin1String("'"), QLatin1String("'\\''"))
-        + QLatin1Char('\'');
+    if (result.leftOut)
+        return NoSnapshot;
+    if (!result.succeeded())
+        return exitStatusOf(result.outcome.kind);
+    return result.unrecorded ? int(Unrecorded) : int(Done);
 }
 
 // Interrupted when Ctrl+C stopped any scale; otherwise what the first scale
-// that failed came to, a scale left out counting as one with no record.
+// that failed came to.
 int allScalesStatus(const QList<ScaleResult> &results)
 {
     int status = Done;
     for (const ScaleResult &result : results) {
-        if (result.succeeded())
-            continue;
-        if (result.outcome.kind == ScaleOutcome::Cancelled)
+        if (result.reached && result.outcome.kind == ScaleOutcome::Cancelled)
             return Interrupted;
         if (status == Done)
-            status = result.leftOut ? int(NoSnapshot) : exitStatusOf(result.outcome.kind);
+            status = scaleStatus(result);
     }
     return status;
 }
@@ -224,7 +214,7 @@ int summarise(const QList<ScaleResult> &results, const QString &fileName)
 {
     for (const ScaleResult &result : results) {
         printLine(AllScalesText::resultLine(result));
-        if (result.leftOut)
+        if (result.leftOut || result.outcome.kind == ScaleOutcome::Stale)
             printLine(TarexaCli::tr("Run 'tarexa-cli diff --scale %1 %2' to read it first.")
                           .arg(shellWord(result.scale.name), shellWord(fileName)));
     }
@@ -232,6 +222,14 @@ int summarise(const QList<ScaleResult> &results, const QString &fileName)
     if (!failed.isEmpty())
         printError(TarexaCli::tr("These scales did not get all their changes: %1.")
                        .arg(failed.join(QLatin1String(", "))));
+    QStringList unrecorded;
+    for (const ScaleResult &result : results)
+        if (result.succeeded() && result.unrecorded)
+            unrecorded << result.scale.name;
+    if (!unrecorded.isEmpty())
+        printError(TarexaCli::tr("These scales took their changes, but Tarexa could not record "
+                                 "them: %1. Run diff for each before the next program --changed.")
+                       .arg(unrecorded.join(QLatin1String(", "))));
     return allScalesStatus(results);
 }
 
@@ -266,6 +264,8 @@ int programChangedToAllScales(const QString &fileName)
     PluTable table;
     if (!loadTableSayingRefusals(fileName, table))
         return FileError;
+    if (table.rowsInUse().isEmpty())
+        return emptyFile();
     std::optional<QList<ScalePlan>> plans;
     {
         // Opened here, in the main thread, and closed before the workers
@@ -276,11 +276,6 @@ int programChangedToAllScales(const QString &fileName)
         if (!plans)
             return storeError(store);
         printStoreNotice(store);
-    }
-    if (nothingToDo(*plans)) {
-        printLine(TarexaCli::tr("Nothing to send: every scale holds the PLUs of %1 as they are.")
-                      .arg(fileName));
-        return Done;
     }
     AllScalesProgress progress(*plans);
     const QList<ScaleResult> results = programChangesToScales(table, *plans, fileName, progress);

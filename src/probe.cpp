@@ -1,0 +1,105 @@
+#include "probe.h"
+#include "changes.h"
+#include "comm.h"
+#include "plutable.h"
+
+#include <QList>
+
+namespace {
+
+bool sameTexts(const PLU_STRING &a, const PLU_STRING &b)
+{
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        if (!sameOnScale(col, a.field(col), b.field(col)))
+            return false;
+    return true;
+}
+
+ProbeFinding found(ProbeFinding finding, ProbeFinding::Kind kind, int recordPlu)
+{
+    finding.kind = kind;
+    finding.recordPlu = recordPlu;
+    return finding;
+}
+
+// "3 "Milk" at 2.50"
+QString described(const PLU_STRING &plu)
+{
+    return ProbeText::tr("%1 \"%2\" at %3").arg(plu.Number, plu.Name[0], plu.Price);
+}
+
+} // namespace
+
+ProbeFinding judgeRecord(const Snapshot &record, const PLU_STRING *firstOnScale)
+{
+    ProbeFinding finding;
+    const bool anyHeld = !record.plus.isEmpty();
+    if (!firstOnScale)
+        return anyHeld ? found(finding, ProbeFinding::HoldsNone, record.plus.firstKey()) : finding;
+    finding.scaleHoldsAny = true;
+    finding.onScale = *firstOnScale;
+    const std::optional<int> number = parsePluNumber(firstOnScale->Number);
+    if (!number)
+        return finding;     // a PLU it cannot place contradicts nothing
+    if (anyHeld && record.plus.firstKey() < *number)
+        return found(finding, ProbeFinding::HoldsLower, record.plus.firstKey());
+    const auto held = record.plus.constFind(*number);
+    if (held != record.plus.cend() && !sameTexts(*held, *firstOnScale)) {
+        finding.inRecord = *held;
+        return found(finding, ProbeFinding::OtherTexts, *number);
+    }
+    if (record.knowsAbsent(*number))
+        return found(finding, ProbeFinding::KnowsAbsent, *number);
+    return finding;
+}
+
+ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding &finding)
+{
+    QList<PLU_STRING> first;
+    ScaleOutcome outcome = readFirstPlu(scale, first);
+    if (outcome.kind == ScaleOutcome::NoReply)
+        return outcome;
+    // A first PLU without a number it can be placed by contradicts nothing.
+    const bool holdsNone = outcome.kind == ScaleOutcome::NotFound;
+    finding = holdsNone || !first.isEmpty()
+        ? judgeRecord(record, holdsNone ? nullptr : &first.constFirst())
+        : ProbeFinding();
+    ScaleOutcome judged;
+    judged.kind = finding.stale() ? ScaleOutcome::Stale : ScaleOutcome::Done;
+    return judged;
+}
+
+ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
+                              ScaleProgress &progress, ProbeFinding &finding)
+{
+    if (!scale.isOpen())
+        return portFailed(scale);
+    const ScaleOutcome outcome = probeRecord(scale, record, finding);
+    if (!outcome.succeeded() || toSend.rowsInUse().isEmpty())
+        return outcome;
+    return programPlus(scale, toSend, progress);
+}
+
+QString ProbeText::staleRecord(const QString &scale, const ProbeFinding &finding)
+{
+    const QString record = QString::number(finding.recordPlu);
+    QString says;
+    switch (finding.kind) {
+    case ProbeFinding::Agrees:
+        return QString();
+    case ProbeFinding::HoldsNone:
+        return tr("What Tarexa knows of %1 is out of date: it holds no PLU, the record says it "
+                  "holds PLU %2. Compare with Scale first.").arg(scale, record);
+    case ProbeFinding::OtherTexts:
+        says = tr("PLU %1 is %2").arg(record, described(finding.inRecord));
+        break;
+    case ProbeFinding::HoldsLower:
+        says = tr("it holds PLU %1").arg(record);
+        break;
+    case ProbeFinding::KnowsAbsent:
+        says = tr("it does not hold PLU %1").arg(record);
+        break;
+    }
+    return tr("What Tarexa knows of %1 is out of date: its first PLU is %2, the record says %3. "
+              "Compare with Scale first.").arg(scale, described(finding.onScale), says);
+}

@@ -1,0 +1,63 @@
+#ifndef PROBE_H
+#define PROBE_H
+
+#include "plu.h"
+#include "scale.h"
+#include "scalestore.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class PluTable;
+class ScalePort;
+
+// Before Program Changes trusts what it knows of a scale, it asks the scale
+// for its first PLU. That one exchange catches a scale that was cleared,
+// swapped or reprogrammed from its first PLU on, not every change made
+// elsewhere: a full comparison does that.
+
+// Why the scale's first PLU contradicts the record, if it does.
+struct ProbeFinding
+{
+    enum Kind
+    {
+        Agrees,         // nothing the record knows is contradicted
+        OtherTexts,     // the record knows that PLU with other texts
+        HoldsLower,     // the record knows a lower PLU as held
+        KnowsAbsent,    // a complete record knows that PLU as not held
+        HoldsNone,      // the scale holds no PLU; the record knows one as held
+    } kind = Agrees;
+    bool scaleHoldsAny = false;
+    PLU_STRING onScale;     // the scale's first PLU, when it holds any
+    int recordPlu = -1;     // the PLU of the record that is contradicted
+    PLU_STRING inRecord;    // its texts, for OtherTexts
+
+    bool stale() const { return kind != Agrees; }
+};
+
+// The scale's first PLU (null: it holds none) beside the record. PLUs the
+// record does not know, or knows as unknown, contradict nothing; texts are
+// compared as the scale keeps them.
+ProbeFinding judgeRecord(const Snapshot &record, const PLU_STRING *firstOnScale);
+
+// The probe on an open port: Done when the record holds, Stale (finding
+// says why) when it is out of date, NoReply when the scale did not answer.
+ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding &finding);
+
+// Program Changes on one scale whose port is open: the probe, then, when the
+// record holds, the rows of toSend as Program sends them; with no row to
+// send, Done with nothing sent. A port that did not open is PortFailed.
+ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
+                              ScaleProgress &progress, ProbeFinding &finding);
+
+struct ProbeText
+{
+    Q_DECLARE_TR_FUNCTIONS(ProbeText)
+
+public:
+    // "What Tarexa knows of SCALE is out of date: its first PLU is ..., the
+    // record says .... Compare with Scale first."
+    static QString staleRecord(const QString &scale, const ProbeFinding &finding);
+};
+
+#endif // PROBE_H
