@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +91,12 @@ private slots:
     void scaleUsageErrors();
     void scalesAddListRemove();
     void allScalesGoOnWhenOneFails();
+    void deletionsOnlyFromACleanFile_data();
+    void deletionsOnlyFromACleanFile();
+    void dryRunOpensNoPort();
+    void recordFollowsThePortAndItsFirstPlu();
+    void killedMidExchangeLeavesThePluUnknown();
+    void unrecordedCommandExitsNine();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -96,6 +104,12 @@ private:
     void configureScales(const QStringList &lines);
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void writeFile(const QString &name, const QByteArray &bytes);
+    // The tool's record and journal, as the test sees them.
+    QString storePath() const { return m_data->filePath("Kestrova/Weigh Scale/scales.sqlite"); }
+    // The scale holds PLUs 0 to 9, the tool's record knows all of it, and
+    // scale.xml holds them as the scale does.
+    void knowTenPlus();
+    QByteArray commandsFrom(size_t frame);
 
     std::unique_ptr<ScaleFixture> m_scale;
     QTemporaryDir m_dir;
@@ -587,6 +601,215 @@ void CliTest::allScalesGoOnWhenOneFails()
     const Run again = run({ "program", "--changed", "--all-scales", path("all.xml") }, false);
     QVERIFY2(again.err.contains("Deli (" + m_scale->deviceName().toUtf8() + "): nothing to send"),
              again.err);
+}
+
+void CliTest::knowTenPlus()
+{
+    m_scale->sim().setPlus(simPlus(0, 9));
+    PluTable table;
+    QList<PLU_STRING> held;
+    for (const auto &[number, plu] : simPlus(0, 9)) {
+        table.setRow(number, { QString::number(number), plu.price, plu.name[0], plu.name[1],
+                               plu.name[2], plu.barcode, QString::number(plu.durability) });
+        held << table.row(number);
+    }
+    QVERIFY(ScaleStore(storePath()).replaceSnapshot(m_scale->deviceName(), held));
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("scale.xml", bytes);
+}
+
+QByteArray CliTest::commandsFrom(size_t frame)
+{
+    QByteArray commands;
+    const std::vector<QByteArray> frames = m_scale->sim().receivedFrames();
+    for (size_t i = frame; i < frames.size(); ++i)
+        commands += frames[i].at(1);
+    return commands;
+}
+
+void CliTest::deletionsOnlyFromACleanFile_data()
+{
+    QTest::addColumn<QStringList>("priceOf");   // the price of PLUs 0 to 9 in the file
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("said");
+
+    QStringList oneComma;
+    for (int n = 0; n < 10; ++n)
+        oneComma << (n == 3 ? "4,50" : "3.10");
+    QTest::newRow("a comma in one price") << oneComma << QStringList{ "--delete-missing" }
+                                          << "1 value(s) of";
+    QTest::newRow("a comma in every price") << QStringList(10, "4,50")
+                                            << QStringList{ "--delete-missing" } << "10 value(s) of";
+    QTest::newRow("no PLU, deleting") << QStringList() << QStringList{ "--delete-missing" }
+                                      << "The list is empty";
+    QTest::newRow("no PLU") << QStringList() << QStringList() << "The list is empty";
+}
+
+// A refused price takes its PLU out of the file's table: --delete-missing
+// would delete it from the scale. A file with a refusal, or with no PLU at
+// all, sends and deletes nothing.
+void CliTest::deletionsOnlyFromACleanFile()
+{
+    QFETCH(QStringList, priceOf);
+    QFETCH(QStringList, options);
+    knowTenPlus();
+    QByteArray file = "<PLU_DataBase>";
+    for (int n = 0; n < priceOf.size(); ++n)
+        file += QString("<PLU Number=\"%1\" Price=\"%2\" Name0=\"%3\"/>")
+                    .arg(n).arg(priceOf[n], simPlu(n).name[0]).toUtf8();
+    writeFile("prices.xml", file + "</PLU_DataBase>");
+    const size_t framesBefore = m_scale->sim().receivedFrames().size();
+
+    const Run changed = run(QStringList{ "program", "--changed" } + options
+                            + QStringList{ path("prices.xml") });
+    QCOMPARE(changed.status, 3);
+    QFETCH(QString, said);
+    QVERIFY2(changed.err.contains(said.toUtf8()), changed.err);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore);
+    QCOMPARE(int(m_scale->sim().plus().size()), 10);
+}
+
+// --dry-run lists what would go, from the record alone, and exits as the
+// command would before opening the port.
+void CliTest::dryRunOpensNoPort()
+{
+    QCOMPARE(run({ "program", "--changed", "--dry-run", path("none.xml") }).status, 3);
+    knowTenPlus();
+    PluTable table = tableOfFile(path("scale.xml"));
+    table.setText(4, PriceColumn, "8.88");
+    table.setText(6, PriceColumn, QString());
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("edited.xml", bytes);
+    const size_t framesBefore = m_scale->sim().receivedFrames().size();
+
+    const Run changes = run({ "program", "--changed", "--delete-missing", "--dry-run",
+                              path("edited.xml") });
+    QCOMPARE(changes.status, 0);
+    QCOMPARE(changes.out, QByteArray("send 4\ndelete 6\n"));
+    QVERIFY2(changes.err.contains("no port was opened"), changes.err);
+    const Run all = run({ "program", "--dry-run", path("edited.xml") });
+    QCOMPARE(all.status, 0);
+    QCOMPARE(all.out.count("send "), 9);
+    QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore);
+
+    QVERIFY(ScaleStore(storePath()).markIncomplete(m_scale->deviceName()));
+    const Run partly = run({ "program", "--changed", "--delete-missing", "--dry-run",
+                             path("edited.xml") });
+    QCOMPARE(partly.status, 7);
+    QVERIFY2(partly.err.contains("--delete-missing needs all of it"), partly.err);
+}
+
+// The record belongs to the port, whatever name reached it; before it is
+// trusted, the scale's first PLU must agree with it, and a scale that is
+// not there is a port failure, never "nothing to send".
+void CliTest::recordFollowsThePortAndItsFirstPlu()
+{
+    knowTenPlus();
+    const QString link = path("scale-link");
+    QVERIFY(QFile::link(m_scale->deviceName(), link));
+    PluTable table = tableOfFile(path("scale.xml"));
+    table.setText(2, PriceColumn, "6.66");
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("edited.xml", bytes);
+    QCOMPARE(run({ "--device", link, "program", path("edited.xml") }, false).status, 0);
+    size_t framesBefore = m_scale->sim().receivedFrames().size();
+
+    const Run same = run({ "program", "--changed", path("edited.xml") });
+    QCOMPARE(same.status, 0);
+    QVERIFY2(same.err.contains("Nothing to send"), same.err);
+    QCOMPARE(commandsFrom(framesBefore), QByteArray("b"));
+
+    m_scale->sim().setPlus({});
+    framesBefore = m_scale->sim().receivedFrames().size();
+    const Run cleared = run({ "program", "--changed", path("edited.xml") });
+    QCOMPARE(cleared.status, 7);
+    QVERIFY2(cleared.err.contains("is out of date: it holds no PLU, the record says it holds PLU 0"),
+             cleared.err);
+    QVERIFY2(cleared.err.contains("tarexa-cli diff --device " + m_scale->deviceName().toUtf8()),
+             cleared.err);
+    QCOMPARE(commandsFrom(framesBefore), QByteArray("b"));
+    QCOMPARE(run({ "program", "--changed", path("edited.xml") }).status, 7);
+
+    QVERIFY(QFile::remove(link));
+    const Run gone = run({ "--device", link, "program", "--changed", path("edited.xml") }, false);
+    QVERIFY2(gone.status == 7 || gone.status == 4, gone.err);
+    QVERIFY(!gone.err.contains("Nothing to send"));
+}
+
+// The process is killed while the scale carries out the third PLU: that
+// PLU is unknown to the record, so the next Program Changes sends it.
+void CliTest::killedMidExchangeLeavesThePluUnknown()
+{
+    m_scale->sim().setPlus({});
+    QVERIFY(ScaleStore(storePath()).replaceSnapshot(m_scale->deviceName(), {}));
+    PluTable table;
+    for (int row : { 1, 2, 3, 4 })
+        table.setRow(row, { QString::number(row), "1.25", "Item", "", "", "", "" });
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("four.xml", bytes);
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_data->path());
+    environment.insert("XDG_CONFIG_HOME", m_data->filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "program", path("four.xml") });
+    QVERIFY(process.waitForStarted());
+    const qint64 pid = process.processId();
+    m_scale->sim().setFrameObserver([pid](int received) {
+        if (received == 3)
+            ::kill(pid_t(pid), SIGKILL);
+    });
+    QVERIFY(process.waitForFinished(FinishMs));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    m_scale->sim().setFrameObserver(nullptr);
+    QVERIFY(m_scale->sim().plus().count(3));
+
+    const Snapshot known = *ScaleStore(storePath()).snapshot(m_scale->deviceName());
+    QCOMPARE(known.plus.keys(), (QList<int>{ 1, 2 }));
+    QCOMPARE(known.unknown, QSet<int>{ 3 });
+    const size_t framesBefore = m_scale->sim().receivedFrames().size();
+    const Run resumed = run({ "program", "--changed", path("four.xml") });
+    QCOMPARE(resumed.status, 0);
+    QCOMPARE(commandsFrom(framesBefore), QByteArray("bAA"));
+    QCOMPARE(int(m_scale->sim().plus().size()), 4);
+}
+
+// With the database held by another process for longer than the tool
+// waits, the scale is programmed all the same, but the exit status says
+// that it went unrecorded, and the next Program Changes asks for a diff.
+void CliTest::unrecordedCommandExitsNine()
+{
+    knowTenPlus();
+    PluTable table = tableOfFile(path("scale.xml"));
+    table.setText(5, PriceColumn, "7.50");
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("edited.xml", bytes);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "holder");
+        other.setDatabaseName(storePath());
+        QVERIFY(other.open());
+        QSqlQuery lock(other);
+        QVERIFY(lock.exec("BEGIN IMMEDIATE"));
+        const Run programmed = run({ "program", path("edited.xml") });
+        QCOMPARE(programmed.status, 9);
+        QVERIFY2(programmed.err.contains("could not record it"), programmed.err);
+        QCOMPARE(m_scale->sim().plus().at(5).price, QString("7.50"));
+        lock.exec("ROLLBACK");
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("holder");
+
+    const Run next = run({ "program", "--changed", path("edited.xml") });
+    QCOMPARE(next.status, 7);
+    QVERIFY2(next.err.contains("Nothing is known"), next.err);
+    QCOMPARE(run({ "diff", path("edited.xml") }).status, 0);
+    QCOMPARE(run({ "program", "--changed", path("edited.xml") }).status, 0);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

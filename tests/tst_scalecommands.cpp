@@ -2,7 +2,9 @@
 // no window: how each ends, the PLU it stops at and the progress it reports.
 
 #include "changes.h"
+#include "comm.h"
 #include "plutable.h"
+#include "probe.h"
 #include "scale.h"
 #include "scalefixture.h"
 #include "scalestore.h"
@@ -62,6 +64,10 @@ private slots:
     void typedPluReadsWhatTheRulesAccept();
     void changesResumeACutOffProgram_data();
     void changesResumeACutOffProgram();
+    void lostReplyLeavesThePluUnknown_data();
+    void lostReplyLeavesThePluUnknown();
+    void probeComesBeforeAnythingIsSent_data();
+    void probeComesBeforeAnythingIsSent();
 
 private:
     std::unique_ptr<ScaleFixture> m_scale;
@@ -332,6 +338,123 @@ void ScaleCommandsTest::changesResumeACutOffProgram()
     QCOMPARE(inner.exchanged, resent);
     QCOMPARE(int(m_scale->sim().receivedFrames().size()), int(resent.size()));
     QCOMPARE(int(m_scale->sim().plus().size()), 3);
+}
+
+void ScaleCommandsTest::lostReplyLeavesThePluUnknown_data()
+{
+    QTest::addColumn<bool>("deleting");
+    QTest::newRow("program") << false;
+    QTest::newRow("delete") << true;
+}
+
+// The scale carries out the command, then its reply stops after two bytes
+// for longer than the byte time-out. The PLU is then unknown, and the next
+// Program Changes sends it again, or offers it for deletion as a PLU the
+// scale may hold.
+void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
+{
+    QFETCH(bool, deleting);
+    QTemporaryDir dir;
+    ScaleStore store(dir.filePath("store.db"));
+    const QString device = m_scale->deviceName();
+    PluTable table;
+    for (int row : { 1, 3 }) {
+        table.setText(row, PriceColumn, "2.00");
+        table.setText(row, Name1Column, "PLU " + QString::number(row));
+    }
+    m_scale->sim().setPlus({ { 1, simPluOf(1, table.row(1)) }, { 3, simPluOf(3, table.row(3)) } });
+    QVERIFY(store.replaceSnapshot(device, { table.row(1), table.row(3) }));
+    ScaleSimOptions lost;
+    lost.gapMs = 1500;
+    lost.gapAfter = 2;
+    m_scale->sim().setOptions(lost);
+
+    table.setText(3, PriceColumn, "5.00");
+    WatchedProgress inner;
+    RecordingProgress recording(&store, deleting ? ScaleCommand::Delete : ScaleCommand::Program,
+                                device, QString(), inner);
+    const ScaleOutcome outcome =
+        deleting ? deletePlus(device, [](int row) { return row == 3; }, recording)
+                 : programPlus(device, rowsOf(table, { 3 }), recording);
+    recording.finish(outcome, QString());
+    QCOMPARE(outcome.kind, ScaleOutcome::NoReply);
+    QCOMPARE(m_scale->sim().plus().count(3), size_t(deleting ? 0 : 1));
+    QVERIFY(QTest::qWaitFor([&] { return m_scale->sim().repliesFinished() == 1; }, 5000));
+    m_scale->sim().setOptions(ScaleSimOptions());
+
+    const Snapshot known = *store.snapshot(device);
+    QCOMPARE(known.unknown, QSet<int>{ 3 });
+    QVERIFY(known.knowsHeld(1));
+    if (deleting) {
+        table.setText(3, PriceColumn, QString());
+        QCOMPARE(missingFromTable(table, known), QList<int>{ 3 });
+        return;
+    }
+    QCOMPARE(changedRows(table, known), QList<int>{ 3 });
+    ScalePort port(device);
+    ProbeFinding finding;
+    WatchedProgress again;
+    RecordingProgress resend(&store, ScaleCommand::ProgramChanges, device, QString(), again);
+    const ScaleOutcome resent =
+        programChangesOn(port, known, rowsOf(table, changedRows(table, known)), resend, finding);
+    resend.finish(resent, QString());
+    QCOMPARE(resent.kind, ScaleOutcome::Done);
+    QCOMPARE(again.exchanged, QList<int>{ 3 });
+    QCOMPARE(store.snapshot(device)->plus.value(3).Price, QString("5.00"));
+}
+
+void ScaleCommandsTest::probeComesBeforeAnythingIsSent_data()
+{
+    QTest::addColumn<QString>("scale");     // what the scale holds against the record
+    QTest::addColumn<ScaleOutcome::Kind>("kind");
+    QTest::addColumn<QByteArray>("commands");
+
+    QTest::newRow("as known") << "same" << ScaleOutcome::Done << QByteArray("bA");
+    QTest::newRow("cleared") << "cleared" << ScaleOutcome::Stale << QByteArray("b");
+    QTest::newRow("first PLU differs") << "other price" << ScaleOutcome::Stale << QByteArray("b");
+    QTest::newRow("silent") << "silent" << ScaleOutcome::NoReply << QByteArray("b");
+    QTest::newRow("device gone") << "gone" << ScaleOutcome::PortFailed << QByteArray();
+}
+
+// The record knows PLUs 1 and 2; the table changes 2. Only a scale whose
+// first PLU agrees with the record is sent anything.
+void ScaleCommandsTest::probeComesBeforeAnythingIsSent()
+{
+    QFETCH(QString, scale);
+    QFETCH(ScaleOutcome::Kind, kind);
+    PluTable table;
+    for (int row : { 1, 2 }) {
+        table.setText(row, PriceColumn, "2.00");
+        table.setText(row, Name1Column, "PLU " + QString::number(row));
+    }
+    Snapshot record;
+    record.state = Snapshot::Complete;
+    for (int row : { 1, 2 })
+        record.plus.insert(row, table.row(row));
+    std::map<int, SimPlu> held = { { 1, simPluOf(1, table.row(1)) }, { 2, simPluOf(2, table.row(2)) } };
+    if (scale == "cleared")
+        held.clear();
+    if (scale == "other price")
+        held[1].price = "2.10";
+    m_scale->sim().setPlus(held);
+    ScaleSimOptions options;
+    options.silentFrom = scale == "silent" ? 1 : 0;
+    m_scale->sim().setOptions(options);
+    table.setText(2, PriceColumn, "3.00");
+
+    ScalePort port(scale == "gone" ? QString("/dev/tarexa-no-such-port") : m_scale->deviceName());
+    ProbeFinding finding;
+    WatchedProgress progress;
+    const ScaleOutcome outcome =
+        programChangesOn(port, record, rowsOf(table, changedRows(table, record)), progress, finding);
+    QCOMPARE(outcome.kind, kind);
+    QCOMPARE(finding.stale(), kind == ScaleOutcome::Stale);
+    QByteArray commands;
+    for (const QByteArray &frame : m_scale->sim().receivedFrames())
+        commands += frame.at(1);
+    QTEST(commands, "commands");
+    QCOMPARE(m_scale->sim().plus().count(2) && m_scale->sim().plus().at(2).price == "3.00",
+             kind == ScaleOutcome::Done);
 }
 
 QTEST_GUILESS_MAIN(ScaleCommandsTest)

@@ -135,10 +135,10 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
         return FileError;
     for (const QString &line : refusals)
         printLine(line);
-    if (table.rowsInUse().isEmpty())
-        return emptyFile();
     if (deleteMissingPlus && !refusals.isEmpty())
         return refusedBeforeDeleting(fileName, int(refusals.size()));
+    if (table.rowsInUse().isEmpty())
+        return emptyFile();
     const std::optional<Snapshot> record = recordOf(scale);
     if (!record)
         return StoreError;
