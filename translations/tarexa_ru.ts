@@ -222,10 +222,6 @@
         <translation>В файле нет столбца номеров; в заголовке: %1. Назовите столбец номеров PLU «Number», «PLU» или «Номер» и импортируйте снова.</translation>
     </message>
     <message>
-        <source>The file has no Price column; its header holds %1. Name the column of prices Price or Цена and import again.</source>
-        <translation>В файле нет столбца цен; в заголовке: %1. Назовите столбец цен «Price» или «Цена» и импортируйте снова.</translation>
-    </message>
-    <message>
         <source>A spreadsheet turned this barcode into a number. Format the column as text, type the 13 digits again and export again.</source>
         <translation>Электронная таблица превратила этот штрихкод в число. Задайте столбцу текстовый формат, введите 13 цифр заново и снова выполните экспорт.</translation>
     </message>
@@ -258,14 +254,6 @@
         <translation>PLU %1 уже есть в строке %2; эта строка пропущена. Оставьте одну из двух строк и импортируйте снова.</translation>
     </message>
     <message>
-        <source>The file holds binary data, not text. Choose a CSV file, or save the sheet as CSV (UTF-8) and import that.</source>
-        <translation>Файл содержит двоичные данные, а не текст. Выберите файл CSV или сохраните таблицу как CSV (UTF-8) и импортируйте его.</translation>
-    </message>
-    <message>
-        <source>The file is empty. Choose a CSV file with a header line and PLU rows.</source>
-        <translation>Файл пуст. Выберите файл CSV со строкой заголовка и строками PLU.</translation>
-    </message>
-    <message>
         <source>comma</source>
         <translation>запятая</translation>
     </message>
@@ -282,16 +270,120 @@
         <translation>(не используется)</translation>
     </message>
     <message>
-        <source>Line %1, %2 &quot;%3&quot;: %4</source>
-        <translation>Строка %1, %2 «%3»: %4</translation>
+        <source>The file is not valid UTF-16 text. Save the sheet again as &quot;Unicode text&quot; or as CSV (UTF-8) and import that.</source>
+        <translation>Файл не является правильным текстом UTF-16. Сохраните лист снова как «Текст в Юникоде» или как CSV (UTF-8) и импортируйте его.</translation>
+    </message>
+    <message>
+        <source>The file holds binary data, not text. Choose a CSV, .xlsx or .ods file, or save the sheet as CSV (UTF-8) and import that.</source>
+        <translation>В файле двоичные данные, а не текст. Выберите файл CSV, .xlsx или .ods либо сохраните лист как CSV (UTF-8) и импортируйте его.</translation>
+    </message>
+    <message>
+        <source>The file starts as UTF-8, but line %1 is not UTF-8, so it would read garbled. Save the file again in one encoding, or choose the encoding by hand, and import again.</source>
+        <translation>Файл начинается в UTF-8, но строка %1 не в UTF-8 и прочиталась бы искажённой. Сохраните файл заново в одной кодировке или выберите кодировку вручную и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The lines of the file are in different encodings: line %1 is UTF-8 and line %2 Windows-1251, so either reading garbles one of them. Save the file again in one encoding, or choose the encoding by hand, and import again.</source>
+        <translation>Строки файла в разных кодировках: строка %1 в UTF-8, а строка %2 в Windows-1251, поэтому при любом чтении одна из них исказится. Сохраните файл заново в одной кодировке или выберите кодировку вручную и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>Read as %1, the file holds binary data. Choose another encoding.</source>
+        <translation>При чтении в кодировке %1 в файле оказываются двоичные данные. Выберите другую кодировку.</translation>
+    </message>
+    <message>
+        <source>The file has no column to take besides Number; its header holds %1. Name the columns Price, Name1, Name2, Name3, Barcode or Durability (or Цена, Наименование, Штрихкод, Срок годности) and import again.</source>
+        <translation>Кроме номера, в файле нет столбцов, которые можно взять; в заголовке: %1. Назовите столбцы Price, Name1, Name2, Name3, Barcode или Durability (или Цена, Наименование, Штрихкод, Срок годности) и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The price has more than two decimals; it is not rounded. Round it in the spreadsheet and import again.</source>
+        <translation>В цене больше двух знаков после запятой; она не округляется. Округлите её в электронной таблице и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell holds a date or time, but this column takes %1. Format the cell as %1, type the value again and import again.</source>
+        <translation>В ячейке дата или время, а этот столбец принимает %1. Задайте ячейке формат «%1», введите значение заново и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>текст</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>число</translation>
+    </message>
+    <message>
+        <source>The cell holds TRUE or FALSE, which no column of the table takes. Put the value itself in it and import again.</source>
+        <translation>В ячейке ИСТИНА или ЛОЖЬ, а такие значения не принимает ни один столбец таблицы. Запишите в неё само значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell&apos;s formula gives an error. Mend the formula, or put the value itself in the cell, and import again.</source>
+        <translation>Формула в ячейке даёт ошибку. Исправьте формулу или запишите в ячейку само значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell holds a formula whose result cannot be read: the file stores none, or the formula gives an error. Put the value itself in the cell (Paste Special, values only) and import again.</source>
+        <translation>В ячейке формула, результат которой прочитать нельзя: файл его не хранит или формула даёт ошибку. Запишите в ячейку само значение (Специальная вставка, только значения) и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The row has no price, so the PLU would not be in use. Give it a price and import again.</source>
+        <translation>В строке листа нет цены, поэтому PLU не будет использоваться. Укажите цену и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell stands in a column without a header. Give the column a header, or empty the cell, and import again.</source>
+        <translation>Ячейка находится в столбце без заголовка. Дайте столбцу заголовок или очистите ячейку и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The line has more values than the header has columns (%1): a separator inside a value, such as a decimal comma in a file separated by commas, splits it. Put that value in quotes and import again.</source>
+        <translation>В строке больше значений, чем столбцов в заголовке (%1): разделитель внутри значения, например десятичная запятая в файле с разделителем-запятой, разбивает его. Заключите это значение в кавычки и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The value stands under an empty field of the header. Give the column a header, or remove the value, and import again.</source>
+        <translation>Значение стоит под пустым полем заголовка. Дайте столбцу заголовок или удалите значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The row has no PLU number. Give it one and import again.</source>
+        <translation>В строке листа нет номера PLU. Укажите его и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>PLU %1 is already in row %2; this row was left out. Keep one of the two rows and import again.</source>
+        <translation>PLU %1 уже есть в строке листа %2; эта строка пропущена. Оставьте одну из двух строк и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has no Price column; its header holds %1. A table made of it would hold no PLU in use, so it can only update the PLUs it lists. Name the column of prices Price or Цена to replace the table with it.</source>
+        <translation>В файле нет столбца цен; в заголовке: %1. В таблице из такого файла не было бы ни одного используемого PLU, поэтому он может только обновить перечисленные в нём PLU. Чтобы заменить им таблицу, назовите столбец цен «Price» или «Цена».</translation>
+    </message>
+    <message>
+        <source>The file is empty. Choose a file with a header line and PLU lines.</source>
+        <translation>Файл пуст. Выберите файл со строкой заголовка и строками PLU.</translation>
+    </message>
+    <message>
+        <source>The first sheet of the file is empty. Put the header and the PLUs on the first sheet and import again.</source>
+        <translation>Первый лист файла пуст. Поместите заголовок и PLU на первый лист и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file holds no PLU. Put one PLU on each line under the header and import again.</source>
+        <translation>В файле нет ни одного PLU. Поместите под заголовком по одному PLU в строке и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has more than %1 lines; a PLU table has at most 999 PLUs. Choose the file with the PLUs and import again.</source>
+        <translation>В файле больше %1 строк, а в таблице PLU не более 999 PLU. Выберите файл с PLU и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>Cell %1, %2: %3</source>
+        <translation>Ячейка %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>Cell %1, %2 %3: %4</source>
+        <translation>Ячейка %1, %2 %3: %4</translation>
+    </message>
+    <message>
+        <source>Line %1, %2: %3</source>
+        <translation>Строка %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>Line %1, %2 %3: %4</source>
+        <translation>Строка %1, %2 %3: %4</translation>
     </message>
 </context>
 <context>
     <name>CsvPreviewDialog</name>
-    <message>
-        <source>Import CSV</source>
-        <translation>Импорт CSV</translation>
-    </message>
     <message>
         <source>File: %1</source>
         <translation>Файл: %1</translation>
@@ -311,10 +403,6 @@
     <message>
         <source>PLUs to import: %1</source>
         <translation>PLU для импорта: %1</translation>
-    </message>
-    <message>
-        <source>Lines left out: %1</source>
-        <translation>Пропущено строк: %1</translation>
     </message>
     <message>
         <source>The first %1 of %2 PLUs:</source>
@@ -339,6 +427,50 @@
     <message>
         <source>Update only these PLUs</source>
         <translation>Обновить только эти PLU</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Импорт</translation>
+    </message>
+    <message>
+        <source>Found from the file</source>
+        <translation>Определить по файлу</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding:</source>
+        <translation>&amp;Кодировка:</translation>
+    </message>
+    <message>
+        <source>Format: CSV text</source>
+        <translation>Формат: текст CSV</translation>
+    </message>
+    <message>
+        <source>Format: Excel workbook (.xlsx), first sheet &quot;%1&quot;</source>
+        <translation>Формат: книга Excel (.xlsx), первый лист «%1»</translation>
+    </message>
+    <message>
+        <source>Format: OpenDocument spreadsheet (.ods), first sheet &quot;%1&quot;</source>
+        <translation>Формат: таблица OpenDocument (.ods), первый лист «%1»</translation>
+    </message>
+    <message numerus="yes">
+        <source>Lines left out: %n</source>
+        <translation>
+            <numerusform>Пропущена %n строка</numerusform>
+            <numerusform>Пропущено %n строки</numerusform>
+            <numerusform>Пропущено %n строк</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Rows left out: %n</source>
+        <translation>
+            <numerusform>Пропущена %n строка листа</numerusform>
+            <numerusform>Пропущено %n строки листа</numerusform>
+            <numerusform>Пропущено %n строк листа</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Without a Price column the file can only update the PLUs it lists.</source>
+        <translation>Без столбца цен файл может только обновить перечисленные в нём PLU.</translation>
     </message>
 </context>
 <context>
@@ -875,22 +1007,6 @@ Do you want to replace it?</source>
         <translation>Tarexa не может использовать сведения о содержимом весов: %1</translation>
     </message>
     <message>
-        <source>Export CSV...</source>
-        <translation>Экспорт в CSV...</translation>
-    </message>
-    <message>
-        <source>Save the PLUs in use as a spreadsheet file</source>
-        <translation>Сохранить заполненные PLU в файл электронной таблицы</translation>
-    </message>
-    <message>
-        <source>Import CSV...</source>
-        <translation>Импорт из CSV...</translation>
-    </message>
-    <message>
-        <source>Take PLUs from a spreadsheet file</source>
-        <translation>Взять PLU из файла электронной таблицы</translation>
-    </message>
-    <message>
         <source>Check</source>
         <translation>Проверка</translation>
     </message>
@@ -907,20 +1023,12 @@ Do you want to replace it?</source>
         <translation>Ctrl+G</translation>
     </message>
     <message>
-        <source>Export CSV</source>
-        <translation>Экспорт в CSV</translation>
-    </message>
-    <message>
         <source>CSV files (*.csv)</source>
         <translation>Файлы CSV (*.csv)</translation>
     </message>
     <message>
         <source>Exported to %1</source>
         <translation>Экспортировано в %1</translation>
-    </message>
-    <message>
-        <source>Import CSV</source>
-        <translation>Импорт CSV</translation>
     </message>
     <message>
         <source>Imported from %1</source>
@@ -969,6 +1077,54 @@ Do you want to replace it?</source>
     <message>
         <source>Program Changes to All Scales</source>
         <translation>Запись изменений во все весы</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Экспорт...</translation>
+    </message>
+    <message>
+        <source>Save the PLUs in use as a spreadsheet file (.xlsx or CSV)</source>
+        <translation>Сохранить используемые PLU в файл электронной таблицы (.xlsx или CSV)</translation>
+    </message>
+    <message>
+        <source>Import...</source>
+        <translation>Импорт...</translation>
+    </message>
+    <message>
+        <source>Take PLUs from a spreadsheet file (CSV, .xlsx or .ods)</source>
+        <translation>Взять PLU из файла электронной таблицы (CSV, .xlsx или .ods)</translation>
+    </message>
+    <message>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Книги Excel (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Экспорт</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: %2.
+
+Choose another folder or free some space, and export again.</source>
+        <translation>Не удалось записать в %1: %2.
+
+Выберите другую папку или освободите место на диске и выполните экспорт снова.</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Импорт</translation>
+    </message>
+    <message>
+        <source>Spreadsheets (*.csv *.txt *.xlsx *.ods);;CSV and text files (*.csv *.txt);;Excel workbooks (*.xlsx);;OpenDocument spreadsheets (*.ods);;All files (*)</source>
+        <translation>Электронные таблицы (*.csv *.txt *.xlsx *.ods);;Файлы CSV и текстовые (*.csv *.txt);;Книги Excel (*.xlsx);;Таблицы OpenDocument (*.ods);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Could not read from %1: %2.</source>
+        <translation>Не удалось прочитать %1: %2.</translation>
+    </message>
+    <message>
+        <source>larger than %1 MiB, far larger than a table of PLUs</source>
+        <translation>больше %1 МиБ, намного больше таблицы PLU</translation>
     </message>
 </context>
 <context>
@@ -1129,14 +1285,6 @@ Do you want to replace it?</source>
         <translation>Не число записей: %1</translation>
     </message>
     <message>
-        <source>%1 value(s) refused; %2 was not written.</source>
-        <translation>Отклонено значений: %1; %2 не записан.</translation>
-    </message>
-    <message>
-        <source>convert takes IN.xml OUT.csv or IN.csv OUT.xml.</source>
-        <translation>Команде convert нужны ВХОД.xml ВЫХОД.csv или ВХОД.csv ВЫХОД.xml.</translation>
-    </message>
-    <message>
         <source>--changed and --delete-missing are for the program command only.</source>
         <translation>Параметры --changed и --delete-missing есть только у команды program.</translation>
     </message>
@@ -1159,84 +1307,6 @@ Do you want to replace it?</source>
     <message>
         <source>N</source>
         <translation>N</translation>
-    </message>
-    <message>
-        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
-
-Commands:
-  program FILE          program every PLU of FILE
-  read [-o FILE]        read every PLU into FILE (or standard output)
-  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
-  check FILE            list every value of FILE a column refuses, and
-                        what the scale would handle badly
-  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
-  program --changed FILE  program only the PLUs the scale does not hold as
-                        they are (--delete-missing: delete the PLUs FILE lacks)
-  diff FILE             read the scale and list how it differs from FILE
-  history [--limit N]   list the latest scale commands
-  scales                list the scales (the current one marked *) and
-                        when each last took a command to the end
-  scales add NAME DEVICE  add a scale on serial device DEVICE
-  scales remove NAME    remove a scale
-  program --changed --all-scales FILE  program --changed on every scale at
-                        once; scales on the same port take turns
-
-program, read, delete and diff talk to the current scale, or to the one
---scale NAME or --device DEVICE gives.
-
-Exit status:
-  0    done
-  1    check found problems, convert refused values of a CSV file,
-       or diff found differences
-  2    usage error
-  3    the file cannot be read or written, or has no PLU with a price
-  4    the port cannot be opened or configured
-  5    the scale did not answer
-  6    the scale refused a PLU or replied with bad data
-  7    program --changed: what the scale holds is not known; run diff first
-  8    the record of what the scale holds cannot be used
-  130  interrupted (Ctrl+C)
-program --changed --all-scales ends with 0 only when every scale got all its
-changes; otherwise with 130 when interrupted, or else with the status of the
-first failed scale in the list (4, 5, 6 or 7), naming the failed scales.</source>
-        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
-
-Команды:
-  program ФАЙЛ          записать все PLU из ФАЙЛА
-  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
-  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
-  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
-                        и то, с чем весы не справятся
-  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
-  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
-                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
-  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
-  history [--limit N]   показать последние команды обмена с весами
-  scales                перечислить весы (текущие отмечены *) и время,
-                        когда каждые последний раз выполнили команду до конца
-  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
-  scales remove ИМЯ     удалить весы
-  program --changed --all-scales ФАЙЛ  program --changed для всех весов
-                        сразу; весы на одном порту работают по очереди
-
-program, read, delete и diff обращаются к текущим весам или к тем, что
-указаны в --scale ИМЯ или --device УСТРОЙСТВО.
-
-Коды завершения:
-  0    выполнено
-  1    check нашла проблемы, convert отклонила значения файла CSV
-       или diff нашла различия
-  2    ошибка в командной строке
-  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
-  4    порт нельзя открыть или настроить
-  5    весы не ответили
-  6    весы отклонили PLU или ответили неверными данными
-  7    program --changed: содержимое весов неизвестно; сначала выполните diff
-  8    сведения о содержимом весов нельзя использовать
-  130  прервано (Ctrl+C)
-program --changed --all-scales завершается с 0, только если все весы получили
-все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
-в списке (4, 5, 6 или 7), называя неудачные весы.</translation>
     </message>
     <message>
         <source>Give either --scale or --device, not both.</source>
@@ -1298,6 +1368,106 @@ program --changed --all-scales завершается с 0, только есл�
         <source>Nothing to send: every scale holds the PLUs of %1 as they are.</source>
         <translation>Передавать нечего: все весы уже хранят PLU из %1 без изменений.</translation>
     </message>
+    <message>
+        <source>warning: the column &quot;%1&quot; of %2 is not used: the PLU table has no column of that name.</source>
+        <translation>предупреждение: столбец «%1» из %2 не используется: в таблице PLU нет столбца с таким названием.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) refused; nothing was written.</source>
+        <translation>
+            <numerusform>Отклонено %n значение; ничего не записано.</numerusform>
+            <numerusform>Отклонено %n значения; ничего не записано.</numerusform>
+            <numerusform>Отклонено %n значений; ничего не записано.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>convert writes OUT as its suffix says: .xml (a PLU file), .csv or .xlsx.</source>
+        <translation>convert записывает ВЫХОД по его расширению: .xml (файл PLU), .csv или .xlsx.</translation>
+    </message>
+    <message>
+        <source>Could not read from %1: The file holds no PLU; %2 was not written.</source>
+        <translation>Не удалось прочитать %1: в файле нет ни одного PLU; %2 не записан.</translation>
+    </message>
+    <message>
+        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
+
+Commands:
+  program FILE          program every PLU of FILE
+  read [-o FILE]        read every PLU into FILE (or standard output)
+  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
+  check FILE            list every value of FILE a column refuses, and
+                        what the scale would handle badly
+  convert IN OUT        a PLU file to OUT.csv or OUT.xlsx, or a spreadsheet
+                        (CSV, TXT, .xlsx, .ods, read by its contents) to OUT.xml
+  program --changed FILE  program only the PLUs the scale does not hold as
+                        they are (--delete-missing: delete the PLUs FILE lacks)
+  diff FILE             read the scale and list how it differs from FILE
+  history [--limit N]   list the latest scale commands
+  scales                list the scales (the current one marked *) and
+                        when each last took a command to the end
+  scales add NAME DEVICE  add a scale on serial device DEVICE
+  scales remove NAME    remove a scale
+  program --changed --all-scales FILE  program --changed on every scale at
+                        once; scales on the same port take turns
+
+program, read, delete and diff talk to the current scale, or to the one
+--scale NAME or --device DEVICE gives.
+
+Exit status:
+  0    done
+  1    check found problems, convert refused values of a spreadsheet,
+       or diff found differences
+  2    usage error
+  3    the file cannot be read or written, or has no PLU with a price
+  4    the port cannot be opened or configured
+  5    the scale did not answer
+  6    the scale refused a PLU or replied with bad data
+  7    program --changed: what the scale holds is not known; run diff first
+  8    the record of what the scale holds cannot be used
+  130  interrupted (Ctrl+C)
+program --changed --all-scales ends with 0 only when every scale got all its
+changes; otherwise with 130 when interrupted, or else with the status of the
+first failed scale in the list (4, 5, 6 or 7), naming the failed scales.</source>
+        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
+
+Команды:
+  program ФАЙЛ          записать все PLU из ФАЙЛА
+  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
+  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
+  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
+                        и то, с чем весы не справятся
+  convert ВХОД ВЫХОД    файл PLU в ВЫХОД.csv или ВЫХОД.xlsx, или электронную
+                        таблицу (CSV, TXT, .xlsx, .ods, по содержимому) в ВЫХОД.xml
+  program --changed ФАЙЛ  записать только PLU, которых в весах нет в том же
+                        виде (--delete-missing: удалить PLU, которых нет в ФАЙЛЕ)
+  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
+  history [--limit N]   показать последние команды обмена с весами
+  scales                перечислить весы (текущие отмечены *) и время,
+                        когда каждые последний раз выполнили команду до конца
+  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
+  scales remove ИМЯ     удалить весы
+  program --changed --all-scales ФАЙЛ  program --changed для всех весов
+                        сразу; весы на одном порту работают по очереди
+
+program, read, delete и diff обращаются к текущим весам или к тем, что
+указаны в --scale ИМЯ или --device УСТРОЙСТВО.
+
+Коды завершения:
+  0    выполнено
+  1    check нашла проблемы, convert отклонила значения электронной таблицы
+       или diff нашла различия
+  2    ошибка в командной строке
+  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой
+  4    порт нельзя открыть или настроить
+  5    весы не ответили
+  6    весы отклонили PLU или ответили неверными данными
+  7    program --changed: содержимое весов неизвестно; сначала выполните diff
+  8    сведения о содержимом весов нельзя использовать
+  130  прервано (Ctrl+C)
+program --changed --all-scales завершается с 0, только если все весы получили
+все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
+в списке (4, 5, 6 или 7), называя неудачные весы.</translation>
+    </message>
 </context>
 <context>
     <name>TransferHistoryDialog</name>
@@ -1356,6 +1526,41 @@ program --changed --all-scales завершается с 0, только есл�
     <message>
         <source>No PLU was exchanged in this transfer.</source>
         <translation>В этом обмене не было ни одного PLU.</translation>
+    </message>
+</context>
+<context>
+    <name>Workbook</name>
+    <message>
+        <source>The file is a damaged zip archive, not a workbook that can be read. Save it again in the spreadsheet program and import again.</source>
+        <translation>Файл — повреждённый zip-архив, а не читаемая книга. Сохраните его снова в программе электронных таблиц и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The workbook unpacks to more than %1 MiB, far more than a sheet of PLUs needs. Copy the PLUs to a new workbook and import that.</source>
+        <translation>Книга распаковывается больше чем в %1 МиБ — намного больше, чем нужно листу PLU. Скопируйте PLU в новую книгу и импортируйте её.</translation>
+    </message>
+    <message>
+        <source>The workbook could not be read (%1). Save it again in the spreadsheet program, as .xlsx or .ods, and import again.</source>
+        <translation>Не удалось прочитать книгу (%1). Сохраните её снова в программе электронных таблиц как .xlsx или .ods и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file is a zip archive, but neither an .xlsx nor an .ods workbook. Choose a CSV, .xlsx or .ods file.</source>
+        <translation>Файл — zip-архив, но не книга .xlsx или .ods. Выберите файл CSV, .xlsx или .ods.</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>неизвестная ошибка</translation>
+    </message>
+    <message>
+        <source>The first sheet has a value in cell %1, beyond the %2 rows and %3 columns a table of PLUs could need. Remove what lies beyond the PLUs, or copy the PLUs to a new workbook, and import again.</source>
+        <translation>На первом листе есть значение в ячейке %1, за пределами %2 строк и %3 столбцов, которых хватает любой таблице PLU. Удалите то, что лежит за PLU, или скопируйте PLU в новую книгу и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file is a PLU file, not a spreadsheet. Open it with File &gt; Open.</source>
+        <translation>Это файл PLU, а не электронная таблица. Откройте его командой Файл &gt; Открыть.</translation>
+    </message>
+    <message>
+        <source>no scratch folder: %1</source>
+        <translation>нет временной папки: %1</translation>
     </message>
 </context>
 </TS>
