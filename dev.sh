@@ -17,14 +17,18 @@ PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite libgl-dev fonts-dejavu-core
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+    libxlsxwriter-dev liborcus-dev libixion-dev
 )
 # A virtual X screen with a window manager, for the screenshots.
 SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
 # Only the tests need these: the package checks, the Windows cross build,
-# Wine to run it, and the check that the screenshots can still be made.
+# Wine to run it, the check that the screenshots can still be made, and
+# LibreOffice Calc without a display as the spreadsheet program that .xlsx
+# files go round through.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
+    libreoffice-calc-nogui
 )
 
 as_root() {

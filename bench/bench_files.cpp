@@ -1,7 +1,17 @@
 // Saving and opening a full PLU file (all 999 rows in use) through the
-// window, next to the time the DOM alone needs to parse the same bytes.
+// window, next to the time the DOM alone needs to parse the same bytes;
+// then the same 999 rows exported to CSV and .xlsx and imported from CSV,
+// .xlsx and .ods (the .ods made by the engine's own reader's peer,
+// LibreOffice, when it is installed).
+#include "csv.h"
+#include "plutable.h"
 #include "tarexa.h"
+#include "workbook.h"
 #include "xml.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 
 #include <QApplication>
 #include <QDomDocument>
@@ -88,5 +98,47 @@ int main(int argc, char **argv)
     std::printf("  of which parsing the file:         %8.2f ms\n", parse);
     std::printf("bare QDomDocument::setContent:       %8.2f ms\n", bare);
     std::printf("open / bare parse:                   %8.2f     (target < 3)\n", open / bare);
-    return window.isTableModified() && rows.size() == PLU_COUNT ? 0 : 1;
+
+    // Spreadsheets: the engine's export and import of the same table.
+    PluTable table;
+    for (int row = 0; row < PLU_COUNT; ++row)
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            table.setText(row, col, window.pluTable()->item(row, col)->text());
+    const QString csvPath = folder.filePath("full.csv");
+    const QString xlsxPath = folder.filePath("full.xlsx");
+    const double csvExport = medianMs([&] { writePluFile(csvPath, csvFromTable(table)); });
+    const double xlsxExport = medianMs([&] { writeXlsx(xlsxPath, table); });
+    auto importTime = [&](const QString &file, qsizetype &imported) {
+        QByteArray fileBytes;
+        if (!readSmallFile(file, fileBytes))
+            return -1.0;
+        return medianMs([&] {
+            QByteArray again;
+            readSmallFile(file, again);
+            imported = importSpreadsheet(again).rows.size();
+        });
+    };
+    qsizetype csvRows = 0, xlsxRows = 0, odsRows = 0;
+    const double csvImport = importTime(csvPath, csvRows);
+    const double xlsxImport = importTime(xlsxPath, xlsxRows);
+    double odsImport = -1.0;
+    const QString soffice = QStandardPaths::findExecutable("soffice");
+    if (!soffice.isEmpty()) {
+        QProcess calc;
+        calc.start(soffice, { "-env:UserInstallation=" + QUrl::fromLocalFile(folder.filePath("lo")).toString(),
+                              "--headless", "--convert-to", "ods", "--outdir", folder.path(), xlsxPath });
+        if (calc.waitForFinished(180000) && calc.exitCode() == 0)
+            odsImport = importTime(folder.filePath("full.ods"), odsRows);
+    }
+    std::printf("\nspreadsheets: %d rows; median of %d runs (target < 100 ms each)\n", PLU_COUNT, Runs);
+    std::printf("export CSV (file written, synced):   %8.2f ms\n", csvExport);
+    std::printf("export .xlsx (file written, synced): %8.2f ms\n", xlsxExport);
+    std::printf("import CSV (%3lld rows):               %8.2f ms\n", static_cast<long long>(csvRows), csvImport);
+    std::printf("import .xlsx (%3lld rows):             %8.2f ms\n", static_cast<long long>(xlsxRows), xlsxImport);
+    if (odsImport >= 0)
+        std::printf("import .ods (%3lld rows):              %8.2f ms\n", static_cast<long long>(odsRows), odsImport);
+    else
+        std::printf("import .ods:                         (no LibreOffice to make the .ods)\n");
+    return window.isTableModified() && rows.size() == PLU_COUNT && csvRows == PLU_COUNT
+                   && xlsxRows == PLU_COUNT ? 0 : 1;
 }

@@ -9,10 +9,12 @@
 #include "csvpreview.h"
 #include "findfilter.h"
 #include "plutable.h"
+#include "workbook.h"
 #include "xml.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -20,12 +22,12 @@
 
 void Tarexa::createCsvActions()
 {
-    exportCsvAct = new QAction(tr("Export CSV..."), this);
-    exportCsvAct->setStatusTip(tr("Save the PLUs in use as a spreadsheet file"));
+    exportCsvAct = new QAction(tr("Export..."), this);
+    exportCsvAct->setStatusTip(tr("Save the PLUs in use as a spreadsheet file (.xlsx or CSV)"));
     connect(exportCsvAct, &QAction::triggered, this, &Tarexa::exportCsv);
 
-    importCsvAct = new QAction(tr("Import CSV..."), this);
-    importCsvAct->setStatusTip(tr("Take PLUs from a spreadsheet file"));
+    importCsvAct = new QAction(tr("Import..."), this);
+    importCsvAct->setStatusTip(tr("Take PLUs from a spreadsheet file (CSV, .xlsx or .ods)"));
     connect(importCsvAct, &QAction::triggered, this, &Tarexa::importCsvFile);
 
     checkAct = new QAction(tr("Check"), this);
@@ -48,38 +50,70 @@ void Tarexa::createCsvActions()
 }
 
 // Written through the same durable write as a PLU file, so a failed export
-// never leaves half a spreadsheet behind.
+// never leaves half a spreadsheet behind. A name typed without .csv or
+// .xlsx gets the suffix of the chosen type; the file dialog asked about
+// replacing the name it returned, so the name with the suffix is asked
+// about again.
 void Tarexa::exportCsv()
 {
-    const QString chosen = QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(),
-                                                        tr("CSV files (*.csv)"));
+    const QString xlsxFilter = tr("Excel workbooks (*.xlsx)");
+    const QString csvFilter = tr("CSV files (*.csv)");
+    QString filter = xlsxFilter;
+    const QString chosen = QFileDialog::getSaveFileName(this, tr("Export"), QString(),
+                                                        xlsxFilter + QLatin1String(";;") + csvFilter,
+                                                        &filter);
     if (chosen.isEmpty())
         return;
-    if (writePluFile(chosen, csvFromTable(tableContents())))
-        showStatus(tr("Exported to %1").arg(chosen));
-    else
-        showStatus(tr("Could not write to %1").arg(chosen));
+    QString path = chosen;
+    if (!chosen.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
+        && !chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        path = withSuffix(chosen, filter == csvFilter ? QStringLiteral("csv") : QStringLiteral("xlsx"));
+    if (path != chosen && QFileInfo::exists(path)
+        && !confirm(tr("The file %1 already exists.\nDo you want to replace it?").arg(path), false))
+        return;
+    QString reason;
+    const bool written = path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)
+        ? writeXlsx(path, tableContents(), &reason)
+        : writePluFile(path, csvFromTable(tableContents()), &reason);
+    if (written) {
+        showStatus(tr("Exported to %1").arg(path));
+        return;
+    }
+    showStatus(tr("Could not write to %1").arg(path));
+    showFileError(tr("Could not write to %1: %2.\n\nChoose another folder or free some space, "
+                     "and export again.").arg(path, reason));
+}
+
+void Tarexa::showFileError(const QString &text)
+{
+    QMessageBox::critical(this, tr("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 // Nothing in the table changes before the user has seen the preview and
-// chosen what to do with the file.
+// chosen what to do with the file. The file is read by its contents, so a
+// workbook named .csv, or a CSV file named .txt, is read all the same.
 void Tarexa::importCsvFile()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, tr("Import CSV"), QString(),
-                                                        tr("CSV files (*.csv)"));
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, tr("Import"), QString(),
+        tr("Spreadsheets (*.csv *.txt *.xlsx *.ods);;CSV and text files (*.csv *.txt);;"
+           "Excel workbooks (*.xlsx);;OpenDocument spreadsheets (*.ods);;All files (*)"));
     if (chosen.isEmpty())
         return;
     QByteArray bytes;
-    if (!readSmallFile(chosen, bytes)) {
+    QString reason;
+    if (!readSmallFile(chosen, bytes, &reason)) {
         showStatus(tr("Could not read from %1").arg(chosen));
+        showFileError(tr("Could not read from %1: %2.").arg(chosen, reason));
         return;
     }
-    const CsvImport import = importCsv(bytes);
-    if (import.failed()) {
-        QMessageBox::critical(this, tr("Error"), import.error);
+    CsvImport import = importSpreadsheet(bytes);
+    if (import.failed() && !import.encodingConflict) {
+        showStatus(tr("Could not read from %1").arg(chosen));
+        showFileError(import.error);
         return;
     }
-    const CsvPreviewChoice choice = CsvPreviewDialog::ask(this, import, chosen);
+    const CsvPreviewChoice choice = CsvPreviewDialog::ask(this, bytes, import, chosen);
     if (choice == CsvPreviewChoice::Cancelled)
         return;
     if (choice == CsvPreviewChoice::Replace && !maySaveChanges())

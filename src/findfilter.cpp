@@ -4,7 +4,6 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -27,12 +26,22 @@ void selectCell(QTableWidget *table, int row, int column)
 
 } // namespace
 
+// Case folded, and ё as е: Russian readers take them for one letter, and
+// most Russian text writes е for both.
+QString searchForm(const QString &text)
+{
+    QString folded = text.toCaseFolded();
+    folded.replace(QChar(0x0451), QChar(0x0435));
+    return folded;
+}
+
 bool rowMatches(const PLU_STRING &row, const QString &needle)
 {
+    const QString sought = searchForm(needle);
     const QString searched[] = { row.Number, row.Price, row.Name[0], row.Name[1],
                                  row.Name[2], row.Barcode };
     for (const QString &text : searched) {
-        if (text.contains(needle, Qt::CaseInsensitive))
+        if (searchForm(text).contains(sought))
             return true;
     }
     return false;
@@ -94,13 +103,10 @@ void FindField::goToCell(int row, int column)
 {
     if (!m_table || row < 0 || row >= m_table->rowCount())
         return;
-    if (m_table->isRowHidden(row)) {
-        {
-            const QSignalBlocker quiet(this);
-            clear();
-        }
-        refilter();
-    }
+    // Cleared as typing would clear it, so that the clear button goes too;
+    // the change of text filters again.
+    if (m_table->isRowHidden(row))
+        clear();
     selectCell(m_table, row, column);
 }
 

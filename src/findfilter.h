@@ -11,7 +11,8 @@
 class QTableWidget;
 
 // Whether a row belongs in the Find filter: its PLU number, price, names or
-// barcode contain the needle, whatever the case (Cyrillic as well). The
+// barcode contain the needle, whatever the case (Cyrillic as well), with
+// ё and е taken as one letter. The
 // durability is left out: a number of days is never what one looks for.
 // An empty needle keeps every row.
 bool rowMatches(const PLU_STRING &row, const QString &needle);

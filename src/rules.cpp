@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 const int NameLength = 19;
@@ -107,6 +109,31 @@ QString refusalMessage(int column, const QString &text)
     default:
         return QString();
     }
+}
+
+QString shownValue(const QString &value)
+{
+    const qsizetype longest = 60;
+    qsizetype kept = std::min(value.size(), longest);
+    if (kept < value.size() && kept > 0 && value.at(kept - 1).isHighSurrogate())
+        --kept;     // never half a character
+    QString shown;
+    for (QChar c : QStringView(value).left(kept)) {
+        if (c == QLatin1Char('\r'))
+            shown += QLatin1String("\\r");
+        else if (c == QLatin1Char('\t'))
+            shown += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            shown += QLatin1String("\\n");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QLatin1String("\\x")
+                   + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    if (kept < value.size())
+        shown += QChar(0x2026);
+    return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 
 QString columnLabel(int column)

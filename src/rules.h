@@ -27,6 +27,11 @@ std::optional<int> durabilityValue(const QString &text);
 // form, so a letter typed with a combining accent is one.
 qsizetype nameLength(const QString &text);
 
+// How a message shows a value: in quotes, at most 60 characters (an
+// ellipsis marks the cut), with control characters written as \r, \t,
+// \n or \xNN so that a message stays on its line.
+QString shownValue(const QString &value);
+
 // The header label of a column: "Price", "Name1" ... "Durability".
 QString columnLabel(int column);
 

@@ -52,16 +52,17 @@ const QColor MarkColor(0, 180, 0, 255);
 const char *const MarkText = "SEL";
 const int StatusTimeout = 2000;
 
-// A name whose last dot is not followed by "xml", in any case, gets ".xml"
+} // namespace
+
+// A name whose last dot is not followed by the suffix, in any case, gets it
 // appended. The whole path counts, so a dot in a folder name is the last
 // dot when the file name itself has none.
-QString withPluSuffix(const QString &path)
+QString withSuffix(const QString &path, const QString &suffix)
 {
-    const QString suffix = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1);
-    return suffix.toUpper() == QLatin1String("XML") ? path : path + QLatin1String(".xml");
+    const QString last = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1);
+    return last.compare(suffix, Qt::CaseInsensitive) == 0 ? path
+                                                          : path + QLatin1Char('.') + suffix;
 }
-
-} // namespace
 
 Tarexa::Tarexa()
     : QMainWindow(nullptr)
@@ -477,7 +478,7 @@ bool Tarexa::saveFileAs()
     const QString fileFilters = tr("PLU files (*.xml)");
     const QString chosen =
         QFileDialog::getSaveFileName(this, tr("Save File"), QString(), fileFilters);
-    const QString path = withPluSuffix(chosen);
+    const QString path = withSuffix(chosen, QStringLiteral("xml"));
     const QString replaceQuestion =
         tr("The file %1 already exists.\nDo you want to replace it?").arg(path);
     const bool aborted = chosen.isEmpty()
@@ -503,7 +504,8 @@ void Tarexa::closeEvent(QCloseEvent *ce)
 }
 
 // The three answers share one button role, so that the box shows them in
-// this order whatever the platform's button layout.
+// this order whatever the platform's button layout. Escape is Cancel: the
+// key people press to back out must never throw the edits away.
 bool Tarexa::maySaveChanges()
 {
     if (!m_TableModified)
@@ -513,9 +515,9 @@ bool Tarexa::maySaveChanges()
                     QMessageBox::NoButton, this);
     QPushButton *yes = box.addButton(tr("Yes"), QMessageBox::ActionRole);
     QPushButton *no = box.addButton(tr("No"), QMessageBox::ActionRole);
-    box.addButton(tr("Cancel"), QMessageBox::ActionRole);
+    QPushButton *cancel = box.addButton(tr("Cancel"), QMessageBox::ActionRole);
     box.setDefaultButton(yes);
-    box.setEscapeButton(no);
+    box.setEscapeButton(cancel);
     box.exec();
     if (box.clickedButton() == yes)
         return saveFile();

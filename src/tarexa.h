@@ -43,6 +43,10 @@ bool isPluRow(const QTableWidget *table, int row);
 // system's reason (and how to get the right to use it) under the details.
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure);
 
+// path, with ".suffix" appended unless its last dot is already followed by
+// suffix, in any case: the rule of Save and of Export.
+QString withSuffix(const QString &path, const QString &suffix);
+
 // The words of an outcome's message box, for the journal; empty when
 // there is none or it is about the port.
 QString scaleOutcomeText(const ScaleOutcome &outcome);
@@ -182,6 +186,7 @@ private:
     void createCsvActions();
     void exportCsv();
     void importCsvFile();
+    void showFileError(const QString &text);
     void replaceWithImport(const PluTable &imported);
     void updateFromImport(const PluTable &updated, const QList<int> &rows);
     void checkTable();

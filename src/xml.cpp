@@ -232,9 +232,9 @@ bool openRegularFile(QFile &file, QString &reason)
 // A file too large for a PLU file is refused on its size, before reading;
 // reading one byte past the limit also catches files that grow meanwhile
 // and devices that report no size.
-bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason)
+bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason,
+                   const QString &tooLarge)
 {
-    const QString tooLarge = QCoreApplication::translate("Tarexa", "too large for a PLU file");
     QFile file(fileName);
     if (!openRegularFile(file, reason))
         return false;
@@ -254,14 +254,6 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason)
     return true;
 }
 
-// How a list of refusals shows a value: in quotes, cut short when long.
-QString quoted(const QString &value)
-{
-    const int longest = 40;
-    const QString shown = value.size() > longest ? value.left(longest) + QChar(0x2026) : value;
-    return QLatin1Char('"') + shown + QLatin1Char('"');
-}
-
 QString translated(const char *text)
 {
     return QCoreApplication::translate("Tarexa", text);
@@ -279,7 +271,7 @@ PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
             continue;
         QString line = translated("PLU %1 (row %2), %3: %4 was left out. %5")
                            .arg(QString::number(row), QString::number(row + 1),
-                                columnLabel(col), quoted(value), message);
+                                columnLabel(col), shownValue(value), message);
         if (col == PriceColumn)
             line += QLatin1Char(' ')
                   + translated("This PLU will not be saved or programmed until it has a price.");
@@ -302,11 +294,11 @@ QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &
         if (!row) {
             refusals << translated("PLU element %1 of the file, Number %2: not a PLU number from"
                                    " 0 to 998; the element was left out.")
-                            .arg(element, quoted(s.Number));
+                            .arg(element, shownValue(s.Number));
         } else if (taken[size_t(*row)]) {
             refusals << translated("PLU element %1 of the file, Number %2: an earlier element has"
                                    " this number; the element was left out.")
-                            .arg(element, quoted(s.Number));
+                            .arg(element, shownValue(s.Number));
         } else {
             taken[size_t(*row)] = true;
             const qsizetype before = refusals.size();
@@ -419,7 +411,10 @@ bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *rea
 bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason)
 {
     QString why;
-    if (readWholeFile(fileName, bytes, why))
+    if (readWholeFile(fileName, bytes, why,
+                      QCoreApplication::translate("Tarexa", "larger than %1 MiB, far larger than "
+                                                            "a table of PLUs")
+                          .arg(MaxPluFileSize >> 20)))
         return true;
     if (reason)
         *reason = why;
@@ -430,7 +425,9 @@ bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reas
 {
     QByteArray bytes;
     QString why;
-    if (readWholeFile(fileName, bytes, why) && parsePluDocument(bytes, rows, &why))
+    if (readWholeFile(fileName, bytes, why,
+                      QCoreApplication::translate("Tarexa", "too large for a PLU file"))
+        && parsePluDocument(bytes, rows, &why))
         return true;
     if (reason)
         *reason = why;

@@ -58,8 +58,8 @@ bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *rea
 
 // Reads the whole of a regular file of at most MaxPluFileSize bytes (a
 // FIFO or device is refused without waiting). False, with the system's
-// reason when reason is given, on any failure. The CSV import reads
-// through it too.
+// reason when reason is given, on any failure. The spreadsheet import
+// reads through it, and so does the .xlsx export, from its scratch file.
 bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason = nullptr);
 
 // Reads and parses the whole PLU file (a regular file of at most

@@ -63,6 +63,8 @@ grep -q "libqt6widgets6" "$SCRATCH/depends"
 grep -q "qt6-qpa-plugins" "$SCRATCH/depends"
 grep -q "libqt6sql6-sqlite" "$SCRATCH/depends"
 grep -q "qt6-translations-l10n" "$SCRATCH/depends"
+grep -q "libxlsxwriter4" "$SCRATCH/depends"
+grep -q "liborcus-0.17-0" "$SCRATCH/depends"
 dpkg -x "$DEB" "$SCRATCH/root"
 expect_files "$SCRATCH/root" /usr
 [ "$(dpkg-deb --field "$DDEB" Depends)" = "tarexa (= $(dpkg-deb --field "$DEB" Version))" ] \

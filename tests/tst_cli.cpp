@@ -79,6 +79,8 @@ private slots:
     void checkListsEveryRefusal();
     void convertBothWays();
     void importRefusalsWriteNothing();
+    void convertReadsByContents_data();
+    void convertReadsByContents();
     void checkListsFindings();
     void exitStatuses_data();
     void exitStatuses();
@@ -266,6 +268,62 @@ void CliTest::importRefusalsWriteNothing()
              result.err);
 }
 
+// IN is read by what it holds, whatever its name; columns the table has no
+// place for are named on standard error and change nothing else.
+void CliTest::convertReadsByContents_data()
+{
+    QTest::addColumn<QString>("input");     // a file name, or "@xlsx" for the workbook made first
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("warnings");
+
+    QTest::newRow("xlsx") << "@xlsx" << QByteArray() << QStringList();
+    QTest::newRow("xlsx named .csv") << "@xlsx:sheet.csv" << QByteArray() << QStringList();
+    QTest::newRow("CSV with columns the table lacks")
+        << "goods.csv"
+        << QByteArray("Номер;Наименование товара;Остаток;Цена, руб.;Склад\r\n"
+                      "3;Молоко;5;1,50;A\r\n998;x;;9999.99;B\r\n")
+        << QStringList { "\"Остаток\"", "\"Склад\"" };
+    const QString unicodeText = "Number\tPrice\tName1\r\n3\t1.50\tМолоко\r\n998\t9999.99\tx\r\n";
+    QTest::newRow("Unicode text named .txt")
+        << "goods.txt"
+        << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(unicodeText.utf16()),
+                                                 unicodeText.size() * 2)
+        << QStringList();
+}
+
+void CliTest::convertReadsByContents()
+{
+    QFETCH(QString, input);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, warnings);
+    PluTable table;
+    table.setRow(3, { "3", "1.50", QString::fromUtf8("Молоко"), "", "", "", "" });
+    table.setRow(998, { "998", "9999.99", "x", "", "", "", "" });
+    QByteArray xml;
+    QVERIFY(serialisePluTable(table, xml));
+    if (input.startsWith("@xlsx")) {
+        writeFile("in.xml", xml);
+        const Run exported = run({ "convert", path("in.xml"), path("out.xlsx") }, false);
+        QVERIFY2(exported.status == 0, exported.err);
+        input = input.mid(6);
+        if (!input.isEmpty())
+            QVERIFY(QFile::rename(path("out.xlsx"), path(input)));
+        else
+            input = "out.xlsx";
+    } else {
+        writeFile(input, bytes);
+    }
+    const Run back = run({ "convert", path(input), path("back.xml") }, false);
+    QVERIFY2(back.status == 0, back.err);
+    QFile written(path("back.xml"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), xml);
+    const QList<QByteArray> lines = back.err.trimmed().split('\n');
+    QCOMPARE(back.err.isEmpty() ? 0 : int(lines.size()), int(warnings.size()));
+    for (int i = 0; i < warnings.size(); ++i)
+        QVERIFY2(lines.at(i).contains("warning: the column " + warnings.at(i).toUtf8()), lines.at(i));
+}
+
 // Values the rules accept but the scale handles badly are listed after the
 // refusals, and count as problems.
 void CliTest::checkListsFindings()
@@ -306,7 +364,11 @@ void CliTest::exitStatuses_data()
     QTest::newRow("csv without header") << QStringList{ "convert", "@empty.csv", "@o.xml" }
                                         << 0 << 0 << 3 << "Could not read from";
     QTest::newRow("convert suffixes") << QStringList{ "convert", "@good.xml", "@o.txt" }
-                                      << 0 << 0 << 2 << "IN.xml OUT.csv";
+                                      << 0 << 0 << 2 << ".xml (a PLU file), .csv or .xlsx";
+    QTest::newRow("csv with a header only") << QStringList{ "convert", "@header.csv", "@o.xml" }
+                                            << 0 << 0 << 3 << "The file holds no PLU.";
+    QTest::newRow("PLU file without a PLU") << QStringList{ "convert", "@nothing.xml", "@o.xlsx" }
+                                            << 0 << 0 << 3 << "The file holds no PLU";
     QTest::newRow("unwritable output") << QStringList{ "read", "-o", "@nofolder/out.xml" }
                                        << 0 << 0 << 3 << "Could not write to";
     QTest::newRow("no such port") << QStringList{ "--device", "ttyNoSuchPort", "read" }
@@ -332,6 +394,8 @@ void CliTest::exitStatuses()
     writeFile("good.xml", "<PLU_DataBase><PLU Number=\"4\" Price=\"1\"/></PLU_DataBase>");
     writeFile("junk.xml", "<PLU_DataBase><PLU");
     writeFile("empty.csv", "");
+    writeFile("header.csv", "Number;Price\r\n");
+    writeFile("nothing.xml", "<PLU_DataBase/>");
     m_scale->sim().setPlus(simPlus(1, 2));
     ScaleSimOptions options;
     options.refuseAt = refuseAt;

@@ -55,6 +55,19 @@ PLU_STRING plu(const QString &price, const QString &name1 = QString(),
     return s;
 }
 
+// text in UTF-16, with or without a byte-order mark.
+QByteArray utf16(const QString &text, bool bigEndian, bool mark)
+{
+    QByteArray bytes;
+    if (mark)
+        bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
 const QByteArray Bom = "\xEF\xBB\xBF";
 const QByteArray Header = "Number;Price;Name1;Name2;Name3;Barcode;Durability\r\n";
 
@@ -71,8 +84,19 @@ private slots:
     void refusedValues();
     void unusableFiles_data();
     void unusableFiles();
+    void headerMapping_data();
     void headerMapping();
+    void valuesAsRead_data();
+    void valuesAsRead();
+    void encodings_data();
+    void encodings();
+    void encodingChosenByHand();
+    void refusalLines_data();
+    void refusalLines();
+    void tooManyLines();
     void replaceOrUpdate();
+    void updateTakesOnlyTheFileColumns_data();
+    void updateTakesOnlyTheFileColumns();
     void exportedBytes();
     void exportThenImport_data();
     void exportThenImport();
@@ -91,7 +115,7 @@ void CsvTest::filesOfOtherWriters_data()
         << "utf8bom_semicolon.csv" << "UTF-8 with byte-order mark" << ";"
         << QStringList { "1|12.50|Молоко 3,2%|Пакет; 1 л|Сорт \"Экстра\"|4600000000008|7",
                          "2|0.99|Bread||||",
-                         "998|9999.99|=SUM(A1)|spaced||2000000000015|255" };
+                         "998|9999.99|=SUM(A1)|  spaced  ||2000000000015|255" };
     QTest::newRow("UTF-8, comma, LF, headers in any case")
         << "utf8_comma.csv" << "UTF-8" << ","
         << QStringList { "10|3.5|Äpfel, rot|Crème brûlée||4006381333931|12",
@@ -143,6 +167,16 @@ void CsvTest::refusedValues_data()
         << QByteArray("Number;Price;\r\n\r\n;;\r\n1;2;\r\n") << QStringList() << QList<int> { 1 };
     QTest::newRow("a price with two commas is not a decimal comma")
         << QByteArray("Number,Price\n1,\"1,2,3\"\n") << QStringList { "2 Price" } << QList<int>();
+    QTest::newRow("a decimal comma in a comma file shifts the values")
+        << QByteArray("Number,Price,Name\n1,12,50,Milk\n2,3,Tea\n") << QStringList { "2 " }
+        << QList<int> { 2 };
+    QTest::newRow("an unquoted separator in a name")
+        << QByteArray("Number;Price;Name\n1;2;Milk; 1 l\n") << QStringList { "2 " } << QList<int>();
+    QTest::newRow("a value under an empty header field")
+        << QByteArray("Number;;Price\n1;x;2\n2;;3\n") << QStringList { "2 " } << QList<int> { 2 };
+    QTest::newRow("empty fields past the header are no values")
+        << QByteArray("Number,Price,Name,Durability,\n1,2,Milk,30,,\n") << QStringList()
+        << QList<int> { 1 };
 }
 
 void CsvTest::refusedValues()
@@ -169,10 +203,13 @@ void CsvTest::unusableFiles_data()
     QTest::newRow("empty") << QByteArray() << "empty";
     QTest::newRow("only a BOM and blank lines") << Bom + "\r\n  \r\n" << "empty";
     QTest::newRow("binary") << QByteArray("Number;Price\n1;2\0\x01\x02", 19) << "binary";
-    QTest::newRow("UTF-16 text") << QByteArray("\xFF\xFEN\0u\0m\0", 8) << "binary";
-    QTest::newRow("no Price column, named with what was found")
-        << QByteArray("Number;Name1;Barcode\n1;x;\n") << "no Price column; its header holds "
-                                                         "\"Number\", \"Name1\", \"Barcode\"";
+    QTest::newRow("nothing but a Number column, named with what was found")
+        << QByteArray("Number;Remark\n1;x\n") << "no column to take besides Number; its header "
+                                                 "holds \"Number\", \"Remark\"";
+    QTest::newRow("a header and no PLU") << QByteArray("Number;Price\r\n") << "The file holds no PLU.";
+    QTest::newRow("a header and blank lines")
+        << QByteArray("Number;Price\r\n;\r\n  \r\n") << "The file holds no PLU.";
+    QTest::newRow("UTF-16 of odd length") << QByteArray("\xFF\xFEN\0u\0m", 7) << "not valid UTF-16";
     QTest::newRow("no Number column") << QByteArray("Item;Price\n1;2\n") << "\"Item\", \"Price\"";
     QTest::newRow("a column named twice")
         << QByteArray("Number;Price;Цена\n1;2;3\n") << "\"Price\" and \"Цена\"";
@@ -188,17 +225,165 @@ void CsvTest::unusableFiles()
     QVERIFY(import.rows.isEmpty());
 }
 
+void CsvTest::headerMapping_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QStringList>("mapped");
+
+    QTest::newRow("aliases in any case")
+        << QByteArray("Код;Наименование 2;ЦЕНА;Remark;Штрих-код;Срок хранения\n1;x;1;;;\n")
+        << QStringList { "Код=Number", "Наименование 2=Name2", "ЦЕНА=Price", "Remark=(not used)",
+                         "Штрих-код=Barcode", "Срок хранения=Durability" };
+    QTest::newRow("units and remarks of accounting programs")
+        << QByteArray("Номер;\"Наименование товара\";Штрих-код (EAN-13);Срок годности, сут.;"
+                      " Цена, руб. \n1;x;;;1\n")
+        << QStringList { "Номер=Number", "Наименование товара=Name1", "Штрих-код (EAN-13)=Barcode",
+                         "Срок годности, сут.=Durability", "Цена, руб.=Price" };
+    QTest::newRow("Calc's trailing separator")
+        << QByteArray("Number,Price,Name,\"Срок годности, сут.\",\n1,2,x,3,\n")
+        << QStringList { "Number=Number", "Price=Price", "Name=Name1",
+                         "Срок годности, сут.=Durability" };
+}
+
 void CsvTest::headerMapping()
 {
-    const CsvImport import =
-        importCsv(QByteArray("Код;Наименование 2;ЦЕНА;Remark;Штрих-код;Срок хранения\n"));
+    QFETCH(QByteArray, header);
+    const CsvImport import = importCsv(header);
     QVERIFY2(!import.failed(), qPrintable(import.error));
     QStringList mapped;
     for (const CsvMapping &m : import.mapping)
         mapped.append(m.header + "=" + csvFieldName(m.field));
-    QCOMPARE(mapped, (QStringList { "Код=Number", "Наименование 2=Name2", "ЦЕНА=Price",
-                                    "Remark=(not used)", "Штрих-код=Barcode",
-                                    "Срок хранения=Durability" }));
+    QTEST(mapped, "mapped");
+}
+
+// What a cell becomes: names keep their blanks, numbers lose them, and
+// Excel's separator hint and "Unicode text" are read.
+void CsvTest::valuesAsRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("blanks around an unquoted name are kept")
+        << QByteArray("Number,Price,Name1,Durability\n 1 , 2.50 ,  Milk  , 7 \n")
+        << QStringList { "1|2.50|  Milk  ||||7" };
+    QTest::newRow("sep= names the separator")
+        << QByteArray("sep=,\r\nNumber,Price,Name1\r\n1,\"2,50\",a;b\r\n")
+        << QStringList { "1|2.50|a;b||||" };
+    QTest::newRow("Unicode text: UTF-16LE with TABs")
+        << utf16("Number\tPrice\tName1\r\n5\t1,5\tМёд\r\n", false, true)
+        << QStringList { "5|1.5|Мёд||||" };
+    QTest::newRow("formula guards after TAB, CR, LF and no-break space")
+        << QByteArray("Number;Price;Name1;Name2\n1;1;\"'\t=1\";'\xC2\xA0@x\n")
+        << QStringList { "1|1|\t=1|\u00A0@x|||" };
+}
+
+void CsvTest::valuesAsRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    const CsvImport import = importCsv(bytes);
+    QVERIFY2(!import.failed(), qPrintable(import.error));
+    QCOMPARE(refusedPlaces(import), QStringList());
+    QCOMPARE(acceptedRows(import), rows);
+}
+
+void CsvTest::encodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("encoding");     // or the error part after "!"
+    QTest::addColumn<QString>("name");
+
+    const QString sheet = "Number\tPrice\tName1\r\n1\t2\tХлеб\r\n";
+    QTest::newRow("UTF-16LE with mark") << utf16(sheet, false, true) << "UTF-16LE" << "Хлеб";
+    QTest::newRow("UTF-16LE without mark") << utf16(sheet, false, false) << "UTF-16LE" << "Хлеб";
+    QTest::newRow("UTF-16BE with mark") << utf16(sheet, true, true) << "UTF-16BE" << "Хлеб";
+    QTest::newRow("Windows-1251 throughout")
+        << QByteArray("Number;Price;Name1\n1;2;\xD5\xEB\xE5\xE1\n") << "Windows-1251" << "Хлеб";
+    QTest::newRow("UTF-8 throughout")
+        << QByteArray("Number;Price;Name1\n1;2;\xD0\xA5\xD0\xBB\xD0\xB5\xD0\xB1\n") << "UTF-8"
+        << "Хлеб";
+    QTest::newRow("a UTF-8 line and a Windows-1251 line")
+        << QByteArray("Number;Price;Name1\n1;2;\xD0\xA5\xD0\xBB\xD0\xB5\xD0\xB1\n"
+                      "2;3;\xD5\xEB\xE5\xE1\n")
+        << "!line 2 is UTF-8 and line 3 Windows-1251" << "";
+    QTest::newRow("a byte-order mark, then a Windows-1251 line")
+        << QByteArray("\xEF\xBB\xBFNumber;Price;Name1\n1;2;x\n\n2;3;\xD5\xEB\xE5\xE1\n")
+        << "!line 4 is not UTF-8" << "";
+}
+
+void CsvTest::encodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, encoding);
+    QFETCH(QString, name);
+    const CsvImport import = importCsv(bytes);
+    if (encoding.startsWith('!')) {
+        QVERIFY(import.failed());
+        QVERIFY(import.encodingConflict);
+        QVERIFY2(import.error.contains(encoding.mid(1)), qPrintable(import.error));
+        return;
+    }
+    QVERIFY2(!import.failed(), qPrintable(import.error));
+    QCOMPARE(import.encoding, encoding);
+    QCOMPARE(import.rows.size(), 1);
+    QCOMPARE(import.rows.first().plu.Name[0], name);
+}
+
+// The preview lets the user read a file of mixed lines one way or the other.
+void CsvTest::encodingChosenByHand()
+{
+    const QByteArray mixed("Number;Price;Name1\n1;2;\xD0\xA5\xD0\xBB\xD0\xB5\xD0\xB1\n"
+                           "2;3;\xD5\xEB\xE5\xE1\n");
+    const CsvImport asCp1251 = importCsv(mixed, TextEncoding::Windows1251);
+    QVERIFY(!asCp1251.failed());
+    QCOMPARE(asCp1251.rows.at(1).plu.Name[0], QString("Хлеб"));
+    const CsvImport asUtf8 = importCsv(mixed, TextEncoding::Utf8);
+    QVERIFY(!asUtf8.failed());
+    QCOMPARE(asUtf8.rows.at(0).plu.Name[0], QString("Хлеб"));
+    QCOMPARE(asUtf8.encoding, QString("UTF-8"));
+}
+
+void CsvTest::refusalLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("linesLeftOut");
+
+    QTest::newRow("a long value is cut, control characters shown")
+        << "Number;Price\n1;\"" + QByteArray(30, 'x') + "\r" + QByteArray(100, 'y') + "\"\n"
+        << "Line 2, Price \"" + QString(30, 'x') + "\\r" + QString(29, 'y') + "\u2026\": "
+        << 1;
+    QTest::newRow("an unclosed quote does not print the rest of the file")
+        << "Number;Price;Name1\n1;2;\"open\n" + QByteArray(5000, 'z') + "\n"
+        << "Line 2, Name1 \"open\\n" + QString(55, 'z') + "\u2026\": " << 1;
+    QTest::newRow("three refusals on one line count as one line")
+        << QByteArray("Number;Price;Durability;Barcode\n1;10000;256;12345\n2;1;;\n")
+        << "Line 2, Price \"10000\": " << 1;
+    QTest::newRow("a tab in a number is shown as such")
+        << QByteArray("Number;Price\n1;\"1\t2\"\n") << "Line 2, Price \"1\\t2\": " << 1;
+}
+
+void CsvTest::refusalLines()
+{
+    QFETCH(QByteArray, bytes);
+    const CsvImport import = importCsv(bytes);
+    QVERIFY2(!import.failed(), qPrintable(import.error));
+    QVERIFY(!import.refusals.isEmpty());
+    const QString said = csvRefusalLine(import.refusals.first());
+    QFETCH(QString, line);
+    QVERIFY2(said.startsWith(line), qPrintable(said));
+    QVERIFY2(!said.contains('\r') && !said.contains('\n'), qPrintable(said));
+    QTEST(import.linesLeftOut(), "linesLeftOut");
+}
+
+void CsvTest::tooManyLines()
+{
+    QByteArray bytes = "Number;Price\n";
+    for (int i = 0; i <= MaxImportRows; ++i)
+        bytes += "1;1\n";
+    const CsvImport import = importCsv(bytes);
+    QVERIFY(import.failed());
+    QVERIFY2(import.error.contains("more than 100000 lines"), qPrintable(import.error));
 }
 
 void CsvTest::replaceOrUpdate()
@@ -232,11 +417,49 @@ void CsvTest::exportedBytes()
     table.setRow(7, plu("1.5", "=1+1", "4600000000008"));
     table.setRow(0, plu("+2", "say \"hi\"; bye"));
     table.setRow(5, plu("", "not in use"));
+    table.setRow(9, plu("1", "\t=cmd"));
+    table.setRow(10, plu("1", "\u00A0@x"));
     table.setText(0, DurabilityColumn, "3");
     QCOMPARE(csvFromTable(table),
              Bom + Header + "0;'+2;\"say \"\"hi\"\"; bye\";;;;3\r\n"
-                            "7;1.5;'=1+1;;;4600000000008;\r\n");
+                            "7;1.5;'=1+1;;;4600000000008;\r\n"
+                            "9;1;\"'\t=cmd\";;;;\r\n"
+                            "10;1;'\xC2\xA0@x;;;;\r\n");
     QCOMPARE(csvFromTable(PluTable()), Bom + Header);
+}
+
+// Update changes only the columns the file has: a price list keeps the
+// names, barcodes and durability of the PLUs it updates.
+void CsvTest::updateTakesOnlyTheFileColumns_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("canReplace");
+    QTest::addColumn<QString>("row1");
+
+    QTest::newRow("prices only") << QByteArray("Номер;Цена\n1;2,50\n") << true
+                                 << "1|2.50|Milk|second||4600000000008|30";
+    QTest::newRow("names only") << QByteArray("Number;Name1\n1;Kefir\n") << false
+                                << "1|1.00|Kefir|second||4600000000008|30";
+    QTest::newRow("an empty barcode cell empties the barcode")
+        << QByteArray("Number;Barcode\n1;\n") << false << "1|1.00|Milk|second|||30";
+}
+
+void CsvTest::updateTakesOnlyTheFileColumns()
+{
+    QFETCH(QByteArray, bytes);
+    PluTable table;
+    PLU_STRING milk = plu("1.00", "Milk", "4600000000008");
+    milk.Name[1] = "second";
+    milk.Durabil = "30";
+    table.setRow(1, milk);
+    table.setRow(2, plu("3.00", "untouched"));
+    const CsvImport import = importCsv(bytes);
+    QVERIFY2(!import.failed(), qPrintable(import.error));
+    QTEST(import.canReplace(), "canReplace");
+    QCOMPARE(import.replaceRefusal().isEmpty(), import.canReplace());
+    applyCsvImport(import, table, CsvApplyMode::UpdateListed);
+    QTEST(rowTexts(table.row(1)), "row1");
+    QCOMPARE(rowTexts(table.row(2)), QString("2|3.00|untouched||||"));
 }
 
 void CsvTest::exportThenImport_data()
@@ -255,11 +478,14 @@ void CsvTest::exportThenImport_data()
     formulas.Number = "0";
     formulas.Name[1] = "@at";
     formulas.Name[2] = "''=already guarded";
+    PLU_STRING hidden = plu("1", "\t=1+1", "");
+    hidden.Number = "7";
+    hidden.Name[1] = "\u00A0-x";
+    hidden.Name[2] = "'\t@";
     PLU_STRING plain = plu("0", "x");
     plain.Number = "500";
 
-    QTest::newRow("every kind of text") << QList<PLU_STRING> { formulas, plain, full };
-    QTest::newRow("nothing in use") << QList<PLU_STRING>();
+    QTest::newRow("every kind of text") << QList<PLU_STRING> { formulas, hidden, plain, full };
 }
 
 void CsvTest::exportThenImport()

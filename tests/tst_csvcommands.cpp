@@ -7,6 +7,7 @@
 #include "testapp.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -49,6 +50,7 @@ private slots:
 
     void importReplacesOrUpdates_data();
     void importReplacesOrUpdates();
+    void exportThenImportGivesTheSameTable_data();
     void exportThenImportGivesTheSameTable();
     void findingsAskBeforeProgramming_data();
     void findingsAskBeforeProgramming();
@@ -92,10 +94,15 @@ void CsvCommandsTest::importReplacesOrUpdates_data()
     QTest::addColumn<QString>("row5Price");
     QTest::addColumn<QString>("row1Mark");
     QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("changed");
 
-    QTest::newRow("replace") << "Replace the table" << 1 << QString() << QString() << QString();
-    QTest::newRow("update") << "Update only these PLUs" << 0 << "9" << "SEL" << "@doc.xml";
-    QTest::newRow("cancel") << "Cancel" << 0 << "9" << "SEL" << "@doc.xml";
+    QTest::newRow("replace") << "Replace the table" << 1 << QString() << QString() << QString()
+                             << true;
+    QTest::newRow("update") << "Update only these PLUs" << 0 << "9" << "SEL" << "@doc.xml" << true;
+    QTest::newRow("cancel") << "Cancel" << 0 << "9" << "SEL" << "@doc.xml" << false;
+    // Escape in "Do you want to save the changes?" backs out: nothing is lost.
+    QTest::newRow("replace, Escape in the save question")
+        << "Replace the table" << 1 << "9" << "SEL" << "@doc.xml" << false;
 }
 
 void CsvCommandsTest::importReplacesOrUpdates()
@@ -116,12 +123,15 @@ void CsvCommandsTest::importReplacesOrUpdates()
 
     answerer.chooseFile(path("in.csv"));
     answerer.handleWith(press(choice));
-    answerer.pressButton("No");     // do not save the changes
-    m_session->trigger("Import CSV...");
+    QFETCH(bool, changed);
+    if (!QByteArray(QTest::currentDataTag()).contains("Escape"))
+        answerer.pressButton("No");     // do not save the changes
+    m_session->trigger("Import...");
 
     QCOMPARE(int(answerer.boxes.size()), unsavedQuestions);
+    if (unsavedQuestions)
+        QCOMPARE(answerer.boxes.first().escapeButton, QString("Cancel"));
     QTableWidget *table = m_session->table();
-    const bool changed = choice != "Cancel";
     QCOMPARE(cellText(table, 1, Name1Column), QString(changed ? "Tea" : "Old"));
     QCOMPARE(cellText(table, 2, PriceColumn), QString(changed ? "3.00" : ""));
     QTEST(cellText(table, 5, PriceColumn), "row5Price");
@@ -130,24 +140,43 @@ void CsvCommandsTest::importReplacesOrUpdates()
     QVERIFY(m_session->window()->isTableModified());
 }
 
+// Both kinds of export, a name typed without its suffix getting the one of
+// the chosen type, and the import reading each back.
+void CsvCommandsTest::exportThenImportGivesTheSameTable_data()
+{
+    QTest::addColumn<QString>("typed");     // with the dialog's first type, .xlsx
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("CSV by its name") << "out.csv" << "out.csv";
+    QTest::newRow("no suffix: the chosen type's") << "out" << "out.xlsx";
+    QTest::newRow("xlsx in capitals") << "out.XLSX" << "out.XLSX";
+}
+
 void CsvCommandsTest::exportThenImportGivesTheSameTable()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    for (const QString &earlier : QDir(m_dir.path()).entryList({ "out*" }, QDir::Files))
+        QVERIFY(QFile::remove(path(earlier)));
     fill(0, { "0.50", "Чай", "", "", "4600000000008", "30" });
-    fill(17, { "12", "Сыр \"Ламбер\"", "=1+1", "a;b", "", "" });
+    // A workbook holds prices as numbers, which come back with two decimals.
+    fill(17, { "12.00", "Сыр \"Ламбер\"", "=1+1", "a;b", "", "" });
     fill(998, { "9999.99", "", "", "x", "", "255" });
     QStringList exported;
     for (int row : { 0, 17, 998 })
         exported << m_session->rowTexts(row).join('|');
 
     ModalAnswerer &answerer = m_session->answerer();
-    answerer.chooseFile(path("out.csv"));
-    m_session->trigger("Export CSV...");
-    QVERIFY(QFile::exists(path("out.csv")));
+    answerer.chooseFile(path(typed));
+    m_session->trigger("Export...");
+    QCOMPARE(QDir(m_dir.path()).entryList({ "out*" }, QDir::Files), QStringList { written });
+    const QByteArray bytes = fileBytes(path(written));
+    QCOMPARE(bytes.startsWith("PK"), written.endsWith(".xlsx", Qt::CaseInsensitive));
 
-    answerer.chooseFile(path("out.csv"));
+    answerer.chooseFile(path(written));
     answerer.handleWith(press("Replace the table"));
     answerer.pressButton("No");
-    m_session->trigger("Import CSV...");
+    m_session->trigger("Import...");
     QStringList imported;
     for (int row : { 0, 17, 998 })
         imported << m_session->rowTexts(row).join('|');

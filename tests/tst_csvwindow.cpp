@@ -8,7 +8,9 @@
 #include "plutable.h"
 #include "testapp.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -110,6 +113,9 @@ private slots:
     void previewChoice_data();
     void previewChoice();
     void previewWithoutRowsOnlyCancels();
+    void previewWithoutPriceOnlyUpdates();
+    void previewChoosesTheEncoding();
+    void previewColumnsFitTheirTexts();
 
     void find_data();
     void find();
@@ -136,7 +142,7 @@ void CsvWindowTest::previewShowsWhatWasRead()
     QCOMPARE(import.rows.size(), 3);
     CsvPreviewDialog dialog(import, QStringLiteral("/tmp/goods.csv"));
 
-    QCOMPARE(dialog.windowTitle(), QString("Import CSV"));
+    QCOMPARE(dialog.windowTitle(), QString("Import"));
     const QString summary = dialog.findChild<QLabel *>("summary")->text();
     const QStringList expectedParts = { "goods.csv", "Windows-1251", "comma", "Цена \u2192 Price",
                                         "Number \u2192 Number", "Remark \u2192 (not used)",
@@ -202,10 +208,10 @@ void CsvWindowTest::previewChoice()
         if (!closedByItself)
             static_cast<QDialog *>(dialog)->reject();
     });
-    const CsvImport import = importCsv(mixedFile());
-    QCOMPARE(CsvPreviewDialog::ask(nullptr, import, QStringLiteral("goods.csv")), choice);
+    CsvImport import = importCsv(mixedFile());
+    QCOMPARE(CsvPreviewDialog::ask(nullptr, mixedFile(), import, QStringLiteral("goods.csv")), choice);
     QVERIFY(closedByItself);
-    QCOMPARE(answerer.otherDialogTitles, QStringList { "Import CSV" });
+    QCOMPARE(answerer.otherDialogTitles, QStringList { "Import" });
 }
 
 void CsvWindowTest::previewWithoutRowsOnlyCancels()
@@ -218,6 +224,51 @@ void CsvWindowTest::previewWithoutRowsOnlyCancels()
     QVERIFY(buttonWithText(&dialog, "Cancel")->isEnabled());
 }
 
+void CsvWindowTest::previewWithoutPriceOnlyUpdates()
+{
+    const CsvImport import = importCsv("Number;Name1\n1;Kefir\n");
+    CsvPreviewDialog dialog(import, QStringLiteral("names.csv"));
+    QPushButton *replace = buttonWithText(&dialog, "Replace the table");
+    QVERIFY(!replace->isEnabled());
+    QVERIFY(replace->toolTip().contains("no Price column"));
+    QVERIFY(buttonWithText(&dialog, "Update only these PLUs")->isEnabled());
+    QVERIFY(buttonWithText(&dialog, "Update only these PLUs")->isDefault());
+}
+
+// Lines in two encodings: nothing can be taken until one is chosen, and
+// then the file is read in it.
+void CsvWindowTest::previewChoosesTheEncoding()
+{
+    const QByteArray mixed("Number;Price;Name1\n1;2;\xD0\xA5\xD0\xBB\xD0\xB5\xD0\xB1\n"
+                           "2;3;\xD5\xEB\xE5\xE1\n");
+    CsvImport import = importCsv(mixed);
+    QVERIFY(import.encodingConflict);
+    CsvPreviewDialog dialog(import, QStringLiteral("mixed.csv"), nullptr, mixed);
+    QVERIFY(dialog.findChild<QLabel *>("summary")->text().contains("different encodings"));
+    QVERIFY(!buttonWithText(&dialog, "Update only these PLUs")->isEnabled());
+
+    auto *encoding = dialog.findChild<QComboBox *>("encoding");
+    QVERIFY(encoding);
+    encoding->setCurrentIndex(encoding->findText("Windows-1251"));
+    QVERIFY(dialog.findChild<QLabel *>("summary")->text().contains("Encoding: Windows-1251"));
+    QVERIFY(buttonWithText(&dialog, "Replace the table")->isEnabled());
+    QCOMPARE(dialog.import().rows.size(), 2);
+    QCOMPARE(dialog.import().rows.at(1).plu.Name[0], QString("Хлеб"));
+}
+
+void CsvWindowTest::previewColumnsFitTheirTexts()
+{
+    const QString name = QStringLiteral("Колбаса докторская");
+    const CsvImport import = importCsv(QString("Number;Price;Name1;Barcode\n1;2;%1;4600000000008\n")
+                                           .arg(name).toUtf8());
+    CsvPreviewDialog dialog(import, QStringLiteral("goods.csv"));
+    auto *rows = dialog.findChild<QTableWidget *>("rows");
+    QVERIFY(rows);
+    for (int column : { 1 + Name1Column, 1 + BarcodeColumn })
+        QVERIFY(rows->columnWidth(column)
+                > rows->fontMetrics().horizontalAdvance(rows->item(0, column)->text()));
+}
+
 void CsvWindowTest::find_data()
 {
     QTest::addColumn<QString>("needle");
@@ -228,6 +279,9 @@ void CsvWindowTest::find_data()
     QTest::newRow("Cyrillic in another case, in Name1 and Name3")
         << "мОлО" << QList<int> { 1, 7, 12 } << 3;
     QTest::newRow("Ё and ё") << "ёлк" << QList<int> { 500 } << 1;
+    QTest::newRow("е finds ё") << "елк" << QList<int> { 500 } << 1;
+    QTest::newRow("ё finds е") << "мёл" << QList<int>() << 0;
+    QTest::newRow("е finds ё inside a word") << "топлен" << QList<int> { 7 } << 1;
     QTest::newRow("part of a barcode") << "0063813" << QList<int> { 250 } << 1;
     QTest::newRow("Latin, case-insensitive") << "TEA" << QList<int> { 250 } << 1;
     // 50, x50 and 50x by their numbers, and PLU 1 by its price 10.50.
@@ -303,10 +357,20 @@ void CsvWindowTest::goToPluShowsAHiddenRow()
 {
     auto table = pluTable();
     FindField field(table.get());
+    field.show();
     field.setText(QStringLiteral("Tea"));
     QVERIFY(table->isRowHidden(500));
+    auto *clear = field.findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction"));
+    QVERIFY(clear);
+    QToolButton *clearButton = nullptr;
+    for (QToolButton *button : field.findChildren<QToolButton *>())
+        if (button->defaultAction() == clear)
+            clearButton = button;
+    QVERIFY(clearButton);
+    QTRY_VERIFY(clearButton->isVisible());
     field.goToPlu(500);
     QCOMPARE(field.text(), QString());
+    QTRY_VERIFY(!clearButton->isVisible());
     QVERIFY(!table->isRowHidden(500));
     QVERIFY(!table->isRowHidden(2));
     QCOMPARE(table->currentRow(), 500);

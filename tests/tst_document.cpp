@@ -446,7 +446,7 @@ void DocumentTest::closing_data()
         const QByteArray via = byExit ? "Exit: " : "title bar: ";
         QTest::newRow(via + "nothing unsaved") << byExit << "unchanged" << "" << "" << true;
         QTest::newRow(via + "No") << byExit << "changed" << "No" << "" << true;
-        QTest::newRow(via + "Escape") << byExit << "changed" << "Escape" << "" << true;
+        QTest::newRow(via + "Escape") << byExit << "changed" << "Escape" << "" << false;
         QTest::newRow(via + "Cancel") << byExit << "changed" << "Cancel" << "" << false;
         QTest::newRow(via + "Yes, saved") << byExit << "changed, saved before" << "Yes" << "" << true;
         QTest::newRow(via + "Yes, name chosen") << byExit << "changed" << "Yes" << "choose" << true;
@@ -495,7 +495,7 @@ void DocumentTest::closing()
         QCOMPARE(box.text, SaveQuestion);
         QCOMPARE(box.buttons, QStringList({ "Yes", "No", "Cancel" }));
         QCOMPARE(box.defaultButton, QString("Yes"));
-        QCOMPARE(box.escapeButton, QString("No"));
+        QCOMPARE(box.escapeButton, QString("Cancel"));
     }
     if (!closes)
         QVERIFY(window->isTableModified());

@@ -101,7 +101,7 @@ void MainWindowTest::menus()
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "Import CSV...", "Export CSV...",
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "Import...", "Export...",
                                   "Go to PLU...", "|", "E&xit" }));
 
     QStringList scale;

@@ -91,7 +91,7 @@ void RobustnessTest::hostileFiles_data()
                + QByteArray(100000, 'n') + "\" Name1=\"ok\"/></PLU_DataBase>"
         << true
         << QStringList("Part of the file could not be loaded. Items left out: 1.\n\n"
-                       "PLU 1 (row 2), Name1: \"" + QString(40, 'n') + QChar(0x2026)
+                       "PLU 1 (row 2), Name1: \"" + QString(60, 'n') + QChar(0x2026)
                        + "\" was left out. " + NameMessage + "\n\nCorrect them in the table"
                          " and save, or correct the file and open it again.")
         << "2||ok|||";

@@ -226,10 +226,6 @@
         <translation>В файле нет столбца номеров; в заголовке: %1. Назовите столбец номеров PLU «Number», «PLU» или «Номер» и импортируйте снова.</translation>
     </message>
     <message>
-        <source>The file has no Price column; its header holds %1. Name the column of prices Price or Цена and import again.</source>
-        <translation>В файле нет столбца цен; в заголовке: %1. Назовите столбец цен «Price» или «Цена» и импортируйте снова.</translation>
-    </message>
-    <message>
         <source>A spreadsheet turned this barcode into a number. Format the column as text, type the 13 digits again and export again.</source>
         <translation>Электронная таблица превратила этот штрихкод в число. Задайте столбцу текстовый формат, введите 13 цифр заново и снова выполните экспорт.</translation>
     </message>
@@ -262,14 +258,6 @@
         <translation>PLU %1 уже есть в строке %2; эта строка пропущена. Оставьте одну из двух строк и импортируйте снова.</translation>
     </message>
     <message>
-        <source>The file holds binary data, not text. Choose a CSV file, or save the sheet as CSV (UTF-8) and import that.</source>
-        <translation>Файл содержит двоичные данные, а не текст. Выберите файл CSV или сохраните таблицу как CSV (UTF-8) и импортируйте его.</translation>
-    </message>
-    <message>
-        <source>The file is empty. Choose a CSV file with a header line and PLU rows.</source>
-        <translation>Файл пуст. Выберите файл CSV со строкой заголовка и строками PLU.</translation>
-    </message>
-    <message>
         <source>comma</source>
         <translation>запятая</translation>
     </message>
@@ -286,16 +274,120 @@
         <translation>(не используется)</translation>
     </message>
     <message>
-        <source>Line %1, %2 &quot;%3&quot;: %4</source>
-        <translation>Строка %1, %2 «%3»: %4</translation>
+        <source>The file is not valid UTF-16 text. Save the sheet again as &quot;Unicode text&quot; or as CSV (UTF-8) and import that.</source>
+        <translation>Файл не является правильным текстом UTF-16. Сохраните лист снова как «Текст в Юникоде» или как CSV (UTF-8) и импортируйте его.</translation>
+    </message>
+    <message>
+        <source>The file holds binary data, not text. Choose a CSV, .xlsx or .ods file, or save the sheet as CSV (UTF-8) and import that.</source>
+        <translation>В файле двоичные данные, а не текст. Выберите файл CSV, .xlsx или .ods либо сохраните лист как CSV (UTF-8) и импортируйте его.</translation>
+    </message>
+    <message>
+        <source>The file starts as UTF-8, but line %1 is not UTF-8, so it would read garbled. Save the file again in one encoding, or choose the encoding by hand, and import again.</source>
+        <translation>Файл начинается в UTF-8, но строка %1 не в UTF-8 и прочиталась бы искажённой. Сохраните файл заново в одной кодировке или выберите кодировку вручную и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The lines of the file are in different encodings: line %1 is UTF-8 and line %2 Windows-1251, so either reading garbles one of them. Save the file again in one encoding, or choose the encoding by hand, and import again.</source>
+        <translation>Строки файла в разных кодировках: строка %1 в UTF-8, а строка %2 в Windows-1251, поэтому при любом чтении одна из них исказится. Сохраните файл заново в одной кодировке или выберите кодировку вручную и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>Read as %1, the file holds binary data. Choose another encoding.</source>
+        <translation>При чтении в кодировке %1 в файле оказываются двоичные данные. Выберите другую кодировку.</translation>
+    </message>
+    <message>
+        <source>The file has no column to take besides Number; its header holds %1. Name the columns Price, Name1, Name2, Name3, Barcode or Durability (or Цена, Наименование, Штрихкод, Срок годности) and import again.</source>
+        <translation>Кроме номера, в файле нет столбцов, которые можно взять; в заголовке: %1. Назовите столбцы Price, Name1, Name2, Name3, Barcode или Durability (или Цена, Наименование, Штрихкод, Срок годности) и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The price has more than two decimals; it is not rounded. Round it in the spreadsheet and import again.</source>
+        <translation>В цене больше двух знаков после запятой; она не округляется. Округлите её в электронной таблице и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell holds a date or time, but this column takes %1. Format the cell as %1, type the value again and import again.</source>
+        <translation>В ячейке дата или время, а этот столбец принимает %1. Задайте ячейке формат «%1», введите значение заново и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>текст</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>число</translation>
+    </message>
+    <message>
+        <source>The cell holds TRUE or FALSE, which no column of the table takes. Put the value itself in it and import again.</source>
+        <translation>В ячейке ИСТИНА или ЛОЖЬ, а такие значения не принимает ни один столбец таблицы. Запишите в неё само значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell&apos;s formula gives an error. Mend the formula, or put the value itself in the cell, and import again.</source>
+        <translation>Формула в ячейке даёт ошибку. Исправьте формулу или запишите в ячейку само значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell holds a formula whose result cannot be read: the file stores none, or the formula gives an error. Put the value itself in the cell (Paste Special, values only) and import again.</source>
+        <translation>В ячейке формула, результат которой прочитать нельзя: файл его не хранит или формула даёт ошибку. Запишите в ячейку само значение (Специальная вставка, только значения) и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The row has no price, so the PLU would not be in use. Give it a price and import again.</source>
+        <translation>В строке листа нет цены, поэтому PLU не будет использоваться. Укажите цену и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The cell stands in a column without a header. Give the column a header, or empty the cell, and import again.</source>
+        <translation>Ячейка находится в столбце без заголовка. Дайте столбцу заголовок или очистите ячейку и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The line has more values than the header has columns (%1): a separator inside a value, such as a decimal comma in a file separated by commas, splits it. Put that value in quotes and import again.</source>
+        <translation>В строке больше значений, чем столбцов в заголовке (%1): разделитель внутри значения, например десятичная запятая в файле с разделителем-запятой, разбивает его. Заключите это значение в кавычки и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The value stands under an empty field of the header. Give the column a header, or remove the value, and import again.</source>
+        <translation>Значение стоит под пустым полем заголовка. Дайте столбцу заголовок или удалите значение и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The row has no PLU number. Give it one and import again.</source>
+        <translation>В строке листа нет номера PLU. Укажите его и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>PLU %1 is already in row %2; this row was left out. Keep one of the two rows and import again.</source>
+        <translation>PLU %1 уже есть в строке листа %2; эта строка пропущена. Оставьте одну из двух строк и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has no Price column; its header holds %1. A table made of it would hold no PLU in use, so it can only update the PLUs it lists. Name the column of prices Price or Цена to replace the table with it.</source>
+        <translation>В файле нет столбца цен; в заголовке: %1. В таблице из такого файла не было бы ни одного используемого PLU, поэтому он может только обновить перечисленные в нём PLU. Чтобы заменить им таблицу, назовите столбец цен «Price» или «Цена».</translation>
+    </message>
+    <message>
+        <source>The file is empty. Choose a file with a header line and PLU lines.</source>
+        <translation>Файл пуст. Выберите файл со строкой заголовка и строками PLU.</translation>
+    </message>
+    <message>
+        <source>The first sheet of the file is empty. Put the header and the PLUs on the first sheet and import again.</source>
+        <translation>Первый лист файла пуст. Поместите заголовок и PLU на первый лист и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file holds no PLU. Put one PLU on each line under the header and import again.</source>
+        <translation>В файле нет ни одного PLU. Поместите под заголовком по одному PLU в строке и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file has more than %1 lines; a PLU table has at most 999 PLUs. Choose the file with the PLUs and import again.</source>
+        <translation>В файле больше %1 строк, а в таблице PLU не более 999 PLU. Выберите файл с PLU и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>Cell %1, %2: %3</source>
+        <translation>Ячейка %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>Cell %1, %2 %3: %4</source>
+        <translation>Ячейка %1, %2 %3: %4</translation>
+    </message>
+    <message>
+        <source>Line %1, %2: %3</source>
+        <translation>Строка %1, %2: %3</translation>
+    </message>
+    <message>
+        <source>Line %1, %2 %3: %4</source>
+        <translation>Строка %1, %2 %3: %4</translation>
     </message>
 </context>
 <context>
     <name>CsvPreviewDialog</name>
-    <message>
-        <source>Import CSV</source>
-        <translation>Импорт CSV</translation>
-    </message>
     <message>
         <source>File: %1</source>
         <translation>Файл: %1</translation>
@@ -315,10 +407,6 @@
     <message>
         <source>PLUs to import: %1</source>
         <translation>PLU для импорта: %1</translation>
-    </message>
-    <message>
-        <source>Lines left out: %1</source>
-        <translation>Пропущено строк: %1</translation>
     </message>
     <message>
         <source>The first %1 of %2 PLUs:</source>
@@ -343,6 +431,50 @@
     <message>
         <source>Update only these PLUs</source>
         <translation>Обновить только эти PLU</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Импорт</translation>
+    </message>
+    <message>
+        <source>Found from the file</source>
+        <translation>Определить по файлу</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding:</source>
+        <translation>&amp;Кодировка:</translation>
+    </message>
+    <message>
+        <source>Format: CSV text</source>
+        <translation>Формат: текст CSV</translation>
+    </message>
+    <message>
+        <source>Format: Excel workbook (.xlsx), first sheet &quot;%1&quot;</source>
+        <translation>Формат: книга Excel (.xlsx), первый лист «%1»</translation>
+    </message>
+    <message>
+        <source>Format: OpenDocument spreadsheet (.ods), first sheet &quot;%1&quot;</source>
+        <translation>Формат: таблица OpenDocument (.ods), первый лист «%1»</translation>
+    </message>
+    <message numerus="yes">
+        <source>Lines left out: %n</source>
+        <translation>
+            <numerusform>Пропущена %n строка</numerusform>
+            <numerusform>Пропущено %n строки</numerusform>
+            <numerusform>Пропущено %n строк</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Rows left out: %n</source>
+        <translation>
+            <numerusform>Пропущена %n строка листа</numerusform>
+            <numerusform>Пропущено %n строки листа</numerusform>
+            <numerusform>Пропущено %n строк листа</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Without a Price column the file can only update the PLUs it lists.</source>
+        <translation>Без столбца цен файл может только обновить перечисленные в нём PLU.</translation>
     </message>
 </context>
 <context>
@@ -910,22 +1042,6 @@ Do you want to replace it?</source>
         <translation>Tarexa не может использовать сведения о содержимом весов: %1</translation>
     </message>
     <message>
-        <source>Export CSV...</source>
-        <translation>Экспорт в CSV...</translation>
-    </message>
-    <message>
-        <source>Save the PLUs in use as a spreadsheet file</source>
-        <translation>Сохранить заполненные PLU в файл электронной таблицы</translation>
-    </message>
-    <message>
-        <source>Import CSV...</source>
-        <translation>Импорт из CSV...</translation>
-    </message>
-    <message>
-        <source>Take PLUs from a spreadsheet file</source>
-        <translation>Взять PLU из файла электронной таблицы</translation>
-    </message>
-    <message>
         <source>Check</source>
         <translation>Проверка</translation>
     </message>
@@ -942,20 +1058,12 @@ Do you want to replace it?</source>
         <translation>Ctrl+G</translation>
     </message>
     <message>
-        <source>Export CSV</source>
-        <translation>Экспорт в CSV</translation>
-    </message>
-    <message>
         <source>CSV files (*.csv)</source>
         <translation>Файлы CSV (*.csv)</translation>
     </message>
     <message>
         <source>Exported to %1</source>
         <translation>Экспортировано в %1</translation>
-    </message>
-    <message>
-        <source>Import CSV</source>
-        <translation>Импорт CSV</translation>
     </message>
     <message>
         <source>Imported from %1</source>
@@ -1024,6 +1132,54 @@ Do you want to replace it?</source>
     <message>
         <source>What Tarexa knew of the scale was out of date; nothing was sent.</source>
         <translation>Сведения Tarexa о весах устарели; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Экспорт...</translation>
+    </message>
+    <message>
+        <source>Save the PLUs in use as a spreadsheet file (.xlsx or CSV)</source>
+        <translation>Сохранить используемые PLU в файл электронной таблицы (.xlsx или CSV)</translation>
+    </message>
+    <message>
+        <source>Import...</source>
+        <translation>Импорт...</translation>
+    </message>
+    <message>
+        <source>Take PLUs from a spreadsheet file (CSV, .xlsx or .ods)</source>
+        <translation>Взять PLU из файла электронной таблицы (CSV, .xlsx или .ods)</translation>
+    </message>
+    <message>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Книги Excel (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Экспорт</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: %2.
+
+Choose another folder or free some space, and export again.</source>
+        <translation>Не удалось записать в %1: %2.
+
+Выберите другую папку или освободите место на диске и выполните экспорт снова.</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Импорт</translation>
+    </message>
+    <message>
+        <source>Spreadsheets (*.csv *.txt *.xlsx *.ods);;CSV and text files (*.csv *.txt);;Excel workbooks (*.xlsx);;OpenDocument spreadsheets (*.ods);;All files (*)</source>
+        <translation>Электронные таблицы (*.csv *.txt *.xlsx *.ods);;Файлы CSV и текстовые (*.csv *.txt);;Книги Excel (*.xlsx);;Таблицы OpenDocument (*.ods);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Could not read from %1: %2.</source>
+        <translation>Не удалось прочитать %1: %2.</translation>
+    </message>
+    <message>
+        <source>larger than %1 MiB, far larger than a table of PLUs</source>
+        <translation>больше %1 МиБ, намного больше таблицы PLU</translation>
     </message>
 </context>
 <context>
@@ -1176,14 +1332,6 @@ Do you want to replace it?</source>
         <translation>Не число записей: %1</translation>
     </message>
     <message>
-        <source>%1 value(s) refused; %2 was not written.</source>
-        <translation>Отклонено значений: %1; %2 не записан.</translation>
-    </message>
-    <message>
-        <source>convert takes IN.xml OUT.csv or IN.csv OUT.xml.</source>
-        <translation>Команде convert нужны ВХОД.xml ВЫХОД.csv или ВХОД.csv ВЫХОД.xml.</translation>
-    </message>
-    <message>
         <source>--changed and --delete-missing are for the program command only.</source>
         <translation>Параметры --changed и --delete-missing есть только у команды program.</translation>
     </message>
@@ -1316,6 +1464,42 @@ Do you want to replace it?</source>
         <translation>Сведения Tarexa о %1 устарели; ничего не отправлено.</translation>
     </message>
     <message>
+        <source>--dry-run cannot go with --all-scales.</source>
+        <translation>--dry-run нельзя указывать вместе с --all-scales.</translation>
+    </message>
+    <message>
+        <source>--dry-run is for the program command only.</source>
+        <translation>--dry-run применяется только к команде program.</translation>
+    </message>
+    <message>
+        <source>program: list what would be sent and deleted, judged from the record alone; no port is opened.</source>
+        <translation>program: перечислить, что было бы отправлено и удалено, только по сведениям о весах; порт не открывается.</translation>
+    </message>
+    <message>
+        <source>These scales took their changes, but Tarexa could not record them: %1. Run diff for each before the next program --changed.</source>
+        <translation>Эти весы получили свои изменения, но Tarexa не смогла это записать: %1. Перед следующим program --changed выполните diff для каждых.</translation>
+    </message>
+    <message>
+        <source>warning: the column &quot;%1&quot; of %2 is not used: the PLU table has no column of that name.</source>
+        <translation>предупреждение: столбец «%1» из %2 не используется: в таблице PLU нет столбца с таким названием.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) refused; nothing was written.</source>
+        <translation>
+            <numerusform>Отклонено %n значение; ничего не записано.</numerusform>
+            <numerusform>Отклонено %n значения; ничего не записано.</numerusform>
+            <numerusform>Отклонено %n значений; ничего не записано.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>convert writes OUT as its suffix says: .xml (a PLU file), .csv or .xlsx.</source>
+        <translation>convert записывает ВЫХОД по его расширению: .xml (файл PLU), .csv или .xlsx.</translation>
+    </message>
+    <message>
+        <source>Could not read from %1: The file holds no PLU; %2 was not written.</source>
+        <translation>Не удалось прочитать %1: в файле нет ни одного PLU; %2 не записан.</translation>
+    </message>
+    <message>
         <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
 
 Commands:
@@ -1324,7 +1508,8 @@ Commands:
   delete N [N...]       delete these PLUs (ranges such as 3-10 too)
   check FILE            list every value of FILE a column refuses, and
                         what the scale would handle badly
-  convert IN OUT        IN.xml to OUT.csv, or IN.csv to OUT.xml
+  convert IN OUT        a PLU file to OUT.csv or OUT.xlsx, or a spreadsheet
+                        (CSV, TXT, .xlsx, .ods, read by its contents) to OUT.xml
   program --changed FILE  program only the PLUs the scale is not known to
                         hold as they are (--delete-missing: delete the PLUs
                         FILE lacks; --dry-run: only list them)
@@ -1342,7 +1527,7 @@ program, read, delete and diff talk to the current scale, or to the one
 
 Exit status:
   0    done
-  1    check found problems, convert refused values of a CSV file,
+  1    check found problems, convert refused values of a spreadsheet,
        or diff found differences
   2    usage error
   3    the file cannot be read or written, or has no PLU with a price, or
@@ -1367,7 +1552,8 @@ first failed scale in the list (4, 5, 6, 7 or 9), naming the failed scales.</sou
   delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
   check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
                         и то, с чем весы не справятся
-  convert ВХОД ВЫХОД    ВХОД.xml в ВЫХОД.csv или ВХОД.csv в ВЫХОД.xml
+  convert ВХОД ВЫХОД    файл PLU в ВЫХОД.csv или ВЫХОД.xlsx, или электронную
+                        таблицу (CSV, TXT, .xlsx, .ods, по содержимому) в ВЫХОД.xml
   program --changed ФАЙЛ  записать только PLU, о которых неизвестно, что они
                         есть в весах в том же виде (--delete-missing: удалить
                         PLU, которых нет в ФАЙЛЕ; --dry-run: только перечислить)
@@ -1385,7 +1571,7 @@ program, read, delete и diff обращаются к текущим весам 
 
 Коды завершения:
   0    выполнено
-  1    check нашла проблемы, convert отклонила значения файла CSV
+  1    check нашла проблемы, convert отклонила значения электронной таблицы,
        или diff нашла различия
   2    ошибка в командной строке
   3    файл нельзя прочитать или записать, или в нём нет PLU с ценой, или
@@ -1402,22 +1588,6 @@ program, read, delete и diff обращаются к текущим весам 
 program --changed --all-scales завершается с 0, только если все весы получили
 все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
 в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
-    </message>
-    <message>
-        <source>--dry-run cannot go with --all-scales.</source>
-        <translation>--dry-run нельзя указывать вместе с --all-scales.</translation>
-    </message>
-    <message>
-        <source>--dry-run is for the program command only.</source>
-        <translation>--dry-run применяется только к команде program.</translation>
-    </message>
-    <message>
-        <source>program: list what would be sent and deleted, judged from the record alone; no port is opened.</source>
-        <translation>program: перечислить, что было бы отправлено и удалено, только по сведениям о весах; порт не открывается.</translation>
-    </message>
-    <message>
-        <source>These scales took their changes, but Tarexa could not record them: %1. Run diff for each before the next program --changed.</source>
-        <translation>Эти весы получили свои изменения, но Tarexa не смогла это записать: %1. Перед следующим program --changed выполните diff для каждых.</translation>
     </message>
 </context>
 <context>
@@ -1477,6 +1647,41 @@ program --changed --all-scales завершается с 0, только есл�
     <message>
         <source>No PLU was exchanged in this transfer.</source>
         <translation>В этом обмене не было ни одного PLU.</translation>
+    </message>
+</context>
+<context>
+    <name>Workbook</name>
+    <message>
+        <source>The file is a damaged zip archive, not a workbook that can be read. Save it again in the spreadsheet program and import again.</source>
+        <translation>Файл — повреждённый zip-архив, а не читаемая книга. Сохраните его снова в программе электронных таблиц и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The workbook unpacks to more than %1 MiB, far more than a sheet of PLUs needs. Copy the PLUs to a new workbook and import that.</source>
+        <translation>Книга распаковывается больше чем в %1 МиБ — намного больше, чем нужно листу PLU. Скопируйте PLU в новую книгу и импортируйте её.</translation>
+    </message>
+    <message>
+        <source>The workbook could not be read (%1). Save it again in the spreadsheet program, as .xlsx or .ods, and import again.</source>
+        <translation>Не удалось прочитать книгу (%1). Сохраните её снова в программе электронных таблиц как .xlsx или .ods и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file is a zip archive, but neither an .xlsx nor an .ods workbook. Choose a CSV, .xlsx or .ods file.</source>
+        <translation>Файл — zip-архив, но не книга .xlsx или .ods. Выберите файл CSV, .xlsx или .ods.</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>неизвестная ошибка</translation>
+    </message>
+    <message>
+        <source>The first sheet has a value in cell %1, beyond the %2 rows and %3 columns a table of PLUs could need. Remove what lies beyond the PLUs, or copy the PLUs to a new workbook, and import again.</source>
+        <translation>На первом листе есть значение в ячейке %1, за пределами %2 строк и %3 столбцов, которых хватает любой таблице PLU. Удалите то, что лежит за PLU, или скопируйте PLU в новую книгу и импортируйте снова.</translation>
+    </message>
+    <message>
+        <source>The file is a PLU file, not a spreadsheet. Open it with File &gt; Open.</source>
+        <translation>Это файл PLU, а не электронная таблица. Откройте его командой Файл &gt; Открыть.</translation>
+    </message>
+    <message>
+        <source>no scratch folder: %1</source>
+        <translation>нет временной папки: %1</translation>
     </message>
 </context>
 </TS>

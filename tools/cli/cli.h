@@ -120,8 +120,8 @@ private:
     RecordingProgress m_recording;
 };
 
-// convert IN OUT: a PLU file to CSV (IN.xml OUT.csv) or back (IN.csv
-// OUT.xml), chosen by the suffixes.
+// convert IN OUT: IN read by its contents (a PLU file, a workbook or CSV
+// text), OUT written as its suffix says (.xml, .csv or .xlsx).
 int convert(const QString &input, const QString &output);
 // Prints the findings of the check before programming on standard output;
 // returns how many there were.
