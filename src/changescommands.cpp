@@ -86,6 +86,12 @@ void Tarexa::programChanges()
 QList<int> Tarexa::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
 {
     QList<int> missing = missingFromTable(rows, snapshot);
+    if (!missing.isEmpty() && m_refusalsInDocument) {
+        showStatus(tr("Values of this document were refused when it was opened or imported, so "
+                      "PLUs it lacks are not offered for deletion. Correct the file and open it "
+                      "again, or delete them with Scale > Delete."));
+        return QList<int>();
+    }
     QList<int> kept;
     for (int plu : std::as_const(missing))
         if (m_refusedRows.contains(plu))

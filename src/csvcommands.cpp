@@ -130,6 +130,7 @@ void Tarexa::importCsvFile()
             rows << row.number;
         updateFromImport(result, rows);
     }
+    m_refusalsInDocument = m_refusalsInDocument || !import.refusals.isEmpty();
     findField->refilter();
     showStatus(tr("Imported from %1").arg(chosen));
 }

@@ -31,11 +31,9 @@ bool Tarexa::loadDocument(const QString &fileName, QStringList &refusals)
     if (!readPluFile(fileName, rows))
         return false;
     clearDocument();
-    for (const FilePlu &p : acceptedFilePlus(rows, refusals)) {
+    for (const FilePlu &p : acceptedFilePlus(rows, refusals))
         putPluInRow(short(p.row), p.accepted);
-        if (p.valuesRefused)
-            m_refusedRows.insert(p.row);
-    }
+    m_refusalsInDocument = !refusals.isEmpty();
     return true;
 }
 

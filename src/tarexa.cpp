@@ -136,6 +136,7 @@ QTableWidgetItem *Tarexa::enableTextCell(int row, int col, bool enable)
 void Tarexa::clearDocument()
 {
     m_refusedRows.clear();
+    m_refusalsInDocument = false;
     const QSignalBlocker blocker(table);
     for (int row = 0; row < PLU_COUNT; ++row) {
         for (int col = 0; col < PLU_MARK_COLUMN; ++col)

@@ -219,9 +219,11 @@ private:
     QTableWidget *table = nullptr;
     QString filename;
     bool m_TableModified = false;
-    // Rows of this document that had a value refused: such a row may have
-    // lost its price, and must not pass for a PLU the table lacks.
+    // Rows of this document that had a value refused, and whether the file
+    // or spreadsheet it came from had any: a row may have lost its price
+    // (or its number) that way, and must not pass for a PLU the table lacks.
     QSet<int> m_refusedRows;
+    bool m_refusalsInDocument = false;
 };
 
 #endif // TAREXA_H

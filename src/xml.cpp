@@ -301,9 +301,7 @@ QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &
                             .arg(element, shownValue(s.Number));
         } else {
             taken[size_t(*row)] = true;
-            const qsizetype before = refusals.size();
-            const PLU_STRING accepted = acceptedValues(*row, s, refusals);
-            plus.append({ *row, accepted, refusals.size() > before });
+            plus.append({ *row, acceptedValues(*row, s, refusals) });
         }
     }
     return plus;

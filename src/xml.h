@@ -73,7 +73,6 @@ struct FilePlu
 {
     int row = -1;
     PLU_STRING accepted;
-    bool valuesRefused = false;     // some value was left out of accepted
 };
 // The PLUs of a file's elements, in file order. An element whose number is
 // no PLU number, or repeats an earlier one, is left out rather than guessed

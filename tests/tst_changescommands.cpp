@@ -10,6 +10,7 @@
 #include "testapp.h"
 
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -39,6 +40,7 @@ private slots:
     void afterProgramSendsOnlyWhatChanged();
     void afterReadSendsOnlyWhatDiffers_data();
     void afterReadSendsOnlyWhatDiffers();
+    void refusedPriceIsNeverOfferedForDeletion();
     void compareListsTheDifferences();
     void historyShowsTheTransfers();
 
@@ -144,6 +146,31 @@ void ChangesCommandsTest::afterReadSendsOnlyWhatDiffers()
         QVERIFY2(texts.join('|').contains("nothing was sent"), qPrintable(texts.join('|')));
     else
         QVERIFY2(texts.size() == (deleteAnswer.isEmpty() ? 0 : 1), qPrintable(texts.join('|')));
+}
+
+// The file gives PLU 3 a price with a comma, which its column refuses: the
+// row is not in use, but Program Changes must not offer to delete PLU 3.
+void ChangesCommandsTest::refusedPriceIsNeverOfferedForDeletion()
+{
+    readTheScale();
+    QTemporaryDir dir;
+    const QString file = dir.filePath("prices.xml");
+    writeFileBytes(file, "<PLU_DataBase><PLU Number=\"1\" Price=\"2.00\" Name0=\"PLU 1\"/>"
+                         "<PLU Number=\"2\" Price=\"2.00\" Name0=\"PLU 2\"/>"
+                         "<PLU Number=\"3\" Price=\"2,50\" Name0=\"PLU 3\"/></PLU_DataBase>");
+    m_session->answerer().pressButton(QMessageBox::Yes);   // clear what was read
+    m_session->answerer().chooseFile(file);
+    m_session->answerer().pressButton(QMessageBox::Ok);    // the refusal
+    m_session->trigger("&Open...");
+    QVERIFY(m_session->rowTexts(3).value(PriceColumn).isEmpty());
+    m_session->answerer().boxes.clear();
+
+    m_session->trigger("Program C&hanges");
+
+    for (const SeenBox &box : std::as_const(m_session->answerer().boxes))
+        QVERIFY2(!box.text.contains("The scale holds PLUs that the table does not"),
+                 qPrintable(box.text));
+    QVERIFY(m_session->sim().plus().count(3));
 }
 
 // Compare reads the scale and leaves the table alone.

@@ -1181,6 +1181,10 @@ Choose another folder or free some space, and export again.</source>
         <source>larger than %1 MiB, far larger than a table of PLUs</source>
         <translation>больше %1 МиБ, намного больше таблицы PLU</translation>
     </message>
+    <message>
+        <source>Values of this document were refused when it was opened or imported, so PLUs it lacks are not offered for deletion. Correct the file and open it again, or delete them with Scale &gt; Delete.</source>
+        <translation>При открытии или импорте документа часть значений была отклонена, поэтому PLU, которых в нём нет, не предлагаются к удалению. Исправьте файл и откройте его снова или удалите их через Весы &gt; Удалить.</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
