@@ -5,6 +5,7 @@
 #include "tarexa.h"
 #include "changes.h"
 #include "changesquestions.h"
+#include "check.h"
 #include "comm.h"
 #include "comparedialog.h"
 #include "historydialog.h"
@@ -57,16 +58,16 @@ void Tarexa::tellStoreUnusable(const ScaleStore &store)
 void Tarexa::programChanges()
 {
     ScaleStore store;
-    const std::optional<Snapshot> snapshot =
-        store.isUsable() ? store.snapshot(m_DeviceName) : std::nullopt;
-    if (!snapshot) {
+    const std::optional<Snapshot::State> state =
+        store.isUsable() ? store.recordState(m_DeviceName) : std::nullopt;
+    if (!state) {
         tellStoreUnusable(store);
         return;
     }
-    if (snapshot->state == Snapshot::None) {
+    if (*state == Snapshot::None) {
         // The command that follows opens the store anew and would not hear it.
         tellStoreNotice(store);
-        switch (askWithoutSnapshot(this, m_DeviceName, snapshot->state)) {
+        switch (askWithoutSnapshot(this, m_DeviceName, *state)) {
         case ChangesStart::Compare:
             compareWithScale();
             return;
@@ -77,7 +78,14 @@ void Tarexa::programChanges()
             return;
         }
     }
-    sendChanges(store, tableContents(), *snapshot);
+    // The scale's reply comes in while what is known of it is read.
+    ChangesSession session(m_DeviceName);
+    const std::optional<Snapshot> snapshot = store.snapshot(m_DeviceName);
+    if (!snapshot) {
+        tellStoreUnusable(store);
+        return;
+    }
+    sendChanges(store, tableContents(), *snapshot, session);
 }
 
 // The PLUs the scale holds, or may hold, and the table lacks, offered for
@@ -110,39 +118,47 @@ QList<int> Tarexa::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
 
 // The scale's first PLU is asked for before anything is sent, on the port
 // the changes then go through; the PLUs the table lacks are deleted only
-// when the user says so.
-void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot)
+// when the user says so. A question waits for the scale's answer and is
+// asked with the port let go.
+void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot,
+                         ChangesSession &session)
 {
     const QList<int> changed = changedRows(rows, snapshot);
     const QList<int> missing = plusToDelete(rows, snapshot);
-    const bool deleteMissing = !missing.isEmpty() && askDeleteMissing(this, missing);
-    if (!changed.isEmpty() && !mayProgramAfterCheck())
-        return;
+    const QList<CheckFinding> findings =
+        changed.isEmpty() ? QList<CheckFinding>() : presendCheck(rows);
+    bool deleteMissing = false;
+    if ((!missing.isEmpty() || !findings.isEmpty()) && session.judge(snapshot).succeeded()) {
+        session.release();
+        deleteMissing = !missing.isEmpty() && askDeleteMissing(this, missing);
+        if (!mayProgramAfterCheck(findings))
+            return;
+        session.reopen();
+    }
     const ScaleCommandRunning running(this);
-    std::optional<ScalePort> port;
-    ProbeFinding finding;
     ScaleOutcome outcome = runRecorded(
         store, ScaleCommand::ProgramChanges,
         QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
         [&](ScaleProgress &progress) {
-            port.emplace(m_DeviceName);
-            return programChangesOn(*port, snapshot, rowsOf(rows, changed), progress, finding);
+            return session.send(snapshot, rowsOf(rows, changed), progress);
         });
     if (outcome.kind == ScaleOutcome::Stale) {
         store.forget(m_DeviceName);
-        tellStaleRecord(finding);
+        tellStaleRecord(session.finding());
         return;
     }
     if (deleteMissing && outcome.succeeded()) {
         outcome = runRecorded(store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
                               [&](ScaleProgress &progress) {
-                                  return deletePlus(*port,
+                                  return deletePlus(session.port(),
                                                     [&](int row) { return missing.contains(row); },
                                                     progress);
                               });
     }
-    port.reset();
+    // The database lets go inside the line's last pause.
+    store.close();
+    session.release();
     if (outcome.succeeded() && changed.isEmpty() && !deleteMissing)
         tellNothingChanged(this);
     reportScaleOutcome(outcome);
@@ -188,8 +204,10 @@ void Tarexa::compareWithScale()
     const Snapshot read = snapshotOfRead(plus);
     const PluTable rows = tableContents();
     CompareDialog dialog(compare(rows, read), m_DeviceName, this);
-    if (dialog.exec() == CompareDialog::ProgramChanges)
-        sendChanges(store, rows, read);
+    if (dialog.exec() != CompareDialog::ProgramChanges)
+        return;
+    ChangesSession session(m_DeviceName);
+    sendChanges(store, rows, read, session);
 }
 
 void Tarexa::transferHistory()

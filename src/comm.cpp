@@ -85,6 +85,13 @@ bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
 {
     if (!answer_buf)
         return false;
+    writeFrame(cmd, data);
+    return collectReply(answer_buf, answer_len,
+                        std::chrono::steady_clock::now() + std::chrono::milliseconds(replyBoundMs));
+}
+
+void WSerial::writeFrame(unsigned char cmd, const QString &data)
+{
     const QByteArray frame = buildFrame(cmd, data);
     // Whatever is still on the line belongs to an earlier exchange (the
     // tail of a reply cut at its limit, a reply the scale sent twice): a
@@ -92,9 +99,11 @@ bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
     FlushBytes();
     WriteBytes(reinterpret_cast<const unsigned char *>(frame.constData()),
                static_cast<unsigned>(frame.size()));
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(replyBoundMs);
+}
 
+bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
+                           std::chrono::steady_clock::time_point deadline)
+{
     ReplyCollector collector(answer_buf, answer_len);
     bool complete = true;
     while (collector.wantsMore()) {
@@ -205,6 +214,7 @@ ScalePort::ScalePort(const QString &deviceName)
         return;
     }
     m_open = true;
+    m_lineFreeAt = Clock::now();
 }
 
 ScalePort::~ScalePort()
@@ -228,15 +238,29 @@ void ScalePort::waitForTheLine()
 
 void ScalePort::rest(int ms)
 {
-    m_lineFreeAt = std::max(m_lineFreeAt, Clock::now()) + std::chrono::milliseconds(ms);
+    m_lineFreeAt += std::chrono::milliseconds(ms);
 }
 
 ScaleReply ScalePort::exchange(unsigned char cmd, const QString &data, int limit)
 {
+    startExchange(cmd, data);
+    return finishExchange(limit);
+}
+
+void ScalePort::startExchange(unsigned char cmd, const QString &data)
+{
     waitForTheLine();
+    m_port.writeFrame(cmd, data);
+    m_replyDeadline = Clock::now() + std::chrono::milliseconds(WSerial::ReplyBoundMs);
+}
+
+// The system keeps the bytes that came while the caller was busy, so the
+// reply is read as if it had been waited for all along.
+ScaleReply ScalePort::finishExchange(int limit)
+{
     unsigned char buffer[ReplyBufferSize] = {};
     ScaleReply reply;
-    reply.ok = m_port.exchangeFrame(cmd, data, buffer, std::min(limit, ReplyBufferSize - 1));
+    reply.ok = m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline);
     m_lineFreeAt = Clock::now() + std::chrono::milliseconds(PauseAfterExchangeMs);
     reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
     reply.statusByte = char(buffer[1]);

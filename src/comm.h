@@ -51,6 +51,12 @@ public:
     bool exchangeFrame(unsigned char cmd, const QString &data,
                        unsigned char *answer_buf, int answer_len,
                        int replyBoundMs = ReplyBoundMs);
+    // exchangeFrame in two halves: the frame goes out (after what is
+    // pending on the line is discarded), and later its reply is collected,
+    // no later than deadline.
+    void writeFrame(unsigned char cmd, const QString &data);
+    bool collectReply(unsigned char *answer_buf, int answer_len,
+                      std::chrono::steady_clock::time_point deadline);
 
     // Two digits of the 8-bit sum of str's Windows-1251 bytes from the
     // second one on.
@@ -143,8 +149,14 @@ public:
     // caller does next runs inside it, and the next exchange waits for the
     // rest.
     ScaleReply exchange(unsigned char cmd, const QString &data, int limit);
-    // The line rests ms more milliseconds beyond the pause it is in, or
-    // from now when it is free.
+    // exchange in two halves, for a caller with work to do while the reply
+    // comes in: the frame goes out now, the reply is collected later (within
+    // the exchange's bound from the frame).
+    void startExchange(unsigned char cmd, const QString &data);
+    ScaleReply finishExchange(int limit);
+    // The line rests ms more milliseconds after the pause it is in (or
+    // after the port was opened, before any exchange), however long the
+    // caller took meanwhile: work done then costs the line nothing.
     void rest(int ms);
 
 private:
@@ -155,6 +167,7 @@ private:
     bool m_open = false;
     PortFailure m_failure;
     Clock::time_point m_lineFreeAt = Clock::now();
+    Clock::time_point m_replyDeadline = Clock::now();
 };
 
 #endif // COMM_H

@@ -161,9 +161,8 @@ void Tarexa::checkTable()
 
 // With no finding programming goes on as it always did; otherwise only
 // when the user says so, and before the port is touched.
-bool Tarexa::mayProgramAfterCheck()
+bool Tarexa::mayProgramAfterCheck(const QList<CheckFinding> &findings)
 {
-    const QList<CheckFinding> findings = presendCheck(tableContents());
     return findings.isEmpty() || CheckFindingsDialog::askProgramAnyway(this, findings);
 }
 

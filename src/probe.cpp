@@ -53,10 +53,13 @@ ProbeFinding judgeRecord(const Snapshot &record, const PLU_STRING *firstOnScale)
     return finding;
 }
 
-ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding &finding)
+namespace {
+
+// The verdict of the first PLU's reply, asked for already.
+ScaleOutcome judgeFirstPlu(ScalePort &scale, const Snapshot &record, ProbeFinding &finding)
 {
     QList<PLU_STRING> first;
-    ScaleOutcome outcome = readFirstPlu(scale, first);
+    const ScaleOutcome outcome = takeFirstPlu(scale, first);
     if (outcome.kind == ScaleOutcome::NoReply)
         return outcome;
     // A first PLU without a number it can be placed by contradicts nothing.
@@ -69,6 +72,14 @@ ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding 
     return judged;
 }
 
+} // namespace
+
+ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding &finding)
+{
+    requestFirstPlu(scale);
+    return judgeFirstPlu(scale, record, finding);
+}
+
 ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
                               ScaleProgress &progress, ProbeFinding &finding)
 {
@@ -78,6 +89,44 @@ ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const Pl
     if (!outcome.succeeded() || toSend.rowsInUse().isEmpty())
         return outcome;
     return programPlus(scale, toSend, progress);
+}
+
+ChangesSession::ChangesSession(const QString &deviceName) : m_deviceName(deviceName)
+{
+    m_port.emplace(deviceName);
+    if (m_port->isOpen())
+        requestFirstPlu(*m_port);
+}
+
+ScaleOutcome ChangesSession::judge(const Snapshot &record)
+{
+    if (m_verdict)
+        return *m_verdict;
+    if (!m_port->isOpen())
+        return *(m_verdict = portFailed(*m_port));
+    return *(m_verdict = judgeFirstPlu(*m_port, record, m_finding));
+}
+
+void ChangesSession::release()
+{
+    m_port->close();
+}
+
+void ChangesSession::reopen()
+{
+    m_port.reset();
+    m_port.emplace(m_deviceName);
+    if (!m_port->isOpen())
+        m_verdict = portFailed(*m_port);
+}
+
+ScaleOutcome ChangesSession::send(const Snapshot &record, const PluTable &toSend,
+                                  ScaleProgress &progress)
+{
+    const ScaleOutcome verdict = judge(record);
+    if (!verdict.succeeded() || toSend.rowsInUse().isEmpty())
+        return verdict;
+    return programPlus(*m_port, toSend, progress);
 }
 
 QString ProbeText::staleRecord(const QString &scale, const ProbeFinding &finding)

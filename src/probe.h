@@ -3,13 +3,15 @@
 
 #include "plu.h"
 #include "scale.h"
+#include "comm.h"
 #include "scalestore.h"
 
 #include <QCoreApplication>
 #include <QString>
 
+#include <optional>
+
 class PluTable;
-class ScalePort;
 
 // Before Program Changes trusts what it knows of a scale, it asks the scale
 // for its first PLU. That one exchange catches a scale that was cleared,
@@ -49,6 +51,38 @@ ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding 
 // send, Done with nothing sent. A port that did not open is PortFailed.
 ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
                               ScaleProgress &progress, ProbeFinding &finding);
+
+// Program Changes on one scale, for a caller that reads what is known of
+// the scale and plans what to send meanwhile: the port is opened and the
+// scale asked for its first PLU at once, and the reply comes in while the
+// caller works.
+class ChangesSession
+{
+public:
+    explicit ChangesSession(const QString &deviceName);
+
+    // The probe's verdict on record, its reply collected the first time:
+    // Done, Stale (see finding()), NoReply, or PortFailed.
+    ScaleOutcome judge(const Snapshot &record);
+    const ProbeFinding &finding() const { return m_finding; }
+
+    // Lets go of the port, for a question to the user, once judge() has
+    // collected the reply; reopen() takes it again, and judge() keeps its
+    // verdict unless the port does not open again (PortFailed).
+    void release();
+    void reopen();
+
+    // Sends the rows of toSend once the verdict is Done (nothing to send:
+    // Done); otherwise the verdict.
+    ScaleOutcome send(const Snapshot &record, const PluTable &toSend, ScaleProgress &progress);
+    ScalePort &port() { return *m_port; }
+
+private:
+    QString m_deviceName;
+    std::optional<ScalePort> m_port;
+    std::optional<ScaleOutcome> m_verdict;
+    ProbeFinding m_finding;
+};
 
 struct ProbeText
 {

@@ -172,9 +172,10 @@ ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress 
     QList<QString> frames;
     for (int row : rows)
         frames << pluDataText(typedPlu(row, table.row(row)));
-    progress.started(int(rows.size()));
-    // Gives the scale a moment on the freshly opened line.
+    // Gives the scale a moment on the freshly opened line; whatever the
+    // progress does when it starts is done inside it.
     scale.rest(SettleBeforeProgrammingMs);
+    progress.started(int(rows.size()));
     qsizetype next = 0;
     for (int row = 0; row < PLU_COUNT; ++row) {
         if (next < rows.size() && rows[next] == row) {
@@ -194,11 +195,11 @@ ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress 
 
 namespace {
 
-// One read request; the PLU it brought, if any, is appended to plus.
-ExchangeResult readOnePlu(ScalePort &scale, unsigned char cmd, QList<PLU_STRING> &plus,
-                          ScaleOutcome &outcome, int &number)
+// The reply to a read request; the PLU it brought, if any, is appended to
+// plus.
+ExchangeResult takeOnePlu(const ScaleReply &reply, QList<PLU_STRING> &plus, ScaleOutcome &outcome,
+                          int &number)
 {
-    const ScaleReply reply = scale.exchange(cmd, QString(), PluReplyLimit);
     const ExchangeResult result = resultOf(reply);
     number = -1;
     if (result == ExchangeResult::Accepted) {
@@ -209,6 +210,12 @@ ExchangeResult readOnePlu(ScalePort &scale, unsigned char cmd, QList<PLU_STRING>
             ++outcome.accepted;
     }
     return result;
+}
+
+ExchangeResult readOnePlu(ScalePort &scale, unsigned char cmd, QList<PLU_STRING> &plus,
+                          ScaleOutcome &outcome, int &number)
+{
+    return takeOnePlu(scale.exchange(cmd, QString(), PluReplyLimit), plus, outcome, number);
 }
 
 // A refusal only says that the scale has no (further) PLU: the end of the
@@ -224,9 +231,20 @@ void reportRead(ScaleProgress &progress, ExchangeResult result, int number,
 
 ScaleOutcome readFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
 {
+    requestFirstPlu(scale);
+    return takeFirstPlu(scale, plus);
+}
+
+void requestFirstPlu(ScalePort &scale)
+{
+    scale.startExchange(FirstPluCmd, QString());
+}
+
+ScaleOutcome takeFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
+{
     ScaleOutcome outcome;
     int number = -1;
-    switch (readOnePlu(scale, FirstPluCmd, plus, outcome, number)) {
+    switch (takeOnePlu(scale.finishExchange(PluReplyLimit), plus, outcome, number)) {
     case ExchangeResult::NoReply: return stop(outcome, ScaleOutcome::NoReply, -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;

@@ -113,6 +113,10 @@ ScaleOutcome portFailed(const ScalePort &scale);
 // any, is appended to plus. Done (a PLU came), NotFound (it holds none) or
 // NoReply; the exchange is not reported to progress.
 ScaleOutcome readFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus);
+// readFirstPlu in two halves, for a caller with work to do while the reply
+// comes in.
+void requestFirstPlu(ScalePort &scale);
+ScaleOutcome takeFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus);
 
 // The PLU in the data of a scale reply (the text after the status and
 // length digits). Returns the PLU number, or -1 when the first field is not

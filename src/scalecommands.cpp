@@ -3,6 +3,7 @@
 // tells the user how it ended.
 
 #include "tarexa.h"
+#include "check.h"
 #include "comm.h"
 #include "findfilter.h"
 #include "plutable.h"
@@ -18,6 +19,7 @@
 #include <QTableWidget>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -157,15 +159,21 @@ void Tarexa::tellStoreNotice(const ScaleStore &store)
 // runs do not change what goes out.
 void Tarexa::prog()
 {
-    if (!mayProgramAfterCheck())
+    if (!mayProgramAfterCheck(presendCheck(tableContents())))
         return;
     const ScaleCommandRunning running(this);
+    // The line's pause before programming starts with the port's opening:
+    // what follows until the first frame is done inside it.
+    ScalePort port(m_DeviceName);
     const PluTable rows = tableContents();
     ScaleStore store;
     const ScaleOutcome outcome =
         runRecorded(store, ScaleCommand::Program,
                     QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
-                    [&](ScaleProgress &progress) { return programPlus(m_DeviceName, rows, progress); });
+                    [&](ScaleProgress &progress) { return programPlus(port, rows, progress); });
+    // The database lets go inside the line's last pause.
+    store.close();
+    port.close();
     if (outcome.kind != ScaleOutcome::PortFailed)
         copyFilledRows(rows);
     reportScaleOutcome(outcome);

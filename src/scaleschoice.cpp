@@ -3,6 +3,7 @@
 // Scales, which sends each scale what it lacks, all at once.
 
 #include "tarexa.h"
+#include "check.h"
 #include "allscales.h"
 #include "allscalesprogress.h"
 #include "changesquestions.h"
@@ -140,7 +141,7 @@ void Tarexa::programChangesToAllScales()
         showAllScalesSummary(unsentResults(*plans));
         return;
     }
-    if (anyPlan(*plans, &ScalePlan::hasWork) && !mayProgramAfterCheck())
+    if (anyPlan(*plans, &ScalePlan::hasWork) && !mayProgramAfterCheck(presendCheck(rows)))
         return;
     QList<ScaleResult> results;
     {

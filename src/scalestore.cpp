@@ -201,6 +201,12 @@ ScaleStore::~ScaleStore()
     closeConnection();
 }
 
+void ScaleStore::close()
+{
+    closeConnection();
+    m_usable = false;
+}
+
 void ScaleStore::open(int busyTimeoutMs)
 {
     const QString folder = QFileInfo(m_path).absolutePath();
@@ -208,15 +214,12 @@ void ScaleStore::open(int busyTimeoutMs)
         m_error = StoreText::tr("The folder %1 cannot be created.").arg(folder);
         return;
     }
-    const bool opened = openConnection(busyTimeoutMs);
+    bool ready = openConnection(busyTimeoutMs) && prepareSchema();
     if (looksDamaged()) {
         closeConnection();
-        if (!setAsideDamagedFile() || !openConnection(busyTimeoutMs))
-            return;
-    } else if (!opened) {
-        return;
+        ready = setAsideDamagedFile() && openConnection(busyTimeoutMs) && prepareSchema();
     }
-    m_usable = prepareSchema();
+    m_usable = ready;
 }
 
 bool ScaleStore::openConnection(int busyTimeoutMs)
@@ -237,18 +240,28 @@ bool ScaleStore::openConnection(int busyTimeoutMs)
     return true;
 }
 
-// A file that is no SQLite database at all fails the first statement; one
-// with damaged pages fails SQLite's own page check.
-bool ScaleStore::looksDamaged() const
+// A file that is no SQLite database at all fails the first statement. The
+// whole file is checked only when SQLite has reported damage in it (see
+// fail()): checking it at every open would cost time in proportion to the
+// journal's size.
+bool ScaleStore::looksDamaged()
 {
     if (!m_error.isEmpty())
         return m_lastNativeError == SqliteNotADatabase || m_lastNativeError == SqliteCorrupt;
+    if (!QFileInfo::exists(damageMarker()))
+        return false;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
-        const int code = q.lastError().nativeErrorCode().toInt();
-        return code == SqliteNotADatabase || code == SqliteCorrupt;
-    }
-    return !q.next() || q.value(0).toString() != QLatin1String("ok");
+    const bool damaged = !q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next()
+                      || q.value(0).toString() != QLatin1String("ok");
+    q.finish();
+    if (!damaged)
+        QFile::remove(damageMarker());
+    return damaged;
+}
+
+QString ScaleStore::damageMarker() const
+{
+    return m_path + QStringLiteral(".damage-found");
 }
 
 bool ScaleStore::setAsideDamagedFile()
@@ -265,6 +278,7 @@ bool ScaleStore::setAsideDamagedFile()
     // index is rebuilt from it.
     QFile::rename(m_path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
     QFile::remove(m_path + QStringLiteral("-shm"));
+    QFile::remove(damageMarker());
     m_notice = StoreText::tr("The database of what the scales hold, %1, was damaged. It was set "
                               "aside as %2 and a new, empty one was started.")
                    .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
@@ -335,9 +349,11 @@ bool ScaleStore::fail(const QSqlError &error)
     if (m_lastNativeError == SqliteBusy || m_lastNativeError == SqliteLocked)
         m_error = StoreText::tr("The database %1 is in use by another Tarexa for too long.")
                       .arg(where);
-    else if (m_lastNativeError == SqliteCorrupt || m_lastNativeError == SqliteNotADatabase)
+    else if (m_lastNativeError == SqliteCorrupt || m_lastNativeError == SqliteNotADatabase) {
+        QFile(damageMarker()).open(QIODevice::WriteOnly);
         m_error = StoreText::tr("The database %1 is damaged; it will be set aside when Tarexa "
                                  "starts again.").arg(where);
+    }
     else
         m_error = StoreText::tr("The database %1 cannot be used: %2")
                       .arg(where, error.text().trimmed());
@@ -368,6 +384,7 @@ std::optional<QMap<int, RecordRow>> recordRows(const QString &connection, const 
                                                QSqlError &error)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.setForwardOnly(true);     // read once, in order: no cache of every row
     q.prepare(QStringLiteral("SELECT number, state, in_flight, %1 FROM snapshot_plus WHERE device = ?")
                   .arg(QLatin1String(PluColumnsSql)));
     q.addBindValue(key);
@@ -600,6 +617,27 @@ std::optional<Snapshot> ScaleStore::snapshot(const QString &device)
     q.finish();
     QSqlQuery(db).exec(QStringLiteral("COMMIT"));
     return ok ? std::optional<Snapshot>(s) : std::nullopt;
+}
+
+std::optional<Snapshot::State> ScaleStore::recordState(const QString &device)
+{
+    if (!m_usable)
+        return std::nullopt;
+    const QString key = recordKey(device);
+    if (QFileInfo::exists(unrecordedMarker(key))) {
+        forget(device);
+        return Snapshot::None;
+    }
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT complete FROM snapshots WHERE device = ?"));
+    q.addBindValue(key);
+    if (!q.exec()) {
+        fail(q.lastError());
+        return std::nullopt;
+    }
+    if (!q.next())
+        return Snapshot::None;
+    return q.value(0).toBool() ? Snapshot::Complete : Snapshot::Incomplete;
 }
 
 bool ScaleStore::ensureSnapshotRow(const QString &key)
@@ -883,13 +921,26 @@ std::optional<QDateTime> ScaleStore::lastSuccessfulTransfer(const QString &devic
 RecordingProgress::RecordingProgress(ScaleStore *store, ScaleCommand command,
                                      const QString &device, const QString &fileName,
                                      ScaleProgress &inner)
-    : m_store(store), m_command(command), m_device(device), m_inner(inner)
+    : m_store(store), m_command(command), m_device(device), m_fileName(fileName), m_inner(inner)
 {
+}
+
+void RecordingProgress::begin()
+{
+    if (m_begun)
+        return;
+    m_begun = true;
     if (m_store) {
         if (m_store->isUsable())
-            m_transferId = m_store->beginTransfer(device, command, fileName);
+            m_transferId = m_store->beginTransfer(m_device, m_command, m_fileName);
         m_lostFacts = m_transferId < 0;
     }
+}
+
+void RecordingProgress::started(int maximum)
+{
+    begin();
+    m_inner.started(maximum);
 }
 
 bool RecordingProgress::isRead() const
@@ -901,6 +952,7 @@ bool RecordingProgress::isRead() const
 // transaction, so that one commit a PLU is all the disk is asked for.
 void RecordingProgress::aboutToSend(int plu)
 {
+    begin();
     if (recording()) {
         if (m_pending)
             writePending(plu);
@@ -914,6 +966,7 @@ void RecordingProgress::aboutToSend(int plu)
 
 void RecordingProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data)
 {
+    begin();
     if (isRead()) {
         if (result == ExchangeResult::Accepted && data)
             m_read.append(*data);
@@ -954,6 +1007,7 @@ void RecordingProgress::lose()
 
 void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &message)
 {
+    begin();
     if (m_pending)
         writePending(-1);
     if (recording() && isRead()) {

@@ -117,6 +117,11 @@ public:
     ScaleStore &operator=(const ScaleStore &) = delete;
 
     bool isUsable() const { return m_usable; }
+    // Lets go of the database before the object goes (closing the last
+    // connection writes the journal of changes into the file, which a
+    // caller may want done inside a pause it makes anyway); every call
+    // fails afterwards.
+    void close();
     QString path() const { return m_path; }
     // Why the last call failed, or why the database cannot be used.
     QString error() const { return m_error; }
@@ -131,6 +136,8 @@ public:
 
     // Empty on failure (see error()). An unrecorded port has no record.
     std::optional<Snapshot> snapshot(const QString &device);
+    // snapshot(device)->state, without reading the PLUs.
+    std::optional<Snapshot::State> recordState(const QString &device);
     // A read that went to the end: the scale holds exactly plus (a later
     // PLU of the same number replaces an earlier one; unnumbered ones are
     // left out).
@@ -185,7 +192,8 @@ private:
     bool rowExists(const QString &sql, const QString &value);
     QString lastPortOf(const QString &device);
     bool mergeRecords(const QStringList &keys, const QString &into);
-    bool looksDamaged() const;
+    bool looksDamaged();
+    QString damageMarker() const;
     bool setAsideDamagedFile();
     void closeConnection();
     bool fail(const QSqlError &error);
@@ -224,11 +232,14 @@ private:
 class RecordingProgress : public ScaleProgress
 {
 public:
-    // Begins the journal entry: make it just before the command's first frame.
+    // The journal entry begins when the command starts, or at its first
+    // exchange, or at finish(); made before the port is opened, it asks the
+    // database nothing until then, so that its work falls into the pause
+    // the line makes before programming.
     RecordingProgress(ScaleStore *store, ScaleCommand command, const QString &device,
                       const QString &fileName, ScaleProgress &inner);
 
-    void started(int maximum) override { m_inner.started(maximum); }
+    void started(int maximum) override;
     void setValue(int value) override { m_inner.setValue(value); }
     bool cancelled() override { return m_inner.cancelled(); }
     void aboutToSend(int plu) override;
@@ -257,6 +268,7 @@ private:
     };
 
     bool recording() const { return m_store && m_transferId >= 0 && !m_lostFacts; }
+    void begin();
     bool isRead() const;
     void writePending(int markNext);
     void lose();
@@ -265,7 +277,9 @@ private:
     ScaleStore *m_store;
     ScaleCommand m_command;
     QString m_device;
+    QString m_fileName;
     ScaleProgress &m_inner;
+    bool m_begun = false;
     QList<PLU_STRING> m_read;
     std::optional<Fact> m_pending;
     int m_transferId = -1;

@@ -31,6 +31,9 @@ class ScaleStore;
 struct Snapshot;
 struct ScalePlan;
 struct ScaleResult;
+struct ProbeFinding;
+class ChangesSession;
+struct CheckFinding;
 enum class ScaleCommand;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
@@ -162,9 +165,10 @@ private:
     void createChangesActions();
     ScaleOutcome runRecorded(ScaleStore &store, ScaleCommand command, const char *label,
                              bool showAtOnce, const std::function<ScaleOutcome(ScaleProgress &)> &run);
-    void sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot);
+    void sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot,
+                     ChangesSession &session);
     QList<int> plusToDelete(const PluTable &rows, const Snapshot &snapshot);
-    void tellStaleRecord(const struct ProbeFinding &finding);
+    void tellStaleRecord(const ProbeFinding &finding);
     void tellStoreNotice(const ScaleStore &store);
     void tellStoreUnusable(const ScaleStore &store);
 
@@ -190,7 +194,7 @@ private:
     void replaceWithImport(const PluTable &imported);
     void updateFromImport(const PluTable &updated, const QList<int> &rows);
     void checkTable();
-    bool mayProgramAfterCheck();
+    bool mayProgramAfterCheck(const QList<CheckFinding> &findings);
     void goToPlu();
     QAction *exportCsvAct = nullptr;
     QAction *importCsvAct = nullptr;

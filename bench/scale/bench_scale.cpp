@@ -6,10 +6,12 @@
 // itself sets (every frame and reply byte at 9600 baud, 10 bits a byte, plus
 // the fixed pauses of the command) and their ratio.
 // Next, Program Changes of k changed PLUs out of a full table of 999 that the
-// snapshot knows (k = 1, 20, 100), through the engine as the window runs it:
-// the same figures, and the speed-up over a full Program of the table. That
-// Program is not run (it takes some 150 s): its time is its floor (999 frames
-// of the measured mean size) times the ratio the plain Program above measured.
+// record knows (k = 1, 20, 100), through the window and through tarexa-cli:
+// the same figures, the floor including the request for the scale's first
+// PLU that comes before anything is sent, the speed-up over a full Program
+// of the table, and what starting tarexa-cli costs. That Program is not run
+// (it takes some 150 s): its time is its floor (999 frames of the measured
+// mean size) times the ratio the plain Program above measured.
 // Last, Program Changes of 20 PLUs to each of three scales, every scale on a
 // line of its own: the time of the three side by side and of the three one
 // after another, each beside the floor of one scale.
@@ -254,42 +256,108 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
     return f;
 }
 
-// The scale and the snapshot hold the whole table; k rows of it get a new
-// price, then Program Changes runs as the window runs it: snapshot,
-// changedRows, programPlus of those rows behind a RecordingProgress.
-ChangesFigures programChanges(ScaleSim &sim, const QString &device, ScaleStore &store, int k)
+// A row as the scale holds it once programmed.
+SimPlu simPluOf(int number, const PLU_STRING &row)
+{
+    const PLU typed = typedPlu(number, row);
+    SimPlu p;
+    p.number = number;
+    p.price = QString::number(typed.Price, 'f', 2);
+    for (int i = 0; i < 3; ++i)
+        p.name[i] = lineText(typed.Name[i]);
+    p.barcode = typed.Barcode;
+    p.barType = typed.BarType ? 1 : 0;
+    p.durability = typed.Durabil;
+    return p;
+}
+
+// The floor of Program Changes: the request for the scale's first PLU
+// (its reply carries that PLU) and the pause after it, the settle before
+// programming, then each PLU sent.
+double changesFloor(const ScaleSim &sim, size_t framesBefore, const QString &firstPluData)
+{
+    const std::vector<QByteArray> frames = sim.receivedFrames();
+    double floor = ProgramSettle;
+    for (size_t i = framesBefore; i < frames.size(); ++i) {
+        const bool probe = frames[i].at(1) == 'b';
+        const int reply = probe ? replySize('0', firstPluData) : replySize('0');
+        floor += (frames[i].size() + reply) * SecondsPerByte + ExchangePause;
+    }
+    return floor;
+}
+
+// The scale and the record hold the whole table of 999 rows; k rows of it
+// get a new price.
+struct ChangesCase
 {
     PluTable table;
+    QString firstPluData;
+};
+
+ChangesCase prepareChanges(ScaleSim &sim, const QString &device, int k)
+{
+    ChangesCase c;
     QList<PLU_STRING> held;
+    std::map<int, SimPlu> onScale;
     for (int row = 0; row < PLU_COUNT; ++row) {
         const QStringList texts = benchRowTexts(row);
         for (int col = 0; col < texts.size(); ++col)
-            table.setText(row, col, texts[col]);
-        held << table.row(row);
+            c.table.setText(row, col, texts[col]);
+        held << c.table.row(row);
+        onScale[row] = simPluOf(row, c.table.row(row));
     }
-    store.replaceSnapshot(device, held);
+    sim.setPlus(onScale);
+    ScaleStore().replaceSnapshot(device, held);
+    c.firstPluData = onScale.begin()->second.dataText();
     const int step = PLU_COUNT / k;
     for (int i = 0; i < k; ++i)
-        table.setText(i * step, PriceColumn, QString::number(500 + i * 0.25, 'f', 2));
+        c.table.setText(i * step, PriceColumn, QString::number(500 + i * 0.25, 'f', 2));
+    return c;
+}
 
+// The window's Program Changes, as the user runs it.
+ChangesFigures windowProgramChanges(ScaleSim &sim, const QString &device, int k)
+{
+    const ChangesCase c = prepareChanges(sim, device, k);
+    Tarexa window;
+    window.m_DeviceName = device;
+    for (int row = 0; row < PLU_COUNT; ++row)
+        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+            window.pluTable()->setItem(row, col, new QTableWidgetItem(c.table.text(row, col)));
     const size_t framesBefore = sim.receivedFrames().size();
-    QElapsedTimer timer;
-    timer.start();
-    const std::optional<Snapshot> snapshot = store.snapshot(device);
-    const QList<int> changed = snapshot ? changedRows(table, *snapshot) : QList<int>();
-    QuietProgress quiet;
-    RecordingProgress recording(&store, ScaleCommand::ProgramChanges, device, QString(), quiet);
-    const ScaleOutcome outcome = programPlus(device, rowsOf(table, changed), recording);
-    recording.finish(outcome, QString());
     ChangesFigures f;
-    f.changes.measured = timer.nsecsElapsed() / 1e9;
-    f.changes.floor = programFloor(sim, framesBefore);
-    if (!outcome.succeeded() || changed.size() != k)
-        std::fprintf(stderr, "bench_scale: Program Changes sent %d PLUs, not %d\n",
-                     int(changed.size()), k);
-    const double perExchange = (f.changes.floor - ProgramSettle) / k;
+    f.changes.measured = timeCommand(window, "programChanges");
+    f.changes.floor = changesFloor(sim, framesBefore, c.firstPluData);
+    const int sent = int(sim.receivedFrames().size() - framesBefore) - 1;
+    if (sent != k)
+        std::fprintf(stderr, "bench_scale: Program Changes sent %d PLUs, not %d\n", sent, k);
+    const double perExchange = (f.changes.floor - ProgramSettle) / (k + 1);
     f.fullFloor = ProgramSettle + PLU_COUNT * perExchange;
     return f;
+}
+
+// tarexa-cli program --changed of the same table, as a file.
+Figures cliProgramChanges(ScaleSim &sim, const QString &device, int k, const QString &file)
+{
+    const ChangesCase c = prepareChanges(sim, device, k);
+    QByteArray bytes;
+    if (!serialisePluTable(c.table, bytes) || !writePluFile(file, bytes))
+        std::fprintf(stderr, "bench_scale: could not write %s\n", qPrintable(file));
+    const size_t framesBefore = sim.receivedFrames().size();
+    Figures f;
+    f.measured = timeCli({ "--device", device, "program", "--changed", file });
+    f.floor = changesFloor(sim, framesBefore, c.firstPluData);
+    return f;
+}
+
+// What starting tarexa-cli costs before it does anything.
+double cliStart()
+{
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i)
+        times.push_back(timeCli({ "--version" }));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 const int ScalesAtOnce = 3;
@@ -302,11 +370,14 @@ struct ScalesFigures
     bool allSent = false;
 };
 
-// Every scale's snapshot complete and empty, so that each of the rows in use
-// is a change to send.
+// Every scale empty and its snapshot complete and empty, so that each of
+// the rows in use is a change to send.
 std::optional<QList<ScalePlan>> planFromEmpty(const PluTable &table,
-                                              const QList<ScaleEntry> &scales, ScaleStore &store)
+                                              const QList<ScaleEntry> &scales, ScaleStore &store,
+                                              std::vector<std::unique_ptr<ServedScale>> &served)
 {
+    for (const std::unique_ptr<ServedScale> &scale : served)
+        scale->sim().setPlus({});
     for (const ScaleEntry &scale : scales)
         store.replaceSnapshot(scale.device, {});
     return planChanges(table, scales, store);
@@ -370,7 +441,7 @@ std::optional<ScalesFigures> programChangesToThree(const QString &storePath)
     std::vector<size_t> framesBefore = frameCounts(served);
     QElapsedTimer timer;
     timer.start();
-    std::optional<QList<ScalePlan>> plans = planFromEmpty(table, scales, store);
+    std::optional<QList<ScalePlan>> plans = planFromEmpty(table, scales, store, served);
     if (!plans)
         return std::nullopt;
     const QList<ScaleResult> together =
@@ -380,7 +451,7 @@ std::optional<ScalesFigures> programChangesToThree(const QString &storePath)
 
     framesBefore = frameCounts(served);
     timer.restart();
-    plans = planFromEmpty(table, scales, store);
+    plans = planFromEmpty(table, scales, store, served);
     if (!plans)
         return std::nullopt;
     QList<ScaleResult> inTurn;
@@ -447,14 +518,23 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     const int held = int(sim.plus().size());
     const double programRatio = programmed.measured / programmed.floor;
-    ScaleStore store(files.filePath("changes.db"));
+    std::printf("Program Changes of k of 999 PLUs, the request for the first PLU included\n");
     for (int k : { 1, 20, 100 }) {
-        const ChangesFigures f = programChanges(sim, device, store, k);
+        const ChangesFigures f = windowProgramChanges(sim, device, k);
         const QString label = QString("changes %1").arg(k);
         print(qPrintable(label), f.changes);
         std::printf("%-12s full Program of 999 estimated %8.3f s (floor %.3f s x ratio %.4f)"
                     "   speed-up %.1f\n", "", f.fullFloor * programRatio, f.fullFloor,
                     programRatio, f.fullFloor * programRatio / f.changes.measured);
+        std::fflush(stdout);
+    }
+    const double start = cliStart();
+    for (int k : { 1, 20, 100 }) {
+        const Figures f = cliProgramChanges(sim, device, k, files.filePath("changes.xml"));
+        const QString label = QString("cli chg %1").arg(k);
+        print(qPrintable(label), f);
+        std::printf("%-12s of which starting tarexa-cli %.3f s (%.1f %% of the floor)\n", "",
+                    start, 100 * start / f.floor);
         std::fflush(stdout);
     }
     const std::optional<ScalesFigures> three = programChangesToThree(files.filePath("scales.db"));

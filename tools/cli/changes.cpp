@@ -54,6 +54,12 @@ int refusedBeforeDeleting(const QString &fileName, int refusals)
     return FileError;
 }
 
+QString needsAllOf(const ScaleChoice &scale)
+{
+    return TarexaCli::tr("Only part of what %1 holds is known, and --delete-missing needs all "
+                         "of it.").arg(scale.label);
+}
+
 void sayMissing(const Snapshot &record, const QList<int> &missing)
 {
     const bool mayHold = std::any_of(missing.begin(), missing.end(),
@@ -98,14 +104,23 @@ void printStoreNotice(const ScaleStore &store)
 
 Journal::Journal(ScaleCommand command, const QString &device, const QString &fileName,
                  ScaleProgress &inner)
-    : m_recording(&m_store, command, device, fileName, inner)
+    : Journal(std::make_unique<ScaleStore>(), command, device, fileName, inner)
 {
 }
 
+Journal::Journal(std::unique_ptr<ScaleStore> store, ScaleCommand command, const QString &device,
+                 const QString &fileName, ScaleProgress &inner)
+    : m_store(std::move(store)), m_recording(m_store.get(), command, device, fileName, inner)
+{
+}
+
+// The database lets go here, so that a port still open closes after it,
+// inside the pause its last exchange makes anyway.
 int Journal::finish(const ScaleOutcome &outcome, int status)
 {
     m_recording.finish(outcome, status == Done ? QString() : lastError());
-    printStoreNotice(m_store);
+    m_store->close();
+    printStoreNotice(*m_store);
     if (status != Done || !m_recording.lostFacts())
         return status;
     printError(TarexaCli::tr("The scale took the command, but Tarexa could not record it; "
@@ -123,11 +138,11 @@ int programDryRun(const ScaleChoice &, const QString &fileName)
     return printDryRun(table.rowsInUse(), {}, false);
 }
 
-// The probe comes first, on the port the changes then go through, even
-// when nothing differs: an absent or silent scale is never "nothing to
-// send".
-int programChanged(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus,
-                   bool dryRun)
+namespace {
+
+// What program --changed would send and delete, judged from the record
+// alone.
+int changesDryRun(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus)
 {
     PluTable table;
     QStringList refusals;
@@ -146,27 +161,62 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
         return noSnapshot(scale, fileName,
                           TarexaCli::tr("Nothing is known of what %1 holds.").arg(scale.label));
     if (deleteMissingPlus && record->state != Snapshot::Complete)
+        return noSnapshot(scale, fileName, needsAllOf(scale));
+    return printDryRun(changedRows(table, *record),
+                       deleteMissingPlus ? missingFromTable(table, *record) : QList<int>(), true);
+}
+
+} // namespace
+
+// The scale is asked for its first PLU first, on the port the changes then
+// go through, even when nothing differs: an absent or silent scale is never
+// "nothing to send". Its reply comes in while the record and the file are
+// read, so that they cost the line nothing.
+int programChanged(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus,
+                   bool dryRun)
+{
+    if (dryRun)
+        return changesDryRun(scale, fileName, deleteMissingPlus);
+    ChangesSession session(scale.device);
+    auto store = std::make_unique<ScaleStore>();
+    const std::optional<Snapshot::State> state =
+        store->isUsable() ? store->recordState(scale.device) : std::nullopt;
+    if (!state)
+        return storeError(*store);
+    if (*state == Snapshot::None || (deleteMissingPlus && *state != Snapshot::Complete)) {
+        printStoreNotice(*store);
         return noSnapshot(scale, fileName,
-                          TarexaCli::tr("Only part of what %1 holds is known, and "
-                                        "--delete-missing needs all of it.").arg(scale.label));
+                          *state == Snapshot::None
+                              ? TarexaCli::tr("Nothing is known of what %1 holds.").arg(scale.label)
+                              : needsAllOf(scale));
+    }
+    PluTable table;
+    QStringList refusals;
+    if (!loadTable(fileName, table, refusals))
+        return FileError;
+    for (const QString &line : refusals)
+        printLine(line);
+    if (deleteMissingPlus && !refusals.isEmpty())
+        return refusedBeforeDeleting(fileName, int(refusals.size()));
+    if (table.rowsInUse().isEmpty())
+        return emptyFile();
+    const std::optional<Snapshot> record = store->snapshot(scale.device);
+    if (!record)
+        return storeError(*store);
     const QList<int> changed = changedRows(table, *record);
     const QList<int> missing = missingFromTable(table, *record);
     const bool deleting = deleteMissingPlus && !missing.isEmpty();
-    if (dryRun)
-        return printDryRun(changed, deleteMissingPlus ? missing : QList<int>(), true);
     if (!missing.isEmpty() && !deleteMissingPlus && record->state == Snapshot::Complete)
         sayMissing(*record, missing);
 
     TerminalProgress progress(int(changed.size()), TerminalProgress::CountOfPlus);
-    Journal journal(ScaleCommand::ProgramChanges, scale.device, fileName, progress);
-    ScalePort port(scale.device);
-    ProbeFinding finding;
-    const ScaleOutcome outcome = programChangesOn(port, *record, rowsOf(table, changed),
-                                                  journal.progress(), finding);
+    Journal journal(std::move(store), ScaleCommand::ProgramChanges, scale.device, fileName,
+                    progress);
+    const ScaleOutcome outcome = session.send(*record, rowsOf(table, changed), journal.progress());
     progress.finish(outcome.succeeded());
     if (outcome.kind == ScaleOutcome::Stale) {
         journal.store().forget(scale.device);
-        printError(ProbeText::staleRecord(scale.label, finding));
+        printError(ProbeText::staleRecord(scale.label, session.finding()));
         printLine(TarexaCli::tr("Run 'tarexa-cli diff%1 %2' to read the scale first.")
                       .arg(scale.shellOption(), shellWord(fileName)));
         return journal.finish(outcome, NoSnapshot);
@@ -182,8 +232,8 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
                           .arg(fileName));
         return status;
     }
-    const int deleted = deleteMarkedOn(port, ScaleCommand::ProgramChanges, scale.device, fileName,
-                                       int(missing.size()),
+    const int deleted = deleteMarkedOn(session.port(), ScaleCommand::ProgramChanges, scale.device,
+                                       fileName, int(missing.size()),
                                        [&](int row) { return missing.contains(row); });
     return deleted != Done ? deleted : status;
 }

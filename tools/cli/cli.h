@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class PluTable;
 class ScalePort;
@@ -107,16 +108,20 @@ class Journal
 public:
     Journal(ScaleCommand command, const QString &device, const QString &fileName,
             ScaleProgress &inner);
+    // With a store the command opened already.
+    Journal(std::unique_ptr<ScaleStore> store, ScaleCommand command, const QString &device,
+            const QString &fileName, ScaleProgress &inner);
     ScaleProgress &progress() { return m_recording; }
-    ScaleStore &store() { return m_store; }
-    // Closes the entry with the message printed, says once what the store
-    // has to say, and gives back status; a command that went well but could
-    // not be recorded gives back Unrecorded.
+    ScaleStore &store() { return *m_store; }
+    // Closes the entry with the message printed and lets go of the
+    // database, says once what the store has to say, and gives back status;
+    // a command that went well but could not be recorded gives back
+    // Unrecorded.
     int finish(const ScaleOutcome &outcome, int status);
     bool lostFacts() const { return m_recording.lostFacts(); }
 
 private:
-    ScaleStore m_store;
+    std::unique_ptr<ScaleStore> m_store;
     RecordingProgress m_recording;
 };
 

@@ -206,7 +206,8 @@ int sendTable(ScaleCommand command, const QString &deviceName, const QString &fi
 {
     TerminalProgress progress(int(table.rowsInUse().size()), TerminalProgress::CountOfPlus);
     Journal journal(command, deviceName, fileName, progress);
-    const ScaleOutcome outcome = programPlus(deviceName, table, journal.progress());
+    ScalePort scale(deviceName);
+    const ScaleOutcome outcome = programPlus(scale, table, journal.progress());
     progress.finish(outcome.succeeded());
     printProgramSummary(outcome, progress);
     return journal.finish(outcome, statusOf(outcome, deviceName));
@@ -219,7 +220,6 @@ int deleteMarked(ScaleCommand command, const QString &deviceName, const QString 
     Journal journal(command, deviceName, fileName, progress);
     ScalePort scale(deviceName);
     const ScaleOutcome outcome = deletePlus(scale, isMarked, journal.progress());
-    scale.close();
     progress.finish(outcome.succeeded());
     printDeleteSummary(outcome, progress);
     return journal.finish(outcome, statusOf(outcome, deviceName));
