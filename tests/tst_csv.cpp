@@ -1,6 +1,7 @@
 // CSV export and import of the PLU table, and the check before programming.
 // The files under data/csv were written by Python's csv module (make.py
 // there), so the importer meets another program's quoting and encodings.
+#include "importtexts.h"
 #include "check.h"
 #include "csv.h"
 #include "plutable.h"
@@ -13,27 +14,7 @@ namespace {
 
 QByteArray dataFile(const QString &name)
 {
-    QFile file(QStringLiteral(CSV_DATA_DIR "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test file %s", qPrintable(name));
-    return file.readAll();
-}
-
-// "2|1.00|ok|||4600000000008|" for PLU 2: the number and the six texts.
-QString rowTexts(const PLU_STRING &plu)
-{
-    QStringList texts = { plu.Number };
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        texts.append(plu.field(col));
-    return texts.join(QLatin1Char('|'));
-}
-
-QStringList acceptedRows(const CsvImport &import)
-{
-    QStringList rows;
-    for (const CsvRow &row : import.rows)
-        rows.append(rowTexts(row.plu));
-    return rows;
+    return testFileBytes(QStringLiteral(CSV_DATA_DIR), name);
 }
 
 // "5 Price" for each refused value: the line and the column.

@@ -2,6 +2,7 @@
 // through liborcus of files made by another writer (data/workbooks/make.py
 // builds them part by part, with cells no spreadsheet program writes on
 // request), hostile archives, and a round trip through LibreOffice Calc.
+#include "importtexts.h"
 #include "csv.h"
 #include "plutable.h"
 #include "workbook.h"
@@ -19,26 +20,7 @@ namespace {
 
 QByteArray dataFile(const QString &name)
 {
-    QFile file(QStringLiteral(WORKBOOK_DATA_DIR "/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test file %s", qPrintable(name));
-    return file.readAll();
-}
-
-QString rowTexts(const PLU_STRING &plu)
-{
-    QStringList texts = { plu.Number };
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-        texts.append(plu.field(col));
-    return texts.join(QLatin1Char('|'));
-}
-
-QStringList acceptedRows(const CsvImport &import)
-{
-    QStringList rows;
-    for (const CsvRow &row : import.rows)
-        rows.append(rowTexts(row.plu));
-    return rows;
+    return testFileBytes(QStringLiteral(WORKBOOK_DATA_DIR), name);
 }
 
 // "B3 Price" for each refused value: the cell and the column.

@@ -22,6 +22,7 @@
 #include "comm.h"
 #include "plutable.h"
 #include "scale.h"
+#include "scalefixture.h"
 #include "scalesim.h"
 #include "scalestore.h"
 #include "tarexa.h"
@@ -254,21 +255,6 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
         if (window.pluTable()->item(row, 0) && !window.pluTable()->item(row, 0)->text().isEmpty())
             ++rowsRead;
     return f;
-}
-
-// A row as the scale holds it once programmed.
-SimPlu simPluOf(int number, const PLU_STRING &row)
-{
-    const PLU typed = typedPlu(number, row);
-    SimPlu p;
-    p.number = number;
-    p.price = QString::number(typed.Price, 'f', 2);
-    for (int i = 0; i < 3; ++i)
-        p.name[i] = lineText(typed.Name[i]);
-    p.barcode = typed.Barcode;
-    p.barType = typed.BarType ? 1 : 0;
-    p.durability = typed.Durabil;
-    return p;
 }
 
 // The floor of Program Changes: the request for the scale's first PLU

@@ -140,11 +140,10 @@ int programDryRun(const ScaleChoice &, const QString &fileName)
 
 namespace {
 
-// What program --changed would send and delete, judged from the record
-// alone.
-int changesDryRun(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus)
+// The file's table for program --changed: Done, or FileError once it has
+// said why the file is refused.
+int loadChanges(const QString &fileName, bool deleteMissingPlus, PluTable &table)
 {
-    PluTable table;
     QStringList refusals;
     if (!loadTable(fileName, table, refusals))
         return FileError;
@@ -154,6 +153,16 @@ int changesDryRun(const ScaleChoice &scale, const QString &fileName, bool delete
         return refusedBeforeDeleting(fileName, int(refusals.size()));
     if (table.rowsInUse().isEmpty())
         return emptyFile();
+    return Done;
+}
+
+// What program --changed would send and delete, judged from the record
+// alone.
+int changesDryRun(const ScaleChoice &scale, const QString &fileName, bool deleteMissingPlus)
+{
+    PluTable table;
+    if (const int status = loadChanges(fileName, deleteMissingPlus, table); status != Done)
+        return status;
     const std::optional<Snapshot> record = recordOf(scale);
     if (!record)
         return StoreError;
@@ -191,15 +200,8 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
                               : needsAllOf(scale));
     }
     PluTable table;
-    QStringList refusals;
-    if (!loadTable(fileName, table, refusals))
-        return FileError;
-    for (const QString &line : refusals)
-        printLine(line);
-    if (deleteMissingPlus && !refusals.isEmpty())
-        return refusedBeforeDeleting(fileName, int(refusals.size()));
-    if (table.rowsInUse().isEmpty())
-        return emptyFile();
+    if (const int status = loadChanges(fileName, deleteMissingPlus, table); status != Done)
+        return status;
     const std::optional<Snapshot> record = store->snapshot(scale.device);
     if (!record)
         return storeError(*store);
