@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -21,17 +22,6 @@ QString translated(const char *text)
 }
 
 } // namespace
-
-// The bound may pass in the middle of a wait for a byte, so the time left
-// can be negative here.
-unsigned byteTimeoutBefore(std::chrono::steady_clock::time_point deadline)
-{
-    using namespace std::chrono;
-    const auto left = duration_cast<microseconds>(deadline - steady_clock::now()).count();
-    if (left <= 0)
-        return 0;
-    return left < ByteTimeoutUs ? static_cast<unsigned>(left) : ByteTimeoutUs;
-}
 
 QByteArray frameDigits(unsigned char value)
 {
@@ -101,19 +91,41 @@ void WSerial::writeFrame(unsigned char cmd, const QString &data)
                static_cast<unsigned>(frame.size()));
 }
 
+// Each byte may take a second, and the whole reply its bound; the waits are
+// cut into slices, so that a stop asked for by a signal (which need not
+// reach this thread) ends the exchange at most a grace time later, however
+// busy the line is.
 bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
                            std::chrono::steady_clock::time_point deadline)
 {
+    using namespace std::chrono;
     ReplyCollector collector(answer_buf, answer_len);
     bool complete = true;
+    steady_clock::time_point byteDue = steady_clock::now() + microseconds(ByteTimeoutUs);
+    bool stopping = false;
     while (collector.wantsMore()) {
-        const unsigned timeOut = byteTimeoutBefore(deadline);
-        unsigned char byte = 0;
-        if (timeOut == 0 || ReadBytes(&byte, 1, timeOut) != 1) {
+        const steady_clock::time_point now = steady_clock::now();
+        if (!stopping && lineStopRequested()) {
+            stopping = true;
+            deadline = std::min(deadline, now + milliseconds(StopGraceMs));
+        }
+        const steady_clock::time_point until = std::min(deadline, byteDue);
+        if (until <= now) {
             complete = false;
             break;
         }
-        collector.feed(byte);
+        const auto slice = std::min(duration_cast<microseconds>(until - now),
+                                    duration_cast<microseconds>(milliseconds(WaitSliceMs)));
+        unsigned char byte = 0;
+        const unsigned wait = std::max(1000u, static_cast<unsigned>(slice.count()));
+        if (ReadBytes(&byte, 1, wait) == 1) {
+            collector.feed(byte);
+            byteDue = steady_clock::now() + microseconds(ByteTimeoutUs);
+        } else if (steady_clock::now() - now < microseconds(wait / 2)) {
+            // Nothing, and long before the wait was over: the line is gone.
+            complete = false;
+            break;
+        }
     }
     FlushBytes();
     return complete;
@@ -147,6 +159,25 @@ void delay(int ms)
 {
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+namespace {
+
+// Lock-free, so that a signal handler may store it and any thread read it.
+std::atomic<int> lineStop{ 0 };
+static_assert(std::atomic<int>::is_always_lock_free);
+
+} // namespace
+
+void requestLineStop(int signalNumber) noexcept
+{
+    int none = 0;
+    lineStop.compare_exchange_strong(none, signalNumber);
+}
+
+int lineStopRequested() noexcept
+{
+    return lineStop.load();
 }
 
 // Windows takes port names in its 8-bit code page; elsewhere a device is a
@@ -231,9 +262,12 @@ void ScalePort::close()
     m_open = false;
 }
 
+// A stop asked for meanwhile ends the wait: nothing more will go out.
 void ScalePort::waitForTheLine()
 {
-    std::this_thread::sleep_until(m_lineFreeAt);
+    const auto slice = std::chrono::milliseconds(WSerial::WaitSliceMs);
+    while (!lineStopRequested() && Clock::now() < m_lineFreeAt)
+        std::this_thread::sleep_until(std::min(m_lineFreeAt, Clock::now() + slice));
 }
 
 void ScalePort::rest(int ms)
@@ -250,7 +284,9 @@ ScaleReply ScalePort::exchange(unsigned char cmd, const QString &data, int limit
 void ScalePort::startExchange(unsigned char cmd, const QString &data)
 {
     waitForTheLine();
-    m_port.writeFrame(cmd, data);
+    m_frameSent = !lineStopRequested();
+    if (m_frameSent)
+        m_port.writeFrame(cmd, data);
     m_replyDeadline = Clock::now() + std::chrono::milliseconds(WSerial::ReplyBoundMs);
 }
 
@@ -260,7 +296,8 @@ ScaleReply ScalePort::finishExchange(int limit)
 {
     unsigned char buffer[ReplyBufferSize] = {};
     ScaleReply reply;
-    reply.ok = m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline);
+    reply.ok = m_frameSent
+        && m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline);
     m_lineFreeAt = Clock::now() + std::chrono::milliseconds(PauseAfterExchangeMs);
     reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
     reply.statusByte = char(buffer[1]);

@@ -36,6 +36,9 @@ public:
     // complete reply. A scale that keeps the line busy with SYN bytes
     // would otherwise hold the program for ever.
     static constexpr int ReplyBoundMs = 10000;
+    // The slices a wait for a reply byte is cut into, so that a stop asked
+    // for meanwhile is noticed in time.
+    static constexpr int WaitSliceMs = 50;
 
     // Sends one command and collects its reply into answer_buf, leaving out
     // SYN bytes, up to ETX (kept) or answer_len counted bytes; then discards
@@ -87,12 +90,17 @@ private:
     bool m_ended = false;
 };
 
-// How long to wait for the next reply byte, in microseconds: a second, or
-// what is left before deadline; 0 once it has passed.
-unsigned byteTimeoutBefore(std::chrono::steady_clock::time_point deadline);
-
 // Blocks the calling thread for ms milliseconds without processing events.
 void delay(int ms);
+
+// Asked from a signal handler (it only stores a number): the process is to
+// stop. From then on no frame goes out, and an exchange in progress, on any
+// thread, gives up at most StopGraceMs after it notices; its PLU is then
+// unknown, as for a reply that did not come. The first number stays.
+constexpr int StopGraceMs = 1000;
+void requestLineStop(int signalNumber) noexcept;
+// The number given to requestLineStop, or 0.
+int lineStopRequested() noexcept;
 
 // The details shown under "Could not open communication device %1.": the
 // system's reason and, when the user may not use the device, how to get
@@ -151,7 +159,8 @@ public:
     ScaleReply exchange(unsigned char cmd, const QString &data, int limit);
     // exchange in two halves, for a caller with work to do while the reply
     // comes in: the frame goes out now, the reply is collected later (within
-    // the exchange's bound from the frame).
+    // the exchange's bound from the frame). Once a stop has been asked for
+    // (see requestLineStop) no frame goes out and the reply is none.
     void startExchange(unsigned char cmd, const QString &data);
     ScaleReply finishExchange(int limit);
     // The line rests ms more milliseconds after the pause it is in (or
@@ -168,6 +177,7 @@ private:
     PortFailure m_failure;
     Clock::time_point m_lineFreeAt = Clock::now();
     Clock::time_point m_replyDeadline = Clock::now();
+    bool m_frameSent = false;
 };
 
 #endif // COMM_H

@@ -60,8 +60,8 @@ ScaleOutcome judgeFirstPlu(ScalePort &scale, const Snapshot &record, ProbeFindin
 {
     QList<PLU_STRING> first;
     const ScaleOutcome outcome = takeFirstPlu(scale, first);
-    if (outcome.kind == ScaleOutcome::NoReply)
-        return outcome;
+    if (outcome.kind != ScaleOutcome::Done && outcome.kind != ScaleOutcome::NotFound)
+        return outcome;     // no answer, or the process is stopping
     // A first PLU without a number it can be placed by contradicts nothing.
     const bool holdsNone = outcome.kind == ScaleOutcome::NotFound;
     finding = holdsNone || !first.isEmpty()

@@ -146,10 +146,16 @@ ExchangeResult resultOf(const ScaleReply &reply)
          : reply.accepted() ? ExchangeResult::Accepted : ExchangeResult::Refused;
 }
 
+// A reply lost because the process was asked to stop (see requestLineStop)
+// ends the command as cancelled, not as a scale that went silent.
+ScaleOutcome::Kind noReply()
+{
+    return lineStopRequested() ? ScaleOutcome::Cancelled : ScaleOutcome::NoReply;
+}
+
 ScaleOutcome::Kind failureOf(const ScaleReply &reply)
 {
-    return resultOf(reply) == ExchangeResult::Refused ? ScaleOutcome::Refused
-                                                      : ScaleOutcome::NoReply;
+    return resultOf(reply) == ExchangeResult::Refused ? ScaleOutcome::Refused : noReply();
 }
 
 } // namespace
@@ -245,7 +251,7 @@ ScaleOutcome takeFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
     ScaleOutcome outcome;
     int number = -1;
     switch (takeOnePlu(scale.finishExchange(PluReplyLimit), plus, outcome, number)) {
-    case ExchangeResult::NoReply: return stop(outcome, ScaleOutcome::NoReply, -1);
+    case ExchangeResult::NoReply: return stop(outcome, noReply(), -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;
     }
@@ -266,7 +272,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
     const ExchangeResult first = readOnePlu(scale, FirstPluCmd, plus, outcome, number);
     reportRead(progress, first, number, plus);
     switch (first) {
-    case ExchangeResult::NoReply: return stop(outcome, ScaleOutcome::NoReply, -1);
+    case ExchangeResult::NoReply: return stop(outcome, noReply(), -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;
     }
@@ -275,7 +281,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
         const ExchangeResult result = readOnePlu(scale, NextPluCmd, plus, outcome, number);
         reportRead(progress, result, number, plus);
         if (result == ExchangeResult::NoReply)
-            return stop(outcome, ScaleOutcome::NoReply, last);
+            return stop(outcome, noReply(), last);
         if (result == ExchangeResult::Refused)
             return stop(outcome, ScaleOutcome::Done, last);
         if (number >= 0) {

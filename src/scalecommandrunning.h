@@ -3,8 +3,11 @@
 
 #include "tarexa.h"
 
+#include <QTimer>
+
 // While a scale command runs, nothing may replace, save or reconfigure the
 // document it works on; the actions come back whatever way the command ends.
+// Once it has ended, old journal entries go, a little at a time.
 class Tarexa::ScaleCommandRunning
 {
 public:
@@ -12,7 +15,11 @@ public:
     {
         m_window->enableDocumentActions(false);
     }
-    ~ScaleCommandRunning() { m_window->enableDocumentActions(true); }
+    ~ScaleCommandRunning()
+    {
+        m_window->enableDocumentActions(true);
+        QTimer::singleShot(0, m_window, &Tarexa::tidyJournal);
+    }
 
 private:
     Tarexa *m_window;

@@ -16,12 +16,17 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QTableWidget>
 
 #include <memory>
 #include <optional>
 
 namespace {
+
+// How long the window may spend, between commands, removing old journal
+// entries.
+const int JournalTidyingMs = 200;
 
 // The engine's progress as a dialog over the window. The dialog appears
 // only once the port is set up, stays up at its maximum and keeps a Cancel
@@ -144,6 +149,14 @@ ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const 
     const ScaleOutcome outcome = run(recording);
     recording.finish(outcome, scaleOutcomeText(outcome));
     return outcome;
+}
+
+// The standing retention of the journal, in small steps between commands.
+void Tarexa::tidyJournal()
+{
+    const QSettings settings;
+    ScaleStore store;
+    store.applyRetention(journalRetentionDays(settings), JournalTidyingMs);
 }
 
 // Said once, after the command, and only when the store has news such as a

@@ -4,7 +4,10 @@
 #include <QCoreApplication>
 
 #include <QAtomicInt>
+#include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QSettings>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -50,13 +53,29 @@ const char *const MigrationV1[] = {
 // flight; a PLU not there before its frame went out is in flight as absent.
 // Records are keyed by port (see keyRecordsByPort, run after these steps);
 // legacy_names holds names whose device could not be resolved then, and
-// port_names the port each name last led to, for when its device is gone.
+// port_names the port each name last led to, for when its device is gone;
+// meta keeps the day the journal was last pruned.
 const char *const MigrationV2[] = {
     "ALTER TABLE snapshot_plus ADD COLUMN state TEXT NOT NULL DEFAULT 'present'",
     "ALTER TABLE snapshot_plus ADD COLUMN in_flight INTEGER NOT NULL DEFAULT 0",
     "CREATE TABLE legacy_names (name TEXT PRIMARY KEY)",
     "CREATE TABLE port_names (name TEXT PRIMARY KEY, port TEXT NOT NULL)",
-    "CREATE INDEX transfers_by_device ON transfers (device)",
+    "CREATE INDEX transfers_by_device ON transfers (device, result, ended)",
+    // Each entry keeps its counts, so that listing the latest entries costs
+    // the same however long the journal and its entries are.
+    "DROP INDEX IF EXISTS exchanges_by_transfer",
+    "CREATE INDEX exchanges_by_transfer ON exchanges (transfer, result)",
+    "ALTER TABLE transfers ADD COLUMN accepted INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE transfers ADD COLUMN refused INTEGER NOT NULL DEFAULT 0",
+    "ALTER TABLE transfers ADD COLUMN no_reply INTEGER NOT NULL DEFAULT 0",
+    "UPDATE transfers SET"
+    " accepted = (SELECT COUNT(*) FROM exchanges e WHERE e.transfer = transfers.id"
+    " AND e.result = 'accepted'),"
+    " refused = (SELECT COUNT(*) FROM exchanges e WHERE e.transfer = transfers.id"
+    " AND e.result = 'refused'),"
+    " no_reply = (SELECT COUNT(*) FROM exchanges e WHERE e.transfer = transfers.id"
+    " AND e.result = 'no reply')",
+    "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     nullptr,
 };
 const char *const *const Migrations[] = { MigrationV1, MigrationV2 };
@@ -794,13 +813,13 @@ int ScaleStore::beginTransfer(const QString &device, ScaleCommand command, const
 
 bool ScaleStore::insertExchange(int transferId, int plu, ExchangeResult result)
 {
+    const char *const count = result == ExchangeResult::Accepted ? "accepted"
+                            : result == ExchangeResult::Refused  ? "refused"
+                                                                 : "no_reply";
     return exec(QStringLiteral("INSERT INTO exchanges (transfer, plu, result, at) VALUES (?, ?, ?, ?)"),
-                { transferId, plu, exchangeResultName(result), now() });
-}
-
-bool ScaleStore::recordExchange(int transferId, int plu, ExchangeResult result)
-{
-    return m_usable && insertExchange(transferId, plu, result);
+                { transferId, plu, exchangeResultName(result), now() })
+        && exec(QStringLiteral("UPDATE transfers SET %1 = %1 + 1 WHERE id = ?")
+                    .arg(QLatin1String(count)), { transferId });
 }
 
 // What one exchange tells of its PLU.
@@ -862,11 +881,8 @@ std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
         return std::nullopt;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral(
-        "SELECT t.id, t.started, t.ended, t.device, t.command, t.file, t.result, t.message,"
-        " COALESCE(SUM(e.result = 'accepted'), 0), COALESCE(SUM(e.result = 'refused'), 0),"
-        " COALESCE(SUM(e.result = 'no reply'), 0)"
-        " FROM transfers t LEFT JOIN exchanges e ON e.transfer = t.id"
-        " GROUP BY t.id ORDER BY t.id DESC LIMIT ?"));
+        "SELECT id, started, ended, device, command, file, result, message,"
+        " accepted, refused, no_reply FROM transfers ORDER BY id DESC LIMIT ?"));
     q.addBindValue(limit);
     if (!q.exec())
         { fail(q.lastError()); return std::nullopt; }
@@ -916,6 +932,76 @@ std::optional<QDateTime> ScaleStore::lastSuccessfulTransfer(const QString &devic
     if (!q.exec() || !q.next())
         { fail(q.lastError()); return std::nullopt; }
     return timeFrom(q.value(0));
+}
+
+std::optional<int> ScaleStore::pruneJournal(const QDateTime &before, int budgetMs)
+{
+    if (!m_usable)
+        return std::nullopt;
+    // A few entries a transaction, so that a transfer of another process
+    // never waits long for the database.
+    const int entriesAtOnce = 20;
+    QElapsedTimer clock;
+    clock.start();
+    int removed = 0;
+    const QString cutOff = before.toUTC().toString(Qt::ISODateWithMs);
+    for (;;) {
+        if (budgetMs >= 0 && clock.elapsed() >= budgetMs)
+            return removed;
+        Transaction t(*this);
+        if (!t.begun())
+            return std::nullopt;
+        QSqlQuery q(QSqlDatabase::database(m_connection, false));
+        q.prepare(QStringLiteral("SELECT id FROM transfers WHERE COALESCE(ended, started) < ?"
+                                 " ORDER BY id LIMIT ?"));
+        q.addBindValue(cutOff);
+        q.addBindValue(entriesAtOnce);
+        if (!q.exec())
+            { fail(q.lastError()); return std::nullopt; }
+        QVariantList ids;
+        while (q.next())
+            ids << q.value(0);
+        q.finish();
+        if (ids.isEmpty())
+            return t.commit() ? std::optional<int>(removed) : std::nullopt;
+        for (const QVariant &id : std::as_const(ids)) {
+            if (!exec(QStringLiteral("DELETE FROM exchanges WHERE transfer = ?"), { id })
+                || !exec(QStringLiteral("DELETE FROM transfers WHERE id = ?"), { id }))
+                return std::nullopt;
+        }
+        if (!t.commit())
+            return std::nullopt;
+        removed += int(ids.size());
+    }
+}
+
+// The day's pruning may take several commands to finish; once it has,
+// the next one is due the next day.
+bool ScaleStore::applyRetention(int days, int budgetMs)
+{
+    if (!m_usable || days <= 0)
+        return false;
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT value FROM meta WHERE key = 'pruned_on'"));
+    if (q.exec() && q.next() && q.value(0).toString() == today)
+        return true;
+    q.finish();
+    QElapsedTimer clock;
+    clock.start();
+    const std::optional<int> removed =
+        pruneJournal(QDateTime::currentDateTimeUtc().addDays(-days), budgetMs);
+    if (!removed || (budgetMs >= 0 && clock.elapsed() >= budgetMs))
+        return false;
+    return exec(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES ('pruned_on', ?)"),
+                { today });
+}
+
+int journalRetentionDays(const QSettings &settings)
+{
+    bool ok = false;
+    const int days = settings.value(QStringLiteral("JournalRetentionDays")).toInt(&ok);
+    return ok ? days : DefaultJournalRetentionDays;
 }
 
 RecordingProgress::RecordingProgress(ScaleStore *store, ScaleCommand command,

@@ -15,7 +15,12 @@
 
 #include <optional>
 
+class QSettings;
 class QSqlError;
+
+// How long journal entries are kept, in days: the settings' JournalRetentionDays.
+constexpr int DefaultJournalRetentionDays = 400;
+int journalRetentionDays(const QSettings &settings);
 
 // What Tarexa knows a scale holds, as far as facts from the scale told it.
 // Every PLU is known to be held (plus, with its texts), unknown (an
@@ -163,10 +168,18 @@ public:
     // The journal. beginTransfer returns the new entry's id, or -1; marks
     // still standing on the port become unknown PLUs.
     int beginTransfer(const QString &device, ScaleCommand command, const QString &fileName);
-    bool recordExchange(int transferId, int plu, ExchangeResult result);
     bool endTransfer(int transferId, const QString &result, const QString &message);
     // The latest entries first.
     std::optional<QList<TransferRecord>> transfers(int limit);
+    // Removes the journal's entries that ended (or, never ended, started)
+    // before `before`, with their exchanges, a few at a time, until none is
+    // left or budgetMs has passed (never, when negative); how many went, or
+    // empty on failure. What each scale holds is not touched.
+    std::optional<int> pruneJournal(const QDateTime &before, int budgetMs = -1);
+    // Entries older than days go, once a day: within budgetMs now, and on
+    // by later calls the same day if that was not enough. True once the
+    // day's pruning is done.
+    bool applyRetention(int days, int budgetMs);
     std::optional<QList<ExchangeRecord>> transferPlus(int transferId);
     // When the last command to device that ended done ended; an invalid
     // time when there was none, empty on failure.

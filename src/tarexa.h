@@ -171,6 +171,7 @@ private:
     void tellStaleRecord(const ProbeFinding &finding);
     void tellStoreNotice(const ScaleStore &store);
     void tellStoreUnusable(const ScaleStore &store);
+    void tidyJournal();
 
     // The shop's several scales
     void createScalesActions();

@@ -28,9 +28,11 @@ bool installTranslators(QCoreApplication &app, const QLocale &locale)
 {
     // Russian is the only translation there is; a user with another language
     // reads English rather than a mixture of Qt's buttons in one language and
-    // Tarexa's texts in another.
-    if (locale.language() != QLocale::Russian)
+    // Tarexa's texts in another, with English plurals ("1 PLU", "2 PLUs").
+    if (locale.language() != QLocale::Russian) {
+        installTranslator(app, QStringLiteral("tarexa_en"), QStringLiteral(":/translations"));
         return false;
+    }
     // A missing Qt translation leaves the standard buttons in English, which
     // is no reason to withhold Tarexa's own texts.
     installTranslator(app, QStringLiteral("qtbase_ru"),

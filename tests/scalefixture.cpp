@@ -2,6 +2,9 @@
 
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 ScaleFixture::ScaleFixture(const ScaleSimOptions &options)
     : m_sim(options)
 {
@@ -53,6 +56,18 @@ void ScaleLine::close()
     if (open)
         port.CloseDevice();
     open = false;
+}
+
+speed_t lineSpeed(const std::string &path, speed_t set)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    termios t;
+    bool ok = fd >= 0 && tcgetattr(fd, &t) == 0;
+    if (ok && set != 0)
+        ok = cfsetspeed(&t, set) == 0 && tcsetattr(fd, TCSANOW, &t) == 0 && tcgetattr(fd, &t) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok ? cfgetospeed(&t) : 0;
 }
 
 SimPlu plainSimPlu(int number)

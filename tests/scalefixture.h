@@ -8,7 +8,10 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <thread>
+
+#include <termios.h>
 
 // The simulated scale on a pseudo-terminal, served from a thread of the test
 // process. deviceName() is what Tarexa is configured with to reach it.
@@ -37,6 +40,10 @@ private:
     ScaleSim m_sim;
     std::thread m_server;
 };
+
+// The speed the line of a pseudo-terminal is set to, through a descriptor of
+// the test's own; with a speed, sets it first. 0 when the line cannot be used.
+speed_t lineSpeed(const std::string &path, speed_t set = 0);
 
 // A PLU for the simulated scale: price 2.00, the name "PLU n", durability 5.
 SimPlu plainSimPlu(int number);

@@ -86,20 +86,6 @@ PluTable tableOf(int count)
     return table;
 }
 
-// The speed the line of a pseudo-terminal is set to, through a descriptor of
-// the test's own; with a speed, sets it first. 0 when the line cannot be used.
-speed_t lineSpeed(const std::string &path, speed_t set = 0)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios t;
-    bool ok = fd >= 0 && tcgetattr(fd, &t) == 0;
-    if (ok && set != 0)
-        ok = cfsetspeed(&t, set) == 0 && tcsetattr(fd, TCSANOW, &t) == 0 && tcgetattr(fd, &t) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return ok ? cfgetospeed(&t) : 0;
-}
-
 QStringList entriesOf(const ScaleList &list)
 {
     QStringList entries;

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <memory>
 
 #include <fcntl.h>
@@ -99,6 +100,8 @@ private slots:
     void recordFollowsThePortAndItsFirstPlu();
     void killedMidExchangeLeavesThePluUnknown();
     void unrecordedCommandExitsNine();
+    void signalsStopPolitely_data();
+    void signalsStopPolitely();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -138,9 +141,13 @@ void CliTest::cleanup()
     m_scale.reset();
 }
 
+// The test's scale is given to the commands that talk to a scale; the
+// others refuse an option that does not apply to them.
 Run CliTest::run(const QStringList &arguments, bool withDevice)
 {
     QProcess process;
+    const QStringList scaleCommands = { "program", "read", "delete", "diff" };
+    withDevice = withDevice && !arguments.isEmpty() && scaleCommands.contains(arguments.first());
     const QStringList device = { "--device", m_scale->deviceName() };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", m_data->path());
@@ -337,7 +344,7 @@ void CliTest::checkListsFindings()
     const QList<QByteArray> lines = checked.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines[0].startsWith("PLU 1, Barcode \"4600000000008\""), lines[0]);
-    QVERIFY2(checked.err.contains("2 problem(s)"), checked.err);
+    QVERIFY2(checked.err.contains("2 problems"), checked.err);
 }
 
 void CliTest::exitStatuses_data()
@@ -350,7 +357,7 @@ void CliTest::exitStatuses_data()
 
     QTest::newRow("help") << QStringList{ "--help" } << 0 << 0 << 0 << QString();
     QTest::newRow("clean check") << QStringList{ "check", "@good.xml" } << 0 << 0 << 0
-                                 << "0 problem(s)";
+                                 << "0 problems";
     QTest::newRow("no command") << QStringList() << 0 << 0 << 2 << "No command given.";
     QTest::newRow("backward range") << QStringList{ "delete", "5-3" } << 0 << 0 << 2
                                     << "5-3";
@@ -383,6 +390,16 @@ void CliTest::exitStatuses_data()
                                           << 0 << 0 << 2 << "--delete-missing needs --changed.";
     QTest::newRow("bad limit") << QStringList{ "history", "--limit", "x" } << 0 << 0 << 2
                                << "Not a number of entries: x";
+    QTest::newRow("a device given twice")
+        << QStringList{ "--device", "ttyS1", "--device", "ttyS2", "read" } << 0 << 0 << 2
+        << "--device is given more than once.";
+    QTest::newRow("an option read does not take") << QStringList{ "read", "--limit", "3" }
+                                                  << 0 << 0 << 2 << "--limit does not apply to read.";
+    QTest::newRow("an output for convert") << QStringList{ "-o", "@x.xml", "convert", "@a", "@b" }
+                                           << 0 << 0 << 2 << "-o is for the read command only.";
+    QTest::newRow("bad prune") << QStringList{ "history", "--prune", "0" } << 0 << 0 << 2
+                               << "Not a number of days: 0";
+    QTest::newRow("help with Qt's options") << QStringList{ "--help-all" } << 0 << 0 << 0 << "";
 }
 
 void CliTest::exitStatuses()
@@ -507,7 +524,7 @@ void CliTest::changedSendsOnlyWhatDiffers()
 
     const Run deleting = run({ "program", "--changed", "--delete-missing", path("edited.xml") });
     QCOMPARE(deleting.status, 0);
-    QVERIFY2(deleting.err.contains("1 PLUs deleted"), deleting.err);
+    QVERIFY2(deleting.err.contains("1 PLU deleted"), deleting.err);
     QCOMPARE(m_scale->sim().plus().count(3), size_t(0));
     QCOMPARE(m_scale->sim().receivedFrames().size(), framesBefore + 3 + 2);
 
@@ -702,9 +719,9 @@ void CliTest::deletionsOnlyFromACleanFile_data()
     for (int n = 0; n < 10; ++n)
         oneComma << (n == 3 ? "4,50" : "3.10");
     QTest::newRow("a comma in one price") << oneComma << QStringList{ "--delete-missing" }
-                                          << "1 value(s) of";
+                                          << "1 value of";
     QTest::newRow("a comma in every price") << QStringList(10, "4,50")
-                                            << QStringList{ "--delete-missing" } << "10 value(s) of";
+                                            << QStringList{ "--delete-missing" } << "10 values of";
     QTest::newRow("no PLU, deleting") << QStringList() << QStringList{ "--delete-missing" }
                                       << "The list is empty";
     QTest::newRow("no PLU") << QStringList() << QStringList() << "The list is empty";
@@ -877,6 +894,83 @@ void CliTest::unrecordedCommandExitsNine()
     QVERIFY2(next.err.contains("Nothing is known"), next.err);
     QCOMPARE(run({ "diff", path("edited.xml") }).status, 0);
     QCOMPARE(run({ "program", "--changed", path("edited.xml") }).status, 0);
+}
+
+void CliTest::signalsStopPolitely_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<int>("atFrame");
+
+    const QStringList program = { "program", "@four.xml" };
+    const QStringList read = { "read", "-o", "@read.xml" };
+    const QStringList remove = { "delete", "1-4" };
+    QTest::newRow("TERM during program") << program << SIGTERM << 2;
+    QTest::newRow("HUP during program") << program << SIGHUP << 3;
+    QTest::newRow("INT during program") << program << SIGINT << 1;
+    QTest::newRow("TERM during read") << read << SIGTERM << 2;
+    QTest::newRow("INT during read") << read << SIGINT << 1;
+    QTest::newRow("HUP during delete") << remove << SIGHUP << 2;
+    QTest::newRow("TERM during delete") << remove << SIGTERM << 1;
+}
+
+// The scale keeps the line busy with SYN bytes for seconds before the
+// reply to frame atFrame, and the signal comes as that frame does. It stops
+// the command within a second of its exchange:
+// the line gets its settings back, the journal says what stopped it, a
+// read writes nothing, and the status is 128 + the signal's number.
+void CliTest::signalsStopPolitely()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, signalNumber);
+    QFETCH(int, atFrame);
+    m_scale->sim().setPlus(simPlus(1, 4));
+    writeFile("four.xml", "<PLU_DataBase><PLU Number=\"1\" Price=\"1\"/><PLU Number=\"2\" Price=\"2\"/>"
+                          "<PLU Number=\"3\" Price=\"3\"/><PLU Number=\"4\" Price=\"4\"/></PLU_DataBase>");
+    for (QString &argument : command)
+        if (argument.startsWith('@'))
+            argument = path(argument.mid(1));
+    QCOMPARE(lineSpeed(m_scale->devicePath(), B1200), speed_t(B1200));
+    ScaleSimOptions busy;
+    busy.synBeforeReply = 5000;
+    busy.baud = 9600;
+    if (atFrame == 1)
+        m_scale->sim().setOptions(busy);
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_data->path());
+    environment.insert("XDG_CONFIG_HOME", m_data->filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.start(TAREXA_CLI, QStringList{ "--device", m_scale->deviceName() } + command);
+    QVERIFY(process.waitForStarted());
+    const qint64 pid = process.processId();
+    std::atomic<qint64> signalledAt{ 0 };
+    // Options set as a frame comes in count from the next one.
+    m_scale->sim().setFrameObserver([&, pid](int received) {
+        if (received == atFrame - 1)
+            m_scale->sim().setOptions(busy);
+        if (received == atFrame) {
+            signalledAt = QDateTime::currentMSecsSinceEpoch();
+            ::kill(pid_t(pid), signalNumber);
+        }
+    });
+    QVERIFY(process.waitForFinished(FinishMs));
+    const qint64 endedAt = QDateTime::currentMSecsSinceEpoch();
+    m_scale->sim().setFrameObserver(nullptr);
+
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + signalNumber);
+    QVERIFY(signalledAt > 0);
+    QVERIFY2(endedAt - signalledAt < 2500, QByteArray::number(endedAt - signalledAt));
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains("Stopped by signal SIG"), err);
+    QCOMPARE(lineSpeed(m_scale->devicePath()), speed_t(B1200));
+    QVERIFY(!QFile::exists(path("read.xml")));
+    QCOMPARE(int(m_scale->sim().receivedFrames().size()), atFrame);
+    m_scale->sim().setOptions(ScaleSimOptions());
+    const Run journal = run({ "history", "--limit", "1" }, false);
+    QVERIFY2(journal.out.contains("cancelled: Stopped by signal SIG"), journal.out);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

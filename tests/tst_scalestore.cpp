@@ -131,6 +131,7 @@ private slots:
     void olderDatabaseIsKeyedByPort();
     void probeJudgesTheRecord_data();
     void probeJudgesTheRecord();
+    void pruningKeepsTheRecordAndNewEntries();
 
 private:
     // Runs one command through a RecordingProgress as the engine does.
@@ -736,6 +737,7 @@ void ScaleStoreTest::olderDatabaseIsKeyedByPort()
             "CREATE TABLE exchanges (id INTEGER PRIMARY KEY AUTOINCREMENT,"
             " transfer INTEGER NOT NULL REFERENCES transfers(id), plu INTEGER NOT NULL,"
             " result TEXT NOT NULL, at TEXT NOT NULL)",
+            "CREATE INDEX exchanges_by_transfer ON exchanges (transfer)",
         };
         for (const QString &sql : schema)
             QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
@@ -760,6 +762,8 @@ void ScaleStoreTest::olderDatabaseIsKeyedByPort()
         record(device, true, { { "1", "1.00" }, { "2", "2.00" } });
         record(link, true, { { "1", "1.00" }, { "2", "2.50" }, { "3", "3.00" } });
         record(absent, true, { { "5", "5.00" } });
+        QVERIFY(q.exec("INSERT INTO exchanges (transfer, plu, result, at) VALUES"
+                       " (3, 5, 'accepted', 'x'), (3, 6, 'refused', 'x'), (3, 7, 'no reply', 'x')"));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("v1"));
@@ -776,6 +780,8 @@ void ScaleStoreTest::olderDatabaseIsKeyedByPort()
     QCOMPARE(journal[1].device, portIdentity(device));
     QCOMPARE(journal[2].device, portIdentity(device));
     QCOMPARE(journal[0].device, absent);
+    QCOMPARE(journal[0].accepted + journal[0].refused + journal[0].noReply, 3);
+    QCOMPARE(journal[0].noReply, 1);
     QCOMPARE(keysOf(*store.snapshot(absent)), QList<int>{ 5 });
 
     // Plugged in again: the record joins its port's, under the port's name.
@@ -842,6 +848,53 @@ void ScaleStoreTest::probeJudgesTheRecord()
         QVERIFY2(text.startsWith(QStringLiteral("What Tarexa knows of Deli is out of date: "))
                      && text.endsWith(QStringLiteral("Compare with Scale first.")),
                  qPrintable(text));
+}
+
+// Journal entries older than the cut-off go with their exchanges, a few
+// at a time; newer ones and what each scale holds stay. The standing
+// retention does its work once a day.
+void ScaleStoreTest::pruningKeepsTheRecordAndNewEntries()
+{
+    QVERIFY(m_store->replaceSnapshot(Device, { pluNumbered(1), pluNumbered(2) }));
+    for (int i = 0; i < 45; ++i)
+        run(ScaleCommand::Program, { { 3, ExchangeResult::Accepted } }, ScaleOutcome::Done);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("age"));
+        db.setDatabaseName(dbPath());
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        // The first 42 are two years old; one of them never ended.
+        QVERIFY(q.exec("UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
+                       " ended = '2024-01-01T10:01:00.000Z' WHERE id <= 42"));
+        QVERIFY(q.exec("UPDATE transfers SET ended = NULL WHERE id = 42"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("age"));
+
+    const std::optional<int> removed = m_store->pruneJournal(QDateTime::currentDateTimeUtc().addDays(-400));
+    QCOMPARE(removed, std::optional<int>(42));
+    const QList<TransferRecord> left = *m_store->transfers(100);
+    QCOMPARE(left.size(), 3);
+    for (const TransferRecord &t : left)
+        QCOMPARE(m_store->transferPlus(t.id)->size(), 1);
+    QCOMPARE(keysOf(*m_store->snapshot(Device)), (QList<int>{ 1, 2, 3 }));
+
+    // Once a day: a second call the same day leaves entries that have aged
+    // meanwhile for tomorrow.
+    QVERIFY(m_store->applyRetention(400, 5000));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("age"));
+        db.setDatabaseName(dbPath());
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
+                       " ended = '2024-01-01T10:01:00.000Z'"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("age"));
+    QVERIFY(m_store->applyRetention(400, 5000));
+    QCOMPARE(m_store->transfers(100)->size(), 3);
+    QCOMPARE(m_store->pruneJournal(QDateTime::currentDateTimeUtc(), 5000), std::optional<int>(3));
 }
 
 QTEST_GUILESS_MAIN(ScaleStoreTest)

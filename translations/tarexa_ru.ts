@@ -1240,10 +1240,6 @@ Choose another folder or free some space, and export again.</source>
         <translation>Не удалось прочитать %1: %2</translation>
     </message>
     <message>
-        <source>%1 PLUs sent, %2 accepted, %3 refused</source>
-        <translation>PLU отправлено: %1, принято: %2, отклонено: %3</translation>
-    </message>
-    <message>
         <source>PLU %1, %2: &quot;%3&quot; was left out. %4</source>
         <translation>PLU %1, %2: «%3» пропущено. %4</translation>
     </message>
@@ -1260,24 +1256,8 @@ Choose another folder or free some space, and export again.</source>
         <translation>Не удалось записать в %1: %2</translation>
     </message>
     <message>
-        <source>%1 PLUs read</source>
-        <translation>PLU прочитано: %1</translation>
-    </message>
-    <message>
-        <source>The scale sent %1 PLU(s) without a number from 0 to 998; they were left out.</source>
-        <translation>Весы передали PLU без номера от 0 до 998 (%1); они пропущены.</translation>
-    </message>
-    <message>
         <source>Not a PLU number (0 to 998) or range: %1</source>
         <translation>Не номер PLU (от 0 до 998) и не диапазон: %1</translation>
-    </message>
-    <message>
-        <source>%1 PLUs deleted</source>
-        <translation>PLU удалено: %1</translation>
-    </message>
-    <message>
-        <source>%1 problem(s) in %2.</source>
-        <translation>Проблем в %2: %1.</translation>
     </message>
     <message>
         <source>No command given.</source>
@@ -1326,10 +1306,6 @@ Choose another folder or free some space, and export again.</source>
     <message>
         <source>Nothing to send: the scale holds the PLUs of %1 as they are.</source>
         <translation>Отправлять нечего: PLU из %1 уже есть в весах в том же виде.</translation>
-    </message>
-    <message>
-        <source>%1 difference(s).</source>
-        <translation>Различий: %1.</translation>
     </message>
     <message>
         <source>Not a number of entries: %1</source>
@@ -1592,6 +1568,98 @@ program, read, delete и diff обращаются к текущим весам 
 program --changed --all-scales завершается с 0, только если все весы получили
 все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
 в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n difference(s).</source>
+        <translation>
+            <numerusform>Различий: %n.</numerusform>
+            <numerusform>Различий: %n.</numerusform>
+            <numerusform>Различий: %n.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not a number of days: %1</source>
+        <translation>Не число дней: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n journal entry(s) removed,</source>
+        <translation>
+            <numerusform>Из журнала удалена %n запись,</numerusform>
+            <numerusform>Из журнала удалены %n записи,</numerusform>
+            <numerusform>Из журнала удалено %n записей,</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>all older than %n day(s).</source>
+        <translation>
+            <numerusform>все старше %n дня.</numerusform>
+            <numerusform>все старше %n дней.</numerusform>
+            <numerusform>все старше %n дней.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopped by signal %1 after PLU %2.</source>
+        <translation>Остановлено сигналом %1 после PLU %2.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PLU(s) sent, %1 accepted, %2 refused</source>
+        <translation>
+            <numerusform>PLU отправлено: %n, принято: %1, отклонено: %2</numerusform>
+            <numerusform>PLU отправлено: %n, принято: %1, отклонено: %2</numerusform>
+            <numerusform>PLU отправлено: %n, принято: %1, отклонено: %2</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PLU(s) deleted</source>
+        <translation>
+            <numerusform>PLU удалено: %n</numerusform>
+            <numerusform>PLU удалено: %n</numerusform>
+            <numerusform>PLU удалено: %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PLU(s) read</source>
+        <translation>
+            <numerusform>PLU прочитано: %n</numerusform>
+            <numerusform>PLU прочитано: %n</numerusform>
+            <numerusform>PLU прочитано: %n</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The scale sent %n PLU(s) without a number from 0 to 998; they were left out.</source>
+        <translation>
+            <numerusform>Весы передали PLU без номера от 0 до 998 (%n); они пропущены.</numerusform>
+            <numerusform>Весы передали PLU без номера от 0 до 998 (%n); они пропущены.</numerusform>
+            <numerusform>Весы передали PLU без номера от 0 до 998 (%n); они пропущены.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n problem(s) in %1.</source>
+        <translation>
+            <numerusform>Проблем в %1: %n.</numerusform>
+            <numerusform>Проблем в %1: %n.</numerusform>
+            <numerusform>Проблем в %1: %n.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 is given more than once.</source>
+        <translation>%1 указан больше одного раза.</translation>
+    </message>
+    <message>
+        <source>%1 does not apply to %2.</source>
+        <translation>%1 не относится к %2.</translation>
+    </message>
+    <message>
+        <source>Give either --limit or --prune, not both.</source>
+        <translation>Укажите либо --limit, либо --prune, но не оба.</translation>
+    </message>
+    <message>
+        <source>history: remove the journal&apos;s entries older than DAYS.</source>
+        <translation>history: удалить из журнала записи старше ДНЕЙ.</translation>
+    </message>
+    <message>
+        <source>DAYS</source>
+        <translation>ДНЕЙ</translation>
     </message>
 </context>
 <context>

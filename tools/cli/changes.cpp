@@ -8,6 +8,9 @@
 #include "plutable.h"
 #include "terminalprogress.h"
 
+#include <QDateTime>
+#include <QSettings>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -17,6 +20,8 @@ namespace cli {
 namespace {
 
 const int DefaultHistoryLength = 20;
+// How long one command may spend removing old journal entries.
+const int JournalTidyingMs = 500;
 
 int noSnapshot(const ScaleChoice &scale, const QString &fileName, const QString &why)
 {
@@ -263,8 +268,33 @@ int diff(const ScaleChoice &scale, const QString &fileName)
     const QStringList lines = comparisonLines(compare(table, snapshotOfRead(plus)));
     for (const QString &line : lines)
         printOut(line);
-    printLine(TarexaCli::tr("%1 difference(s).").arg(lines.size()));
+    printLine(TarexaCli::tr("%n difference(s).", nullptr, int(lines.size())));
     return lines.isEmpty() ? status : ProblemsFound;
+}
+
+int pruneHistory(const QString &days)
+{
+    bool ok = true;
+    const int count = days.toInt(&ok);
+    if (!ok || count < 1)
+        return usageError(TarexaCli::tr("Not a number of days: %1").arg(days));
+    ScaleStore store;
+    const std::optional<int> removed = store.isUsable()
+        ? store.pruneJournal(QDateTime::currentDateTimeUtc().addDays(-count))
+        : std::nullopt;
+    if (!removed)
+        return storeError(store);
+    printStoreNotice(store);
+    printLine(TarexaCli::tr("%n journal entry(s) removed,", nullptr, *removed) + QLatin1Char(' ')
+              + TarexaCli::tr("all older than %n day(s).", nullptr, count));
+    return Done;
+}
+
+void tidyJournal()
+{
+    const QSettings settings;
+    ScaleStore store;
+    store.applyRetention(journalRetentionDays(settings), JournalTidyingMs);
 }
 
 int history(const QString &limit)

@@ -139,6 +139,10 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
 int programDryRun(const ScaleChoice &scale, const QString &fileName);
 int diff(const ScaleChoice &scale, const QString &fileName);
 int history(const QString &limit);
+// history --prune DAYS: every entry older than DAYS goes now.
+int pruneHistory(const QString &days);
+// The standing retention: old entries go, a little at a time, once a day.
+void tidyJournal();
 
 // The scales as the window keeps them in its settings store.
 ScaleList configuredScales();

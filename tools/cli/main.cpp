@@ -8,6 +8,7 @@
 #include "scale.h"
 #include "scalelist.h"
 #include "serial.h"
+#include "signalwatch.h"
 #include "terminalprogress.h"
 #include "translators.h"
 #include "xml.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -95,7 +97,10 @@ QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName)
     case ScaleOutcome::Done:
         break;
     case ScaleOutcome::Cancelled:
-        return TarexaCli::tr("Interrupted after PLU %1.").arg(at);
+        return SignalWatch::received() != 0
+            ? TarexaCli::tr("Stopped by signal %1 after PLU %2.")
+                  .arg(SignalWatch::name(SignalWatch::received()), at)
+            : TarexaCli::tr("Interrupted after PLU %1.").arg(at);
     case ScaleOutcome::PortFailed:
         return portFailureMessage(deviceName, outcome.port);
     case ScaleOutcome::NoReply:
@@ -121,7 +126,7 @@ int exitStatusOf(ScaleOutcome::Kind kind)
     case ScaleOutcome::Done:
         return Done;
     case ScaleOutcome::Cancelled:
-        return Interrupted;
+        return SignalWatch::received() != 0 ? 128 + SignalWatch::received() : int(Interrupted);
     case ScaleOutcome::PortFailed:
         return PortError;
     case ScaleOutcome::NoReply:
@@ -156,15 +161,15 @@ void printSummary(const QString &what, const TerminalProgress &progress)
 void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
 {
     if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
-        printSummary(TarexaCli::tr("%1 PLUs sent, %2 accepted, %3 refused")
-                         .arg(progress.exchanges())
+        printSummary(TarexaCli::tr("%n PLU(s) sent, %1 accepted, %2 refused", nullptr,
+                                   progress.exchanges())
                          .arg(outcome.accepted).arg(progress.refused()), progress);
 }
 
 void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
 {
     if (outcome.kind != ScaleOutcome::PortFailed)
-        printSummary(TarexaCli::tr("%1 PLUs deleted").arg(outcome.accepted), progress);
+        printSummary(TarexaCli::tr("%n PLU(s) deleted", nullptr, outcome.accepted), progress);
 }
 
 // The file's PLUs as the window would hold them after opening it: refused
@@ -303,10 +308,10 @@ int read(const QString &deviceName, const QString &fileName)
     progress.finish(outcome.succeeded());
     if (outcome.kind == ScaleOutcome::PortFailed)
         return journal.finish(outcome, statusOf(outcome, deviceName));
-    printSummary(TarexaCli::tr("%1 PLUs read").arg(outcome.accepted), progress);
+    printSummary(TarexaCli::tr("%n PLU(s) read", nullptr, outcome.accepted), progress);
     if (outcome.unnumbered > 0)
-        printLine(TarexaCli::tr("The scale sent %1 PLU(s) without a number from 0 to 998; they were "
-                     "left out.").arg(outcome.unnumbered));
+        printLine(TarexaCli::tr("The scale sent %n PLU(s) without a number from 0 to 998; they "
+                                "were left out.", nullptr, outcome.unnumbered));
     if (!outcome.succeeded())
         return journal.finish(outcome, statusOf(outcome, deviceName));
     // What was read is sound even when the journal missed it.
@@ -350,7 +355,7 @@ int check(const QString &fileName)
     for (const QString &line : refusals)
         std::printf("%s\n", line.toLocal8Bit().constData());
     const int problems = int(refusals.size()) + printPresendFindings(table);
-    printLine(TarexaCli::tr("%1 problem(s) in %2.").arg(problems).arg(fileName));
+    printLine(TarexaCli::tr("%n problem(s) in %1.", nullptr, problems).arg(fileName));
     return problems == 0 ? Done : ProblemsFound;
 }
 
@@ -434,6 +439,13 @@ std::optional<ScaleChoice> chosenScale(const QCommandLineParser &parser)
     return ScaleChoice{ scale.device, scale.name, { QStringLiteral("--scale"), scale.name } };
 }
 
+bool keepsAJournal(const QString &command)
+{
+    return command == QLatin1String("program") || command == QLatin1String("read")
+        || command == QLatin1String("delete") || command == QLatin1String("diff")
+        || command == QLatin1String("history") || command == QLatin1String("scales");
+}
+
 bool talksToAScale(const QString &command)
 {
     return command == QLatin1String("program") || command == QLatin1String("read")
@@ -478,6 +490,47 @@ int runOnAllScales(const QCommandLineParser &parser, const QStringList &args)
     return programChangedToAllScales(args.at(1));
 }
 
+// The options each command takes; any other one is a usage error.
+const std::map<QString, QStringList> &optionsOfCommands()
+{
+    static const std::map<QString, QStringList> options = {
+        { QStringLiteral("program"), { QStringLiteral("device"), QStringLiteral("scale"),
+                                       QStringLiteral("all-scales"), QStringLiteral("changed"),
+                                       QStringLiteral("delete-missing"), QStringLiteral("dry-run") } },
+        { QStringLiteral("read"), { QStringLiteral("device"), QStringLiteral("scale"),
+                                    QStringLiteral("output") } },
+        { QStringLiteral("delete"), { QStringLiteral("device"), QStringLiteral("scale") } },
+        { QStringLiteral("diff"), { QStringLiteral("device"), QStringLiteral("scale") } },
+        { QStringLiteral("check"), {} },
+        { QStringLiteral("convert"), {} },
+        { QStringLiteral("history"), { QStringLiteral("limit"), QStringLiteral("prune") } },
+        { QStringLiteral("scales"), {} },
+    };
+    return options;
+}
+
+// An option given twice would silently lose its first value; one that the
+// command does not take would silently do nothing.
+std::optional<int> refusedOptions(const QCommandLineParser &parser, const QString &command)
+{
+    QStringList seen;
+    for (QString name : parser.optionNames()) {
+        if (name == QLatin1String("o"))
+            name = QStringLiteral("output");
+        const QString written = name == QLatin1String("output") ? QStringLiteral("-o")
+                                                                  : QLatin1String("--") + name;
+        if (seen.contains(name))
+            return usageError(TarexaCli::tr("%1 is given more than once.").arg(written));
+        seen << name;
+        const auto known = optionsOfCommands().find(command);
+        if (known != optionsOfCommands().end() && !known->second.contains(name))
+            return usageError(TarexaCli::tr("%1 does not apply to %2.").arg(written, command));
+    }
+    if (parser.isSet(QStringLiteral("limit")) && parser.isSet(QStringLiteral("prune")))
+        return usageError(TarexaCli::tr("Give either --limit or --prune, not both."));
+    return std::nullopt;
+}
+
 int run(const QCommandLineParser &parser)
 {
     const QStringList args = parser.positionalArguments();
@@ -495,14 +548,21 @@ int run(const QCommandLineParser &parser)
         return usageError(TarexaCli::tr("--delete-missing needs --changed."));
     if (parser.isSet(QStringLiteral("dry-run")) && command != QLatin1String("program"))
         return usageError(TarexaCli::tr("--dry-run is for the program command only."));
-    if (parser.isSet(QStringLiteral("all-scales")))
+    if (const std::optional<int> refused = refusedOptions(parser, command))
+        return *refused;
+    if (parser.isSet(QStringLiteral("all-scales"))) {
+        const SignalWatch watch;
         return runOnAllScales(parser, args);
+    }
     if (talksToAScale(command)) {
         const std::optional<ScaleChoice> scale = chosenScale(parser);
+        const SignalWatch watch;
         return scale ? runOnScale(parser, args, *scale) : int(UsageError);
     }
     if (command == QLatin1String("scales"))
         return scales(rest);
+    if (command == QLatin1String("history") && rest.isEmpty() && parser.isSet(QStringLiteral("prune")))
+        return pruneHistory(parser.value(QStringLiteral("prune")));
     if (command == QLatin1String("history") && rest.isEmpty())
         return history(parser.value(QStringLiteral("limit")));
     if (command == QLatin1String("check") && rest.size() == 1)
@@ -548,10 +608,13 @@ int main(int argc, char **argv)
     parser.addOption({ QStringLiteral("limit"),
                        TarexaCli::tr("history: how many entries to list (default 20)."),
                        TarexaCli::tr("N") });
+    parser.addOption({ QStringLiteral("prune"),
+                       TarexaCli::tr("history: remove the journal's entries older than DAYS."),
+                       TarexaCli::tr("DAYS") });
     parser.addPositionalArgument(QStringLiteral("command"), TarexaCli::tr("program, read, delete, check, convert, diff, history or scales"));
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return Done;
     }
@@ -559,5 +622,8 @@ int main(int argc, char **argv)
         std::printf("tarexa-cli %s\n", qPrintable(QCoreApplication::applicationVersion()));
         return Done;
     }
-    return run(parser);
+    const int status = run(parser);
+    if (status != UsageError && keepsAJournal(parser.positionalArguments().value(0)))
+        tidyJournal();
+    return status;
 }

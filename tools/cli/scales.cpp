@@ -4,6 +4,7 @@
 #include "allscales.h"
 #include "cli.h"
 #include "plutable.h"
+#include "signalwatch.h"
 #include "terminalprogress.h"
 
 #include <QDateTime>
@@ -132,7 +133,7 @@ public:
         draw();
     }
 
-    bool cancelled() override { return InterruptWatch::interrupted(); }
+    bool cancelled() override { return SignalWatch::received() != 0; }
 
     void ended(int scale, const ScaleResult &result) override
     {
@@ -182,7 +183,6 @@ private:
     std::vector<Scale> m_scales;
     bool m_onTerminal;
     bool m_drawn = false;
-    InterruptWatch m_interrupts;
 };
 
 // What one scale came to: a scale left out counts as one with no record,
@@ -196,14 +196,14 @@ int scaleStatus(const ScaleResult &result)
     return result.unrecorded ? int(Unrecorded) : int(Done);
 }
 
-// Interrupted when Ctrl+C stopped any scale; otherwise what the first scale
-// that failed came to.
+// What the stopping signal says when one stopped any scale; otherwise what
+// the first scale that failed came to.
 int allScalesStatus(const QList<ScaleResult> &results)
 {
     int status = Done;
     for (const ScaleResult &result : results) {
-        if (result.reached && result.outcome.kind == ScaleOutcome::Cancelled)
-            return Interrupted;
+        if (result.outcome.kind == ScaleOutcome::Cancelled)
+            return exitStatusOf(ScaleOutcome::Cancelled);
         if (status == Done)
             status = scaleStatus(result);
     }

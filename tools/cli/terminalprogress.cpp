@@ -1,24 +1,14 @@
 #include "terminalprogress.h"
+#include "signalwatch.h"
 
 #include <QCoreApplication>
 #include <QString>
 
-#include <atomic>
 #include <cstdio>
 
 #include <unistd.h>
 
 namespace {
-
-// Lock-free, so the handler may set it, and the workers programming several
-// scales at once may read it.
-std::atomic<bool> interruptRequested{ false };
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void onInterrupt(int)
-{
-    interruptRequested = true;
-}
 
 const int BarWidth = 30;
 
@@ -29,27 +19,6 @@ QString minutesAndSeconds(double seconds)
 }
 
 } // namespace
-
-InterruptWatch::InterruptWatch()
-{
-    // No SA_RESTART: the serial layer retries an interrupted wait itself,
-    // so the exchange in progress still ends as it would have.
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &m_previous);
-    interruptRequested = false;
-}
-
-InterruptWatch::~InterruptWatch()
-{
-    sigaction(SIGINT, &m_previous, nullptr);
-}
-
-bool InterruptWatch::interrupted()
-{
-    return interruptRequested;
-}
 
 TerminalProgress::TerminalProgress(int total, Total meaning)
     : m_total(total), m_meaning(meaning), m_onTerminal(::isatty(STDERR_FILENO) == 1)
@@ -70,7 +39,7 @@ void TerminalProgress::setValue(int value)
 
 bool TerminalProgress::cancelled()
 {
-    return InterruptWatch::interrupted();
+    return SignalWatch::received() != 0;
 }
 
 void TerminalProgress::exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *)

@@ -5,29 +5,10 @@
 
 #include <QElapsedTimer>
 
-#include <csignal>
-
-// While it lives, Ctrl+C (SIGINT) does not end the process but sets a flag
-// the scale commands ask between exchanges; the previous handler comes back
-// with the object's end. The flag may be asked from any thread.
-class InterruptWatch
-{
-public:
-    InterruptWatch();
-    ~InterruptWatch();
-    InterruptWatch(const InterruptWatch &) = delete;
-    InterruptWatch &operator=(const InterruptWatch &) = delete;
-
-    static bool interrupted();
-
-private:
-    struct sigaction m_previous {};
-};
-
 // The scale commands' progress on standard error: a bar redrawn in place
 // with the PLUs handled, the last PLU number and the time left, when
-// standard error is a terminal; nothing otherwise. Ctrl+C (SIGINT) asks the
-// command to stop after the exchange in progress.
+// standard error is a terminal; nothing otherwise. A signal SignalWatch
+// keeps asks the command to stop.
 class TerminalProgress : public ScaleProgress
 {
 public:
@@ -64,7 +45,6 @@ private:
     bool m_completed = false;
     bool m_onTerminal;
     QElapsedTimer m_clock;
-    InterruptWatch m_interrupts;
 };
 
 #endif // TERMINALPROGRESS_H

@@ -1,0 +1,32 @@
+#ifndef SIGNALWATCH_H
+#define SIGNALWATCH_H
+
+#include <QString>
+
+#include <csignal>
+
+// While it lives, SIGINT, SIGTERM and SIGHUP (what Ctrl+C, cron, timeout,
+// systemd and a closed terminal send) do not end the process: the first one
+// is kept, no frame goes out after it, the exchange in progress gets at most
+// a second more (see requestLineStop), and the scale commands stop and say
+// so; the command then ends with status 128 + the signal's number. The
+// handlers the process had come back when the object goes. The signal may
+// be asked for from any thread.
+class SignalWatch
+{
+public:
+    SignalWatch();
+    ~SignalWatch();
+    SignalWatch(const SignalWatch &) = delete;
+    SignalWatch &operator=(const SignalWatch &) = delete;
+
+    // The signal that asked the command to stop, or 0.
+    static int received();
+    // "SIGTERM" and the like.
+    static QString name(int signalNumber);
+
+private:
+    struct sigaction m_previous[3] {};
+};
+
+#endif // SIGNALWATCH_H
