@@ -177,7 +177,7 @@ QString outcomeWords(const ScaleOutcome &outcome)
         return outcome.port.kind == PortFailure::CannotConfigure
             ? AllScalesText::tr("the port could not be configured")
             : AllScalesText::tr("the port could not be opened: %1")
-                  .arg(QString::fromLocal8Bit(serialErrorText(outcome.port.error).c_str()));
+                  .arg(openFailureReason(outcome.port.path, outcome.port.error));
     case ScaleOutcome::NoReply:
         return outcome.plu < 0 ? AllScalesText::tr("the scale did not answer")
                                : AllScalesText::tr("the scale stopped answering at PLU %1").arg(at);

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +16,12 @@ const unsigned ByteTimeoutUs = 1000000;
 const int PauseAfterExchangeMs = 100;
 // Room for the longest reply any command collects, and its ending zero.
 const int ReplyBufferSize = 500;
+// How long the line must stay quiet after a reply for the reply to be taken
+// as this frame's: long enough for the scale's own answer to follow a late
+// copy of an earlier one (a frame's time on the line and a little more),
+// and short enough to leave the rest of the pause that follows every
+// exchange for the work done in it.
+const int QuietAfterReplyMs = 80;
 
 QString translated(const char *text)
 {
@@ -96,7 +103,8 @@ void WSerial::writeFrame(unsigned char cmd, const QString &data)
 // reach this thread) ends the exchange at most a grace time later, however
 // busy the line is.
 bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
-                           std::chrono::steady_clock::time_point deadline)
+                           std::chrono::steady_clock::time_point deadline, int quietAfterMs,
+                           std::chrono::steady_clock::time_point *endedAt)
 {
     using namespace std::chrono;
     ReplyCollector collector(answer_buf, answer_len);
@@ -127,8 +135,36 @@ bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
             break;
         }
     }
+    if (endedAt)
+        *endedAt = steady_clock::now();
+    if (complete && quietAfterMs > 0 && collector.ended()
+        && !onlyCopiesFollow(answer_buf, collector.storedCount(), milliseconds(quietAfterMs)))
+        complete = false;
     FlushBytes();
     return complete;
+}
+
+// A scale that sends its reply twice changes nothing; one reply followed
+// by another that differs means that the first may have been a late answer
+// to an earlier frame.
+bool WSerial::onlyCopiesFollow(const unsigned char *reply, int length,
+                               std::chrono::milliseconds span)
+{
+    using namespace std::chrono;
+    const steady_clock::time_point until = steady_clock::now() + span;
+    int expected = 0;
+    for (steady_clock::time_point now = steady_clock::now(); now < until;
+         now = steady_clock::now()) {
+        const auto left = duration_cast<microseconds>(until - now);
+        unsigned char byte = 0;
+        if (ReadBytes(&byte, 1, std::max(1000u, static_cast<unsigned>(left.count()))) != 1
+            || byte == SYN)
+            continue;
+        if (length == 0 || byte != reply[expected])
+            return false;
+        expected = (expected + 1) % length;
+    }
+    return true;
 }
 
 ReplyCollector::ReplyCollector(unsigned char *buffer, int limit)
@@ -216,10 +252,22 @@ std::optional<QString> presentPortIdentity(const QString &deviceName)
     return portIdentity(deviceName);
 }
 
+QString openFailureReason(const std::string &devicePath, int error)
+{
+    if (!serialIsBusyError(error))
+        return QString::fromLocal8Bit(serialErrorText(error).c_str());
+    QStringList users;
+    for (const std::string &user : serialPortUsers(devicePath))
+        users << QString::fromLocal8Bit(user.c_str());
+    return users.isEmpty()
+        ? translated(QT_TRANSLATE_NOOP("Tarexa", "in use by another program"))
+        : translated(QT_TRANSLATE_NOOP("Tarexa", "in use by another program: %1"))
+              .arg(users.join(QLatin1String(", ")));
+}
+
 QString openFailureDetails(const std::string &devicePath, int error)
 {
-    QString details = devicePathText(devicePath) + ": "
-                    + QString::fromLocal8Bit(serialErrorText(error).c_str());
+    QString details = devicePathText(devicePath) + ": " + openFailureReason(devicePath, error);
     const QString group = QString::fromLocal8Bit(serialDeviceGroup(devicePath).c_str());
     if (serialIsPermissionError(error) && !group.isEmpty() && group != "root") {
         details += "\n\n" + translated(QT_TRANSLATE_NOOP("Tarexa", "Your user account may not use this port. Ask an "
@@ -296,9 +344,12 @@ ScaleReply ScalePort::finishExchange(int limit)
 {
     unsigned char buffer[ReplyBufferSize] = {};
     ScaleReply reply;
+    Clock::time_point ended = Clock::now();
     reply.ok = m_frameSent
-        && m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline);
-    m_lineFreeAt = Clock::now() + std::chrono::milliseconds(PauseAfterExchangeMs);
+        && m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline,
+                               QuietAfterReplyMs, &ended);
+    // The pause runs from the reply's end: the quiet after it is part of it.
+    m_lineFreeAt = ended + std::chrono::milliseconds(PauseAfterExchangeMs);
     reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
     reply.statusByte = char(buffer[1]);
     return reply;
@@ -307,6 +358,25 @@ ScaleReply ScalePort::finishExchange(int limit)
 QString ScaleReply::data() const
 {
     return fromCp1251(bytes.mid(4, bytes.size() - 7));
+}
+
+QString ScaleReply::dataText() const
+{
+    return whole() ? data() : fromCp1251(bytes.mid(4));
+}
+
+bool ScaleReply::understood() const
+{
+    if (!ok || bytes.size() < 2 || bytes.at(0) != char(SOH))
+        return false;
+    if (!whole())
+        return true;
+    if (bytes.size() < 7)
+        return false;
+    const QByteArray frame = bytes.left(bytes.size() - 3);
+    const int dataLength = int(bytes.size()) - 7;
+    return frame.mid(2, 2) == frameDigits(static_cast<unsigned char>(dataLength % 256))
+        && bytes.mid(bytes.size() - 3, 2) == frameDigits(frameSum(frame));
 }
 
 // The limit is kept below the buffer's size, so the stored reply always

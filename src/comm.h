@@ -56,10 +56,15 @@ public:
                        int replyBoundMs = ReplyBoundMs);
     // exchangeFrame in two halves: the frame goes out (after what is
     // pending on the line is discarded), and later its reply is collected,
-    // no later than deadline.
+    // no later than deadline. With quietAfterMs, a reply that ends in its
+    // ETX must be followed by that long without a byte but SYN and copies
+    // of it: another reply means that one of them came late for an earlier
+    // frame, and which answers this one cannot be told (false).
     void writeFrame(unsigned char cmd, const QString &data);
+    // endedAt, when given, is when collecting ended (before the quiet).
     bool collectReply(unsigned char *answer_buf, int answer_len,
-                      std::chrono::steady_clock::time_point deadline);
+                      std::chrono::steady_clock::time_point deadline, int quietAfterMs = 0,
+                      std::chrono::steady_clock::time_point *endedAt = nullptr);
 
     // Two digits of the 8-bit sum of str's Windows-1251 bytes from the
     // second one on.
@@ -67,6 +72,10 @@ public:
 
     // The complete frame for a command (or a reply's status) and its data.
     static QByteArray buildFrame(unsigned char cmd, const QString &data);
+
+private:
+    // For span, no byte comes but SYN and copies of the reply.
+    bool onlyCopiesFollow(const unsigned char *reply, int length, std::chrono::milliseconds span);
 };
 
 // Stores a reply as it arrives, one byte at a time: SYN bytes are left out
@@ -80,6 +89,8 @@ public:
     // Takes the next byte; returns whether the reply goes on.
     bool feed(unsigned char byte);
     bool wantsMore() const { return !m_ended && m_counted < m_limit; }
+    // The reply ended with its ETX (rather than at the limit).
+    bool ended() const { return m_ended; }
     int storedCount() const { return m_stored; }
 
 private:
@@ -102,9 +113,12 @@ void requestLineStop(int signalNumber) noexcept;
 // The number given to requestLineStop, or 0.
 int lineStopRequested() noexcept;
 
+// Why a port could not be opened, in one phrase: the system's words, or
+// that another program holds it (named where the system tells).
+QString openFailureReason(const std::string &devicePath, int error);
 // The details shown under "Could not open communication device %1.": the
-// system's reason and, when the user may not use the device, how to get
-// the right through the group that owns it.
+// reason and, when the user may not use the device, how to get the right
+// through the group that owns it.
 QString openFailureDetails(const std::string &devicePath, int error);
 // The path the port for a configured device name is opened by.
 std::string devicePathOf(const QString &deviceName);
@@ -123,11 +137,17 @@ struct ScaleReply
     char statusByte = '\0';     // the buffer's second byte: '0' when carried out
     char status() const { return statusByte; }
     bool accepted() const { return status() == '0'; }
-    // The reply starts as a frame does, so its status byte is one: bytes
-    // before the SOH (line noise) leave it unknown whether the scale
-    // carried the command out.
-    bool understood() const { return ok && bytes.size() >= 2 && bytes.at(0) == char(SOH); }
+    // The reply starts as a frame does, so its status byte is one, and when
+    // it came whole (up to its ETX) its length and checksum digits are
+    // right: bytes before the SOH (line noise), or a byte changed on the
+    // way, leave it unknown whether the scale carried the command out. A
+    // reply cut at its limit cannot be checked, and is taken as it stands.
+    bool understood() const;
+    bool whole() const { return bytes.endsWith(char(ETX)); }
     QString data() const;       // between the length and the checksum digits
+    // The text after the status and the length digits: the data alone when
+    // the reply came whole, else all that came.
+    QString dataText() const;
 };
 // Sends cmd with data and collects at most limit counted reply bytes (see
 // WSerial::sendScaleCmd).

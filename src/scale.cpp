@@ -85,7 +85,7 @@ short shortOrZero(const QString &text)
 // The PLU of a reply that carried one; the number, or -1 when it named none.
 int takePlu(const ScaleReply &reply, QList<PLU_STRING> &plus)
 {
-    const QString data = fromCp1251(reply.bytes).mid(4);   // SOH, status, length digits
+    const QString data = reply.dataText();
     PLU_STRING s;
     const short number = replyToPlu(data, s);
     if (number >= 0)

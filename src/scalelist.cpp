@@ -46,6 +46,8 @@ ScaleList ScaleList::load(QSettings &settings)
     }
     if (list.m_scales.isEmpty())
         list.m_scales.append({ device.isEmpty() ? QLatin1String(DefaultDevice) : device, device });
+    list.m_fresh = !settings.contains(QLatin1String(DeviceKey))
+                && !settings.childGroups().contains(QLatin1String(ScalesKey));
     const int current = list.indexOf(settings.value(QLatin1String(CurrentScaleKey)).toString());
     list.m_current = current < 0 ? 0 : current;
     if (settings.contains(QLatin1String(DeviceKey)))
@@ -96,6 +98,7 @@ bool ScaleList::setCurrent(const QString &name)
 void ScaleList::setCurrentDevice(const QString &device)
 {
     m_scales[m_current].device = device;
+    m_fresh = false;
 }
 
 // Names are told apart without regard to case: "Deli" and "deli" on two
@@ -104,6 +107,13 @@ QString ScaleList::nameProblem(const QString &name, int except) const
 {
     if (name.trimmed().isEmpty())
         return tr("A scale needs a name.");
+    // A line break or a TAB in a name would break every list of scales.
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format
+            || c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            return tr("A scale's name cannot hold control characters such as a line break or a "
+                      "TAB.");
+    }
     const int other = indexOf(name);
     if (other >= 0 && other != except)
         return tr("There is already a scale named %1. Choose another name.")
@@ -111,14 +121,20 @@ QString ScaleList::nameProblem(const QString &name, int except) const
     return QString();
 }
 
-QString ScaleList::add(const QString &name, const QString &device)
+QString ScaleList::add(const QString &name, const QString &device, bool startingScaleServed)
 {
-    const QString problem = nameProblem(name, -1);
+    const bool replacesStarting = m_fresh && !startingScaleServed;
+    const QString problem = nameProblem(name, replacesStarting ? 0 : -1);
     if (!problem.isEmpty())
         return problem;
     if (device.trimmed().isEmpty())
         return tr("Scale %1 needs a device.").arg(name.trimmed());
     m_scales.append({ name.trimmed(), device.trimmed() });
+    if (replacesStarting) {
+        m_scales.removeFirst();
+        m_current = 0;
+    }
+    m_fresh = false;
     return QString();
 }
 
@@ -131,6 +147,7 @@ QString ScaleList::rename(const QString &name, const QString &newName)
     if (!problem.isEmpty())
         return problem;
     m_scales[index].name = newName.trimmed();
+    m_fresh = false;
     return QString();
 }
 
@@ -142,6 +159,7 @@ QString ScaleList::setDevice(const QString &name, const QString &device)
     if (device.trimmed().isEmpty())
         return tr("Scale %1 needs a device.").arg(m_scales.at(index).name);
     m_scales[index].device = device.trimmed();
+    m_fresh = false;
     return QString();
 }
 
@@ -156,6 +174,7 @@ QString ScaleList::remove(const QString &name)
     m_scales.removeAt(index);
     if (m_current > index || m_current == m_scales.size())
         --m_current;
+    m_fresh = false;
     return QString();
 }
 

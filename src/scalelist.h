@@ -41,8 +41,15 @@ public:
     bool setCurrent(const QString &name);
     void setCurrentDevice(const QString &device);
 
-    // Each returns an empty text when done, or why it was refused.
-    QString add(const QString &name, const QString &device);
+    // Whether the list is still the one a fresh store starts with: one
+    // scale named after the default device, and nothing stored yet.
+    bool isFresh() const { return m_fresh; }
+
+    // Each returns an empty text when done, or why it was refused. The
+    // first scale added to a fresh list takes the place of the one it
+    // started with, and becomes current, unless that one has served a
+    // command (startingScaleServed).
+    QString add(const QString &name, const QString &device, bool startingScaleServed = true);
     QString rename(const QString &name, const QString &newName);
     QString setDevice(const QString &name, const QString &device);
     QString remove(const QString &name);
@@ -57,6 +64,7 @@ private:
 
     QList<ScaleEntry> m_scales;
     int m_current = 0;
+    bool m_fresh = false;
 };
 
 #endif // SCALELIST_H

@@ -116,7 +116,8 @@ QStringList Tarexa::deviceChoices() const
 void Tarexa::editScales()
 {
     reloadScales();
-    ScalesDialog dialog(m_scales, deviceChoices(), this);
+    const bool served = !m_scales.isFresh() || ScaleStore().hasServed(m_scales.current().device);
+    ScalesDialog dialog(m_scales, deviceChoices(), served, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_scales = dialog.scales();

@@ -41,8 +41,10 @@ ScaleEntry ScaleEntryDialog::entry() const
     return { m_name->text(), m_device->currentText() };
 }
 
-ScalesDialog::ScalesDialog(const ScaleList &scales, const QStringList &devices, QWidget *parent)
-    : QDialog(parent), m_scales(scales), m_devices(devices),
+ScalesDialog::ScalesDialog(const ScaleList &scales, const QStringList &devices,
+                           bool startingScaleServed, QWidget *parent)
+    : QDialog(parent), m_scales(scales), m_startingScaleServed(startingScaleServed),
+      m_devices(devices),
       m_list(new QTableWidget(0, ListColumnCount)),
       m_edit(new QPushButton(tr("&Edit..."))), m_remove(new QPushButton(tr("&Remove")))
 {
@@ -140,7 +142,7 @@ void ScalesDialog::addScale()
 {
     ScaleEntry entry;
     const bool added = askForEntry(tr("Add Scale"), entry, [this](const ScaleEntry &e) {
-        return m_scales.add(e.name, e.device);
+        return m_scales.add(e.name, e.device, m_startingScaleServed);
     });
     if (!added)
         return;
@@ -176,10 +178,14 @@ void ScalesDialog::removeScale()
     const QString name = selectedName();
     if (name.isEmpty())
         return;
+    const QString current = m_scales.current().name;
     const QString reason = m_scales.remove(name);
     if (!reason.isEmpty()) {
         refuse(reason);
         return;
     }
     showScales(m_scales.current().name);
+    if (m_scales.current().name != current)
+        tell(this, QMessageBox::Information, tr("Scales"),
+             ScaleList::tr("%1 is the current scale now.").arg(m_scales.current().name));
 }

@@ -36,7 +36,10 @@ class ScalesDialog : public QDialog
     Q_OBJECT
 
 public:
-    ScalesDialog(const ScaleList &scales, const QStringList &devices, QWidget *parent);
+    // startingScaleServed: whether the scale a fresh list starts with has
+    // served a command (see ScaleList::add).
+    ScalesDialog(const ScaleList &scales, const QStringList &devices, bool startingScaleServed,
+                 QWidget *parent);
     const ScaleList &scales() const { return m_scales; }
 
 private slots:
@@ -54,6 +57,7 @@ private:
     void refuse(const QString &reason);
 
     ScaleList m_scales;
+    bool m_startingScaleServed;
     QStringList m_devices;
     QTableWidget *m_list;
     QPushButton *m_edit;

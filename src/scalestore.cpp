@@ -28,7 +28,10 @@ struct StoreText
 // SQLite's result codes that Qt hands on as the native error code.
 const int SqliteBusy = 5;
 const int SqliteLocked = 6;
+const int SqliteReadOnly = 8;
 const int SqliteCorrupt = 11;
+const int SqliteFull = 13;
+const int SqliteCantOpen = 14;
 const int SqliteNotADatabase = 26;
 
 // Each version's steps; entry i takes the schema from version i to i + 1.
@@ -373,10 +376,32 @@ bool ScaleStore::fail(const QSqlError &error)
         m_error = StoreText::tr("The database %1 is damaged; it will be set aside when Tarexa "
                                  "starts again.").arg(where);
     }
+    else if (m_lastNativeError == SqliteFull)
+        m_error = StoreText::tr("The database %1 cannot be written: the disk is full. Free some "
+                                 "space on it.").arg(where);
+    else if (const QString readOnly = readOnlyFile(); !readOnly.isEmpty())
+        m_error = StoreText::tr("The database %1 cannot be written: %2 is read-only. Make it "
+                                 "writable again.").arg(where, QDir::toNativeSeparators(readOnly));
     else
         m_error = StoreText::tr("The database %1 cannot be used: %2")
                       .arg(where, error.text().trimmed());
     return false;
+}
+
+// SQLite says only that the database is read-only; it may be the file, its
+// write-ahead log, its shared-memory index or the folder they are made in.
+QString ScaleStore::readOnlyFile() const
+{
+    if (m_lastNativeError != SqliteReadOnly && m_lastNativeError != SqliteCantOpen)
+        return QString();
+    for (const QString &path : { m_path, m_path + QStringLiteral("-wal"),
+                                 m_path + QStringLiteral("-shm") }) {
+        const QFileInfo file(path);
+        if (file.exists() && !file.isWritable())
+            return path;
+    }
+    const QFileInfo folder(QFileInfo(m_path).absolutePath());
+    return folder.isWritable() ? QString() : folder.absoluteFilePath();
 }
 
 bool ScaleStore::exec(const QString &sql, const QVariantList &values)
@@ -918,6 +943,13 @@ std::optional<QList<ExchangeRecord>> ScaleStore::transferPlus(int transferId)
     while (q.next())
         list.append({ q.value(0).toInt(), resultFrom(q.value(1).toString()), timeFrom(q.value(2)) });
     return list;
+}
+
+bool ScaleStore::hasServed(const QString &device)
+{
+    return !m_usable
+        || rowExists(QStringLiteral("SELECT 1 FROM transfers WHERE device = ? LIMIT 1"),
+                     recordKey(device));
 }
 
 std::optional<QDateTime> ScaleStore::lastSuccessfulTransfer(const QString &device)

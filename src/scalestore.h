@@ -181,6 +181,9 @@ public:
     // day's pruning is done.
     bool applyRetention(int days, int budgetMs);
     std::optional<QList<ExchangeRecord>> transferPlus(int transferId);
+    // Whether the journal has any command to device (true when the
+    // journal cannot tell).
+    bool hasServed(const QString &device);
     // When the last command to device that ended done ended; an invalid
     // time when there was none, empty on failure.
     std::optional<QDateTime> lastSuccessfulTransfer(const QString &device);
@@ -210,6 +213,7 @@ private:
     bool setAsideDamagedFile();
     void closeConnection();
     bool fail(const QSqlError &error);
+    QString readOnlyFile() const;
     bool exec(const QString &sql, const QVariantList &values = QVariantList());
     QString unrecordedMarker(const QString &key) const;
 

@@ -107,6 +107,12 @@ std::string serialPortIdentity(const std::string &path, const std::string &devFo
 std::string serialErrorText(int error);
 // True when the error says that the user may not use the device.
 bool serialIsPermissionError(int error);
+// True when the error says that another program holds the device.
+bool serialIsBusyError(int error);
+// The programs that hold the device at path open, each as "name (process
+// N)"; none where the system does not tell (or will not tell this user).
+std::vector<std::string> serialPortUsers(const std::string &path,
+                                         const std::string &procFolder = "/proc");
 // The name of the group that owns the device at path, or empty when the
 // system has no such notion or the device cannot be examined.
 std::string serialDeviceGroup(const std::string &path);

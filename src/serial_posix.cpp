@@ -434,6 +434,11 @@ bool serialIsPermissionError(int error)
     return error == EACCES || error == EPERM;
 }
 
+bool serialIsBusyError(int error)
+{
+    return error == EBUSY || error == EWOULDBLOCK || error == EAGAIN;
+}
+
 std::string serialDeviceGroup(const std::string &path)
 {
     struct stat info;
@@ -500,6 +505,35 @@ std::vector<fs::path> nonFolderEntries(const fs::path &folder)
 }
 
 } // namespace
+
+// Every process's open descriptors are links under /proc/PID/fd; those of
+// other users' processes can be read only by root, which is why the list
+// may be empty while the port is busy.
+std::vector<std::string> serialPortUsers(const std::string &path, const std::string &procFolder)
+{
+    std::vector<std::string> users;
+    std::error_code error;
+    const fs::path device = fs::canonical(path, error);
+    if (error)
+        return users;
+    for (fs::directory_iterator it(procFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string pid = it->path().filename().string();
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos
+            || pid == std::to_string(getpid()))
+            continue;
+        std::error_code fdError;
+        for (fs::directory_iterator fd(it->path() / "fd", fdError), fdEnd; !fdError && fd != fdEnd;
+             fd.increment(fdError)) {
+            std::error_code linkError;
+            if (fs::read_symlink(fd->path(), linkError) == device && !linkError) {
+                users.push_back(firstLineOf(it->path() / "comm") + " (process " + pid + ")");
+                break;
+            }
+        }
+    }
+    return users;
+}
 
 std::string serialPortIdentity(const std::string &path, const std::string &devFolder)
 {

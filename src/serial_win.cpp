@@ -279,6 +279,17 @@ bool serialIsPermissionError(int error)
 }
 
 // Windows ports have no owning group to join.
+bool serialIsBusyError(int error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+}
+
+// Windows does not tell which program holds a COM port.
+std::vector<std::string> serialPortUsers(const std::string &, const std::string &)
+{
+    return {};
+}
+
 std::string serialDeviceGroup(const std::string &)
 {
     return std::string();

@@ -107,6 +107,8 @@ private slots:
     void loadMendsWhatItFinds_data();
     void loadMendsWhatItFinds();
     void editedListSurvivesSaveAndLoad();
+    void firstScaleTakesTheStartingOnesPlace_data();
+    void firstScaleTakesTheStartingOnesPlace();
     void refusals_data();
     void refusals();
     void sharedDeviceWarning();
@@ -223,6 +225,41 @@ void AllScalesTest::editedListSurvivesSaveAndLoad()
     QCOMPARE(entriesOf(ScaleList::load(settings)), QStringList{ "Front@COM1" });
 }
 
+void AllScalesTest::firstScaleTakesTheStartingOnesPlace_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<bool>("served");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("fresh store") << QStringList() << false << QStringList{ "Deli@COM2" };
+    QTest::newRow("starting scale served") << QStringList() << true
+                                           << QStringList{ "COM1@COM1", "Deli@COM2" };
+    QTest::newRow("device of an older version") << QStringList{ "Device=ttyUSB0" } << false
+                                                << QStringList{ "ttyUSB0@ttyUSB0", "Deli@COM2" };
+}
+
+// A fresh store starts with one scale named after the default device; the
+// first scale the shop adds takes its place, unless it has served.
+void AllScalesTest::firstScaleTakesTheStartingOnesPlace()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(bool, served);
+    {
+        QSettings settings(iniPath(), QSettings::IniFormat);
+        for (const QString &pair : stored)
+            settings.setValue(pair.section('=', 0, 0), pair.section('=', 1));
+    }
+    QSettings settings(iniPath(), QSettings::IniFormat);
+    ScaleList list = ScaleList::load(settings);
+    QCOMPARE(list.add("Deli", "COM2", served), QString());
+    QTEST(entriesOf(list), "entries");
+    list.save(settings);
+    ScaleList again = ScaleList::load(settings);
+    QVERIFY(!again.isFresh());
+    QCOMPARE(again.add("Meat", "COM3", false), QString());
+    QCOMPARE(again.scales().size(), list.scales().size() + 1);
+}
+
 void AllScalesTest::refusals_data()
 {
     QTest::addColumn<QString>("operation");
@@ -243,6 +280,10 @@ void AllScalesTest::refusals_data()
                                     << "There is no scale named Till.";
     QTest::newRow("device empty") << "setDevice" << "deli" << "" << "Scale Deli needs a device.";
     QTest::newRow("remove unknown") << "remove" << "Till" << "" << "There is no scale named Till.";
+    const QString control = "A scale's name cannot hold control characters such as a line break "
+                            "or a TAB.";
+    QTest::newRow("add with a line break") << "add" << "Fish\nShop" << "COM5" << control;
+    QTest::newRow("rename with a TAB") << "rename" << "Deli" << "De\tli" << control;
     QTest::newRow("remove the only one") << "only" << "com1" << ""
                                          << "COM1 is the only scale. Add another one before "
                                             "removing it.";

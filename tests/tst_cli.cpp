@@ -570,9 +570,13 @@ void CliTest::scaleUsageErrors_data()
     QTest::newRow("empty name") << QStringList{ "scales", "add", " ", "ttyS1" }
                                 << "A scale needs a name.";
     QTest::newRow("remove unknown") << QStringList{ "scales", "remove", "Fish" }
-                                    << "No scale is named \"Fish\". The scales are: COM1, Deli.";
+                                    << "No scale is named \"Fish\". The scales are: Deli, Meat.";
     QTest::newRow("unknown --scale") << QStringList{ "--scale", "Fish", "read" }
-                                     << "No scale is named \"Fish\". The scales are: COM1, Deli.";
+                                     << "No scale is named \"Fish\". The scales are: Deli, Meat.";
+    QTest::newRow("a line break in a name") << QStringList{ "scales", "add", "Fish\nbar", "ttyS1" }
+                                            << "cannot hold control characters";
+    QTest::newRow("a TAB in a name") << QStringList{ "scales", "add", "Fish\tbar", "ttyS1" }
+                                     << "cannot hold control characters";
     QTest::newRow("--scale and --device") << QStringList{ "--scale", "Deli", "--device", "ttyS1", "read" }
                                           << "not both";
     QTest::newRow("--all-scales, not --changed") << QStringList{ "--all-scales", "program", "@f.xml" }
@@ -592,7 +596,7 @@ void CliTest::scaleUsageErrors()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, said);
-    configureScales({ "scales add Deli " + m_scale->deviceName() });
+    configureScales({ "scales add Deli " + m_scale->deviceName(), "scales add Meat ttyS3" });
     for (QString &argument : arguments)
         if (argument.startsWith('@'))
             argument = path(argument.mid(1));
@@ -605,15 +609,18 @@ void CliTest::scaleUsageErrors()
     QCOMPARE(listed.out.count('\n'), 2);
 }
 
-// The list shows every scale, the current one marked; --scale reaches the
-// scale of that name; the only scale left cannot be removed.
+// The first scale added to a fresh list takes the place of the one it
+// starts with; the list shows every scale, the current one marked; --scale
+// reaches the scale of that name; removing the current scale says which is
+// current now; the only scale left cannot be removed.
 void CliTest::scalesAddListRemove()
 {
     ScaleFixture meatScale;
     QVERIFY2(meatScale.start(), meatScale.errorText().c_str());
     writeFile("one.xml", "<PLU_DataBase><PLU Number=\"1\" Price=\"3.10\"/></PLU_DataBase>");
-    configureScales({ "scales add Deli " + m_scale->deviceName(),
-                      "scales add Meat " + meatScale.deviceName() });
+    const Run first = run({ "scales", "add", "Deli", m_scale->deviceName() }, false);
+    QVERIFY2(first.err.contains("Deli takes the place of COM1"), first.err);
+    configureScales({ "scales add Meat " + meatScale.deviceName() });
 
     const Run programmed = run({ "--scale", "meat", "program", path("one.xml") }, false);
     QVERIFY2(programmed.status == 0, programmed.err);
@@ -623,25 +630,25 @@ void CliTest::scalesAddListRemove()
     const Run listed = run({ "scales" }, false);
     QCOMPARE(listed.status, 0);
     const QList<QByteArray> lines = listed.out.trimmed().split('\n');
-    QCOMPARE(lines.size(), 3);
-    QVERIFY2(lines[0].startsWith("* COM1 ") && lines[0].endsWith("never"), lines[0]);
-    QVERIFY2(lines[1].startsWith("  Deli ") && lines[1].endsWith("never"), lines[1]);
-    QVERIFY2(lines[2].startsWith("  Meat ") && !lines[2].endsWith("never"), lines[2]);
-    QVERIFY2(QDateTime::fromString(QString::fromUtf8(lines[2].right(19)), "yyyy-MM-dd hh:mm:ss")
-                 .isValid(), lines[2]);
-    QCOMPARE(lines[0].indexOf("never"), lines[1].indexOf("never"));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("* Deli ") && lines[0].endsWith("never"), lines[0]);
+    QVERIFY2(lines[1].startsWith("  Meat ") && !lines[1].endsWith("never"), lines[1]);
+    QVERIFY2(QDateTime::fromString(QString::fromUtf8(lines[1].right(19)), "yyyy-MM-dd hh:mm:ss")
+                 .isValid(), lines[1]);
 
     const Run warned = run({ "scales", "add", "Veg", meatScale.deviceName() }, false);
     QCOMPARE(warned.status, 0);
     QVERIFY2(warned.err.contains("Warning: Veg uses the same device as Meat"), warned.err);
 
-    configureScales({ "scales remove COM1", "scales remove Meat", "scales remove Veg" });
-    const Run last = run({ "scales", "remove", "Deli" }, false);
+    const Run current = run({ "scales", "remove", "Deli" }, false);
+    QVERIFY2(current.err.contains("Meat is the current scale now."), current.err);
+    configureScales({ "scales remove Veg" });
+    const Run last = run({ "scales", "remove", "Meat" }, false);
     QCOMPARE(last.status, 2);
-    QVERIFY2(last.err.contains("Deli is the only scale."), last.err);
+    QVERIFY2(last.err.contains("Meat is the only scale."), last.err);
     const Run left = run({ "scales" }, false);
     QCOMPARE(left.out.trimmed().split('\n').size(), 1);
-    QVERIFY2(left.out.startsWith("* Deli "), left.out);
+    QVERIFY2(left.out.startsWith("* Meat "), left.out);
 }
 
 // A scale whose port is gone and one never read do not keep the others
@@ -655,7 +662,7 @@ void CliTest::allScalesGoOnWhenOneFails()
     const QString meatLine = path("meat-line");
     QVERIFY(QFile::link(meatScale.deviceName(), meatLine));
     configureScales({ "scales add Deli " + m_scale->deviceName(), "scales add Meat " + meatLine,
-                      "scales add Fish " + path("no-such-line"), "scales remove COM1" });
+                      "scales add Fish " + path("no-such-line") });
     // A read records all that a scale holds, so that its changes can go.
     QCOMPARE(run({ "--scale", "Deli", "read", "-o", path("deli.xml") }, false).status, 0);
     QCOMPARE(run({ "--scale", "Meat", "read" }, false).status, 0);

@@ -31,7 +31,49 @@ private slots:
     void lineText();
     void decimals_data();
     void decimals();
+    void replyUnderstood_data();
+    void replyUnderstood();
 };
+
+void FramesTest::replyUnderstood_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("ok");           // every byte came in time
+    QTest::addColumn<bool>("understood");
+    QTest::addColumn<QString>("dataText");
+
+    const QByteArray accepted = WSerial::buildFrame('0', QString());
+    const QByteArray plu = WSerial::buildFrame('0', "5\t1.50\t");
+    QTest::newRow("accepted") << accepted << true << true << "";
+    QTest::newRow("refused") << WSerial::buildFrame('1', QString()) << true << true << "";
+    QTest::newRow("a PLU: its data alone") << plu << true << true << "5\t1.50\t";
+    QTest::newRow("a byte that did not come") << accepted.left(4) << false << false << "";
+    QTest::newRow("junk before the SOH") << "~" + accepted.left(6) << true << false << "";
+    // A refusal whose status was changed on the way reads as accepted:
+    // only the checksum shows it.
+    QByteArray changed = WSerial::buildFrame('1', QString());
+    changed[1] = '0';
+    QTest::newRow("status changed on the way") << changed << true << false << "";
+    QByteArray length = plu;
+    length[3] = char(length[3] + 1);
+    QTest::newRow("wrong length digits") << length << true << false << "";
+    // Cut at its limit, a reply cannot be checked: taken as it stands.
+    QTest::newRow("cut at the limit") << plu.left(7) << true << true << "5\t1";
+    QTest::newRow("too short to be a frame") << QByteArray("\x01" "0\x03") << true << false << "";
+}
+
+void FramesTest::replyUnderstood()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, ok);
+    ScaleReply reply;
+    reply.ok = ok;
+    reply.bytes = bytes;
+    reply.statusByte = bytes.size() > 1 ? bytes.at(1) : '\0';
+    QTEST(reply.understood(), "understood");
+    if (reply.understood())
+        QTEST(reply.dataText(), "dataText");
+}
 
 void FramesTest::lineText_data()
 {

@@ -68,6 +68,7 @@ private slots:
     void lostReplyLeavesThePluUnknown();
     void probeComesBeforeAnythingIsSent_data();
     void probeComesBeforeAnythingIsSent();
+    void lateRepeatedReplyIsNotTaken();
 
 private:
     std::unique_ptr<ScaleFixture> m_scale;
@@ -455,6 +456,39 @@ void ScaleCommandsTest::probeComesBeforeAnythingIsSent()
     QTEST(commands, "commands");
     QCOMPARE(m_scale->sim().plus().count(2) && m_scale->sim().plus().at(2).price == "3.00",
              kind == ScaleOutcome::Done);
+}
+
+// The scale sends every reply a second time, late enough for the copy to
+// arrive while the next frame waits for its own reply, and refuses PLU 2.
+// The copy is not taken for PLU 2's answer: two replies came, so what the
+// scale did with PLU 2 is unknown, and the next Program Changes sends it.
+void ScaleCommandsTest::lateRepeatedReplyIsNotTaken()
+{
+    QTemporaryDir dir;
+    ScaleStore store(dir.filePath("store.db"));
+    const QString device = m_scale->deviceName();
+    QVERIFY(store.replaceSnapshot(device, {}));
+    ScaleSimOptions repeating;
+    repeating.repeatAfterMs = 150;
+    repeating.refuseAt = 2;
+    repeating.baud = 9600;
+    m_scale->sim().setOptions(repeating);
+    PluTable table;
+    for (int row : { 1, 2, 3 })
+        table.setText(row, PriceColumn, "1.25");
+
+    WatchedProgress inner;
+    RecordingProgress recording(&store, ScaleCommand::Program, device, QString(), inner);
+    const ScaleOutcome outcome = programPlus(device, table, recording);
+    recording.finish(outcome, QString());
+
+    QCOMPARE(outcome.kind, ScaleOutcome::NoReply);
+    QCOMPARE(outcome.plu, 2);
+    QCOMPARE(m_scale->sim().plus().count(2), size_t(0));
+    const Snapshot known = *store.snapshot(device);
+    QVERIFY(known.knowsHeld(1));
+    QCOMPARE(known.unknown, QSet<int>{ 2 });
+    QCOMPARE(changedRows(table, known), (QList<int>{ 2, 3 }));
 }
 
 QTEST_GUILESS_MAIN(ScaleCommandsTest)

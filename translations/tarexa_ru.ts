@@ -591,6 +591,14 @@
         <source>%1 uses the same device as %2 (%3). Scales on one device take turns, and Tarexa keeps one record of what the scale on that device holds. Give each scale its own device unless they really share one line.</source>
         <translation>Весы %1 подключены к тому же устройству, что и %2 (%3). Весы на одном устройстве работают по очереди, и Tarexa ведёт для этого устройства одну запись о содержимом весов. Назначьте каждым весам своё устройство, если только они действительно не делят одну линию.</translation>
     </message>
+    <message>
+        <source>A scale&apos;s name cannot hold control characters such as a line break or a TAB.</source>
+        <translation>Имя весов не может содержать управляющие символы, например перевод строки или табуляцию.</translation>
+    </message>
+    <message>
+        <source>%1 is the current scale now.</source>
+        <translation>Текущие весы теперь: %1.</translation>
+    </message>
 </context>
 <context>
     <name>ScalesDialog</name>
@@ -691,6 +699,14 @@
     <message>
         <source>What it knew of the scale&apos;s contents is set aside: compare the table with the scale before the next Program Changes.</source>
         <translation>Прежние сведения о содержимом весов отброшены: перед следующей записью изменений сравните таблицу с весами.</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be written: the disk is full. Free some space on it.</source>
+        <translation>В базу данных %1 нельзя записать: диск заполнен. Освободите на нём место.</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be written: %2 is read-only. Make it writable again.</source>
+        <translation>В базу данных %1 нельзя записать: %2 доступен только для чтения. Снова разрешите запись в него.</translation>
     </message>
 </context>
 <context>
@@ -1185,6 +1201,14 @@ Choose another folder or free some space, and export again.</source>
         <source>Values of this document were refused when it was opened or imported, so PLUs it lacks are not offered for deletion. Correct the file and open it again, or delete them with Scale &gt; Delete.</source>
         <translation>При открытии или импорте документа часть значений была отклонена, поэтому PLU, которых в нём нет, не предлагаются к удалению. Исправьте файл и откройте его снова или удалите их через Весы &gt; Удалить.</translation>
     </message>
+    <message>
+        <source>in use by another program</source>
+        <translation>занят другой программой</translation>
+    </message>
+    <message>
+        <source>in use by another program: %1</source>
+        <translation>занят другой программой: %1</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
@@ -1660,6 +1684,10 @@ program --changed --all-scales завершается с 0, только есл�
     <message>
         <source>DAYS</source>
         <translation>ДНЕЙ</translation>
+    </message>
+    <message>
+        <source>%1 takes the place of %2, the scale a new list starts with; it is the current scale.</source>
+        <translation>%1 заменяют %2 — весы, с которых начинается новый список; теперь это текущие весы.</translation>
     </message>
 </context>
 <context>

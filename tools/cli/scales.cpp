@@ -86,12 +86,17 @@ int listScales()
 int addScale(const QString &name, const QString &device)
 {
     ScaleList scales = configuredScales();
-    const QString refusal = scales.add(name, device);
+    const QString starting = scales.current().name;
+    const bool served = !scales.isFresh() || ScaleStore().hasServed(scales.current().device);
+    const QString refusal = scales.add(name, device, served);
     if (!refusal.isEmpty())
         return usageError(refusal);
     const QString warning = scales.sharedDeviceWarning(name);
     if (!warning.isEmpty())
         printLine(TarexaCli::tr("Warning: %1").arg(warning));
+    if (scales.indexOf(starting) < 0)
+        printLine(TarexaCli::tr("%1 takes the place of %2, the scale a new list starts with; it "
+                                "is the current scale.").arg(scales.current().name, starting));
     return savedScales(scales);
 }
 
@@ -100,9 +105,12 @@ int removeScale(const QString &name)
     ScaleList scales = configuredScales();
     if (scales.indexOf(name) < 0)
         return usageError(noScaleNamed(scales, name));
+    const QString current = scales.current().name;
     const QString refusal = scales.remove(name);
     if (!refusal.isEmpty())
         return usageError(refusal);
+    if (scales.current().name != current)
+        printLine(ScaleList::tr("%1 is the current scale now.").arg(scales.current().name));
     return savedScales(scales);
 }
 
