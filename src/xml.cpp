@@ -269,12 +269,14 @@ PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
         const QString message = refusalMessage(col, value);
         if (message.isEmpty())
             continue;
-        QString line = translated("PLU %1 (row %2), %3: %4 was left out. %5")
+        QString line = translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                    "PLU %1 (row %2), %3: %4 was left out. %5"))
                            .arg(QString::number(row), QString::number(row + 1),
                                 columnLabel(col), shownValue(value), message);
         if (col == PriceColumn)
             line += QLatin1Char(' ')
-                  + translated("This PLU will not be saved or programmed until it has a price.");
+                  + translated(QT_TRANSLATE_NOOP("Tarexa", "This PLU will not be saved or"
+                                                           " programmed until it has a price."));
         refusals << line;
         value.clear();
     }
@@ -292,12 +294,16 @@ QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &
         const QString element = QString::number(i + 1);
         const std::optional<int> row = parsePluNumber(s.Number);
         if (!row) {
-            refusals << translated("PLU element %1 of the file, Number %2: not a PLU number from"
-                                   " 0 to 998; the element was left out.")
+            refusals << translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                     "PLU element %1 of the file, Number %2: not a"
+                                                     " PLU number from 0 to 998; the element was"
+                                                     " left out."))
                             .arg(element, shownValue(s.Number));
         } else if (taken[size_t(*row)]) {
-            refusals << translated("PLU element %1 of the file, Number %2: an earlier element has"
-                                   " this number; the element was left out.")
+            refusals << translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                     "PLU element %1 of the file, Number %2: an"
+                                                     " earlier element has this number; the"
+                                                     " element was left out."))
                             .arg(element, shownValue(s.Number));
         } else {
             taken[size_t(*row)] = true;

@@ -1185,6 +1185,22 @@ Choose another folder or free some space, and export again.</source>
         <source>Values of this document were refused when it was opened or imported, so PLUs it lacks are not offered for deletion. Correct the file and open it again, or delete them with Scale &gt; Delete.</source>
         <translation>При открытии или импорте документа часть значений была отклонена, поэтому PLU, которых в нём нет, не предлагаются к удалению. Исправьте файл и откройте его снова или удалите их через Весы &gt; Удалить.</translation>
     </message>
+    <message>
+        <source>PLU %1 (row %2), %3: %4 was left out. %5</source>
+        <translation>PLU %1 (строка %2), %3: значение %4 пропущено. %5</translation>
+    </message>
+    <message>
+        <source>This PLU will not be saved or programmed until it has a price.</source>
+        <translation>Этот PLU не будет сохранён и запрограммирован, пока у него нет цены.</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: not a PLU number from 0 to 998; the element was left out.</source>
+        <translation>Элемент PLU %1 файла, Number %2: это не номер PLU от 0 до 998; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: an earlier element has this number; the element was left out.</source>
+        <translation>Элемент PLU %1 файла, Number %2: этот номер уже есть у предыдущего элемента; элемент пропущен.</translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
