@@ -1158,14 +1158,6 @@ Do you want to replace it?</source>
         <translation>Экспорт</translation>
     </message>
     <message>
-        <source>Could not write to %1: %2.
-
-Choose another folder or free some space, and export again.</source>
-        <translation>Не удалось записать в %1: %2.
-
-Выберите другую папку или освободите место на диске и выполните экспорт снова.</translation>
-    </message>
-    <message>
         <source>Import</source>
         <translation>Импорт</translation>
     </message>
@@ -1200,6 +1192,18 @@ Choose another folder or free some space, and export again.</source>
     <message>
         <source>PLU element %1 of the file, Number %2: an earlier element has this number; the element was left out.</source>
         <translation>Элемент PLU %1 файла, Number %2: этот номер уже есть у предыдущего элемента; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: not a regular file. Tarexa writes only over a regular file; choose another name.</source>
+        <translation>Не удалось записать в %1: это не обычный файл. Tarexa записывает только поверх обычного файла; выберите другое имя.</translation>
+    </message>
+    <message>
+        <source>The folder of %1 does not let Tarexa save safely. Save the file in another folder.</source>
+        <translation>Папка файла %1 не позволяет Tarexa сохранить его надёжно. Сохраните файл в другой папке.</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: %2. Choose another folder or free some space, and try again.</source>
+        <translation>Не удалось записать в %1: %2. Выберите другую папку или освободите место на диске и попробуйте снова.</translation>
     </message>
 </context>
 <context>
@@ -1270,10 +1274,6 @@ Choose another folder or free some space, and export again.</source>
     <message>
         <source>Could not write to standard output.</source>
         <translation>Не удалось записать в стандартный вывод.</translation>
-    </message>
-    <message>
-        <source>Could not write to %1: %2</source>
-        <translation>Не удалось записать в %1: %2</translation>
     </message>
     <message>
         <source>%1 PLUs read</source>
