@@ -1324,10 +1324,6 @@ Do you want to replace it?</source>
         <translation>ФАЙЛ</translation>
     </message>
     <message>
-        <source>[%1] %2 PLUs, PLU %3, %4 left</source>
-        <translation>[%1] PLU: %2, PLU %3, осталось %4</translation>
-    </message>
-    <message>
         <source>The record of what the scale holds cannot be used: %1</source>
         <translation>Сведения о содержимом весов нельзя использовать: %1</translation>
     </message>
@@ -1608,6 +1604,34 @@ program, read, delete и diff обращаются к текущим весам 
 program --changed --all-scales завершается с 0, только если все весы получили
 все изменения; иначе со 130 при прерывании или с кодом первых неудачных весов
 в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1/%2 PLUs to %n scale(s)</source>
+        <translation>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <source>PLU %1</source>
+        <translation>PLU %1</translation>
+    </message>
+    <message>
+        <source>%1/%2 PLUs</source>
+        <translation>%1/%2 PLU</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PLU(s) read</source>
+        <translation>
+            <numerusform>PLU прочитано: %n</numerusform>
+            <numerusform>PLU прочитано: %n</numerusform>
+            <numerusform>PLU прочитано: %n</numerusform>
+        </translation>
     </message>
 </context>
 <context>
