@@ -133,10 +133,6 @@ class SmallFileSystem
 public:
     explicit SmallFileSystem(const QString &mountPoint) : m_path(mountPoint)
     {
-        if (::geteuid() != 0) {
-            m_error = "mounting a small file system needs root; run the test as root, as CI does";
-            return;
-        }
         if (!QDir().mkpath(mountPoint)
             || ::mount("tarexa-test", QFile::encodeName(mountPoint).constData(), "tmpfs",
                        MS_NOSUID | MS_NODEV | MS_NOEXEC, "size=256k,mode=0755") != 0) {
@@ -461,11 +457,16 @@ void OutputFilesTest::nearlyFullFileSystem()
     const std::optional<User> user = nobody();
     if (!user)
         QSKIP("this machine has no user named nobody to write as");
+    if (::geteuid() != 0)
+        QSKIP("writing as another user needs root; run the test as root, as CI does");
+    // Where root may not mount (a container without the right to), the
+    // read-only folder is still tested, in the test's own folder.
     SmallFileSystem disk(path("disk"));
-    if (!disk.error().isEmpty())
+    const bool small = disk.error().isEmpty();
+    if (!small && folderWritable)
         QSKIP(qPrintable(disk.error()));
     const QString shop = path("disk/shop");
-    QVERIFY(QDir().mkdir(shop));
+    QVERIFY(QDir().mkpath(shop));
     if (folderWritable)
         QVERIFY(::chown(QFile::encodeName(shop).constData(), user->uid, user->gid) == 0);
     const QString out = shop + "/" + output;
@@ -476,8 +477,10 @@ void OutputFilesTest::nearlyFullFileSystem()
     writeInput(table);
     QByteArray large;
     QVERIFY(serialisePluTable(table, large));
-    QVERIFY(disk.leaveFree(4096));
-    QVERIFY2(disk.freeBytes() + 4096 < large.size() / 2, "the new file would fit");
+    if (small) {
+        QVERIFY(disk.leaveFree(4096));
+        QVERIFY2(disk.freeBytes() + 4096 < large.size() / 2, "the new file would fit");
+    }
     message.replace("@", out);
 
     if (command == "convert" || command == "read") {
