@@ -21,12 +21,13 @@ PACKAGES=(
 )
 # A virtual X screen with a window manager, for the screenshots.
 SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
-# Only the tests need these: the package checks, the Windows cross build,
+# Only the tests need these: the package checks (systemd-analyze and man
+# check the systemd units of the scheduled upload), the Windows cross build,
 # Wine to run it, the check that the screenshots can still be made, and
 # LibreOffice Calc without a display as the spreadsheet program that .xlsx
 # files go round through.
 TEST_PACKAGES=(
-    desktop-file-utils appstream dpkg-dev g++-mingw-w64-x86-64 wine wine64
+    desktop-file-utils appstream dpkg-dev systemd man-db g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
     libreoffice-calc-nogui
 )

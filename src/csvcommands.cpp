@@ -71,17 +71,16 @@ void Tarexa::exportCsv()
     if (path != chosen && QFileInfo::exists(path)
         && !confirm(tr("The file %1 already exists.\nDo you want to replace it?").arg(path), false))
         return;
-    QString reason;
+    WriteFailure failure;
     const bool written = path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)
-        ? writeXlsx(path, tableContents(), &reason)
-        : writePluFile(path, csvFromTable(tableContents()), &reason);
+        ? writeXlsx(path, tableContents(), &failure)
+        : writePluFile(path, csvFromTable(tableContents()), &failure);
     if (written) {
         showStatus(tr("Exported to %1").arg(path));
         return;
     }
     showStatus(tr("Could not write to %1").arg(path));
-    showFileError(tr("Could not write to %1: %2.\n\nChoose another folder or free some space, "
-                     "and export again.").arg(path, reason));
+    showFileError(writeFailureMessage(path, failure));
 }
 
 void Tarexa::showFileError(const QString &text)

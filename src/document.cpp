@@ -8,7 +8,8 @@
 #include <QDomDocument>
 #include <QDomElement>
 
-bool Tarexa::saveDocument(const QString &fileName, UnwritableCell &unwritable)
+bool Tarexa::saveDocument(const QString &fileName, UnwritableCell &unwritable,
+                          WriteFailure &failure)
 {
     QByteArray bytes;
     UnwritableCharacter character;
@@ -17,7 +18,7 @@ bool Tarexa::saveDocument(const QString &fileName, UnwritableCell &unwritable)
                        character.attribute - 1, character.code };
         return false;
     }
-    return writePluFile(fileName, bytes);
+    return writePluFile(fileName, bytes, &failure);
 }
 
 // The whole file is read and checked before the table is touched: a file

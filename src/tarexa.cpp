@@ -2,6 +2,7 @@
 #include "settings.h"
 #include "plutable.h"
 #include "rules.h"
+#include "xml.h"
 #include "findfilter.h"
 
 #include <QAction>
@@ -460,10 +461,13 @@ bool Tarexa::saveFile()
 bool Tarexa::saveFileTo(const QString &fileName)
 {
     UnwritableCell unwritable;
-    if (!saveDocument(fileName, unwritable)) {
+    WriteFailure failure;
+    if (!saveDocument(fileName, unwritable, failure)) {
         showStatus(tr("Could not write to %1").arg(fileName));
         if (unwritable.row >= 0)
             showUnwritableCell(unwritable);
+        else
+            showFileError(writeFailureMessage(fileName, failure));
         return false;
     }
     setCurrentFile(fileName, false);

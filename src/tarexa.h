@@ -25,6 +25,7 @@ class PluTable;
 class FindField;
 struct PortFailure;
 struct ScaleOutcome;
+struct WriteFailure;
 // What the scale holds: changes, comparison, journal
 class ScaleProgress;
 class ScaleStore;
@@ -97,7 +98,8 @@ public:
 
 protected:
     // A cell that holds a character no PLU file can store; row is the PLU
-    // number, -1 when the save failed for another reason.
+    // number, -1 when the save failed for another reason (the write's
+    // failure then says which).
     struct UnwritableCell
     {
         int row = -1;
@@ -107,7 +109,7 @@ protected:
 
     void closeEvent(QCloseEvent *ce) override;
     void load(const QString &fileName);
-    bool saveDocument(const QString &fileName, UnwritableCell &unwritable);
+    bool saveDocument(const QString &fileName, UnwritableCell &unwritable, WriteFailure &failure);
     bool loadDocument(const QString &fileName, QStringList &refusals);
     QDomElement PluToNode(QDomDocument &d, const PLU_STRING &s);
     void clearDocument();

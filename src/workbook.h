@@ -7,6 +7,7 @@
 #include <QString>
 
 class PluTable;
+struct WriteFailure;
 
 // What a file holds, told by its bytes and never by its name: a PLU file
 // (XML), a workbook (a zip archive, as .xlsx and .ods files are) or text.
@@ -34,8 +35,9 @@ CsvImport importSpreadsheet(const QByteArray &bytes,
 // The rows in use as an .xlsx workbook of one sheet: a bold header, Number,
 // Price and Durability as number cells, the names and the barcode as text
 // cells, so that no spreadsheet drops a leading zero or turns a name into a
-// number. The file is written as writePluFile writes: whole or not at all.
-// False, with the reason when reason is given, on any failure.
-bool writeXlsx(const QString &fileName, const PluTable &table, QString *reason = nullptr);
+// number. The file is written as writePluFile writes: whole or not at all,
+// and only over a regular file. False, with why when failure is given, on
+// any failure.
+bool writeXlsx(const QString &fileName, const PluTable &table, WriteFailure *failure = nullptr);
 
 #endif // WORKBOOK_H

@@ -117,12 +117,12 @@ QString libraryReason(lxw_error error)
 
 } // namespace
 
-bool writeXlsx(const QString &fileName, const PluTable &table, QString *reason)
+bool writeXlsx(const QString &fileName, const PluTable &table, WriteFailure *failure)
 {
-    QString why;
+    WriteFailure why;
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        why = Workbook::tr("no scratch folder: %1").arg(scratch.errorString());
+        why.reason = Workbook::tr("no scratch folder: %1").arg(scratch.errorString());
     } else {
         const QByteArray path = QFile::encodeName(scratch.filePath(QStringLiteral("plu.xlsx")));
         QByteArray folder = QFile::encodeName(scratch.path());
@@ -136,12 +136,12 @@ bool writeXlsx(const QString &fileName, const PluTable &table, QString *reason)
             error = closed;
         QByteArray bytes;
         if (error != LXW_NO_ERROR)
-            why = libraryReason(error);
-        else if (readSmallFile(QFile::decodeName(path), bytes, &why)
+            why.reason = libraryReason(error);
+        else if (readSmallFile(QFile::decodeName(path), bytes, &why.reason)
                  && writePluFile(fileName, bytes, &why))
             return true;
     }
-    if (reason)
-        *reason = why;
+    if (failure)
+        *failure = why;
     return false;
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <vector>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -112,13 +113,41 @@ bool appendPluLine(QString &out, const QDomElement &plu, UnwritableCharacter *un
     return true;
 }
 
-// The data must be on the disk before the new file replaces the old one:
-// a disk that fills up often says so only here, not at the write.
 QString systemErrorText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Straight to the file, past QFileDevice's buffer: a write cut short by a
+// full disk leaves Qt's error unset ("Unknown error"), where writing the
+// rest again gets the system's reason.
+bool writeAll(QFileDevice &file, const QByteArray &bytes, QString &reason)
+{
+#ifdef Q_OS_UNIX
+    const char *at = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(file.handle(), at, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            reason = written < 0 ? systemErrorText() : file.errorString();
+            return false;
+        }
+        at += written;
+        left -= size_t(written);
+    }
+    return true;
+#else
+    if (file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    reason = file.errorString();
+    return false;
+#endif
+}
+
+// The data must be on the disk before the new file replaces the old one:
+// a disk that fills up often says so only here, not at the write.
 bool syncToDisk(QFileDevice &file)
 {
 #ifdef Q_OS_UNIX
@@ -129,33 +158,102 @@ bool syncToDisk(QFileDevice &file)
 #endif
 }
 
-// Writes through a temporary file that replaces the old one only once all
-// of it is on the disk, so a failed save leaves the previous file intact.
-// QSaveFile buffers the write and would rename the temporary file even when
-// emptying that buffer fails, so the buffer is emptied and checked here.
-// In a folder that takes no new files the file is written in place, which
-// only the file's own permission allows; a failure then cannot keep the old
-// contents.
-bool writeWholeFile(const QString &fileName, const QByteArray &bytes, QString &reason)
+QString translated(const char *text)
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
+    return QCoreApplication::translate("Tarexa", text);
+}
+
+// The file a write of fileName replaces: a symbolic link is followed, as
+// QSaveFile follows it, so that the link stays and the file it leads to is
+// replaced, with its temporary file in that file's folder.
+QString replacedFile(const QString &fileName)
+{
+    QFileInfo info(fileName);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? fileName : info.filePath();
+}
+
+// Only a regular file, or nothing, may stand where the write goes: renaming
+// a new file over a FIFO, a device node or a socket would put a regular
+// file in its place. A name the system cannot look up is left to the write
+// itself to fail on.
+bool isNoRegularFile(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    return ::stat(QFile::encodeName(fileName).constData(), &info) == 0 && !S_ISREG(info.st_mode);
+#else
+    const QFileInfo info(fileName);
+    return info.exists() && !info.isFile();
+#endif
+}
+
+// Makes and removes a file in the folder that the write of fileName puts
+// its temporary file in: 0 when that works, else the system's error number.
+int newFileErrorBeside(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    const QString folder = QFileInfo(replacedFile(fileName)).absolutePath();
+    QByteArray probe = QFile::encodeName(folder) + "/.tarexa-probe-XXXXXX";
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return 0;
+#else
+    Q_UNUSED(fileName);
+    return 0;
+#endif
+}
+
+// A folder that refuses new files outright (no permission, a read-only file
+// system), as opposed to one that is missing or full, whose reason the
+// system's words give well enough.
+bool refusesNewFiles(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+WriteFailure notRegularFile()
+{
+    return { WriteFailure::NotRegularFile,
+             translated(QT_TRANSLATE_NOOP("Tarexa", "not a regular file")) };
+}
+
+// Writes through a temporary file that replaces the old one only once all
+// of it is on the disk, so a failed write leaves the previous file intact.
+// QSaveFile would rename the temporary file even when emptying its write
+// buffer failed, so the bytes go past that buffer and are checked here.
+// There is no writing in place where no temporary file can be made: cut
+// off by a full disk, a kill or a power cut, it would leave a file that is
+// neither the old one nor the new one.
+bool writeWholeFile(const QString &fileName, const QByteArray &bytes, WriteFailure &failure)
+{
+    if (isNoRegularFile(fileName)) {
+        failure = notRegularFile();
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        reason = file.errorString();
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        failure = refusesNewFiles(newFileErrorBeside(fileName))
+            ? WriteFailure{ WriteFailure::UnsafeFolder, file.errorString() }
+            : WriteFailure{ WriteFailure::Failed, file.errorString() };
+        return false;
+    }
+    if (!writeAll(file, bytes, failure.reason)) {
+        failure.kind = WriteFailure::Failed;
         file.cancelWriting();
         return false;
     }
     if (!syncToDisk(file)) {
-        reason = systemErrorText();
+        failure = { WriteFailure::Failed, systemErrorText() };
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        reason = file.errorString();
+        failure = { WriteFailure::Failed, file.errorString() };
         return false;
     }
     return true;
@@ -167,8 +265,7 @@ bool writeWholeFile(const QString &fileName, const QByteArray &bytes, QString &r
 void syncFolderOf(const QString &fileName)
 {
 #ifdef Q_OS_UNIX
-    const QString realPath = QFileInfo(fileName).canonicalFilePath();
-    const QByteArray folder = QFile::encodeName(QFileInfo(realPath).absolutePath());
+    const QByteArray folder = QFile::encodeName(QFileInfo(replacedFile(fileName)).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -196,7 +293,7 @@ PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
 // opening without blocking makes a FIFO return at once.
 bool openRegularFile(QFile &file, QString &reason)
 {
-    const QString notRegular = QCoreApplication::translate("Tarexa", "not a regular file");
+    const QString notRegular = notRegularFile().reason;
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(file.fileName());
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -254,11 +351,6 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason,
     return true;
 }
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("Tarexa", text);
-}
-
 // s with every value its column refuses emptied; refusals gets a line for
 // each.
 PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
@@ -269,12 +361,14 @@ PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
         const QString message = refusalMessage(col, value);
         if (message.isEmpty())
             continue;
-        QString line = translated("PLU %1 (row %2), %3: %4 was left out. %5")
+        QString line = translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                    "PLU %1 (row %2), %3: %4 was left out. %5"))
                            .arg(QString::number(row), QString::number(row + 1),
                                 columnLabel(col), shownValue(value), message);
         if (col == PriceColumn)
             line += QLatin1Char(' ')
-                  + translated("This PLU will not be saved or programmed until it has a price.");
+                  + translated(QT_TRANSLATE_NOOP("Tarexa", "This PLU will not be saved or"
+                                                           " programmed until it has a price."));
         refusals << line;
         value.clear();
     }
@@ -292,12 +386,16 @@ QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &
         const QString element = QString::number(i + 1);
         const std::optional<int> row = parsePluNumber(s.Number);
         if (!row) {
-            refusals << translated("PLU element %1 of the file, Number %2: not a PLU number from"
-                                   " 0 to 998; the element was left out.")
+            refusals << translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                     "PLU element %1 of the file, Number %2: not a"
+                                                     " PLU number from 0 to 998; the element was"
+                                                     " left out."))
                             .arg(element, shownValue(s.Number));
         } else if (taken[size_t(*row)]) {
-            refusals << translated("PLU element %1 of the file, Number %2: an earlier element has"
-                                   " this number; the element was left out.")
+            refusals << translated(QT_TRANSLATE_NOOP("Tarexa",
+                                                     "PLU element %1 of the file, Number %2: an"
+                                                     " earlier element has this number; the"
+                                                     " element was left out."))
                             .arg(element, shownValue(s.Number));
         } else {
             taken[size_t(*row)] = true;
@@ -394,16 +492,52 @@ bool serialisePluTable(const PluTable &table, QByteArray &bytes,
     return serialisePluDocument(document, bytes, unwritable);
 }
 
-bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *reason)
+QString writeFailureMessage(const QString &fileName, const WriteFailure &failure)
 {
-    QString why;
+    switch (failure.kind) {
+    case WriteFailure::NotRegularFile:
+        return QCoreApplication::translate("Tarexa", "Could not write to %1: not a regular file."
+                                                     " Tarexa writes only over a regular file;"
+                                                     " choose another name.")
+            .arg(fileName);
+    case WriteFailure::UnsafeFolder:
+        return QCoreApplication::translate("Tarexa", "The folder of %1 does not let Tarexa save"
+                                                     " safely. Save the file in another folder.")
+            .arg(fileName);
+    case WriteFailure::Failed:
+        break;
+    }
+    return QCoreApplication::translate("Tarexa", "Could not write to %1: %2. Choose another folder"
+                                                 " or free some space, and try again.")
+        .arg(fileName, failure.reason);
+}
+
+bool writePluFile(const QString &fileName, const QByteArray &bytes, WriteFailure *failure)
+{
+    WriteFailure why;
     if (!writeWholeFile(fileName, bytes, why)) {
-        if (reason)
-            *reason = why;
+        if (failure)
+            *failure = why;
         return false;
     }
     syncFolderOf(fileName);
     return true;
+}
+
+bool mayWritePluFile(const QString &fileName, WriteFailure *failure)
+{
+    WriteFailure why;
+    if (isNoRegularFile(fileName)) {
+        why = notRegularFile();
+    } else if (const int error = newFileErrorBeside(fileName)) {
+        why = { refusesNewFiles(error) ? WriteFailure::UnsafeFolder : WriteFailure::Failed,
+                QString::fromLocal8Bit(std::strerror(error)) };
+    } else {
+        return true;
+    }
+    if (failure)
+        *failure = why;
+    return false;
 }
 
 bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason)

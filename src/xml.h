@@ -50,11 +50,38 @@ QDomElement pluElement(QDomDocument &document, const PLU_STRING &s);
 bool serialisePluTable(const PluTable &table, QByteArray &bytes,
                        UnwritableCharacter *unwritable = nullptr);
 
+// Why a file was not written.
+struct WriteFailure
+{
+    enum Kind {
+        Failed,             // the system refused or failed; reason says how
+        NotRegularFile,     // the name is a FIFO, a device, a folder, a socket, or a link to one
+        UnsafeFolder,       // no temporary file can be made beside the file
+    };
+    Kind kind = Failed;
+    QString reason;         // a few words: the system's, or "not a regular file"
+};
+
+// What the user is told when writing fileName failed: one or two sentences
+// that say what happened and what to do.
+QString writeFailureMessage(const QString &fileName, const WriteFailure &failure);
+
 // Writes bytes as fileName so that no failure leaves a half-written file:
-// through a temporary file that replaces the old one only once all of it is
-// on the disk. False, with the system's reason when reason is given, on any
-// failure.
-bool writePluFile(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
+// through a temporary file beside it that replaces the old one only once
+// all of it is on the disk. Only a regular file is replaced (a link to one
+// replaces the file it leads to); anything else of that name is refused and
+// left alone, and so is a file whose folder takes no new file, since a
+// rewrite in place would not survive a failure halfway. False, with why
+// when failure is given, on any failure.
+bool writePluFile(const QString &fileName, const QByteArray &bytes,
+                  WriteFailure *failure = nullptr);
+
+// Whether writePluFile could write fileName, without writing it: for a
+// command that has a long way to go before its file is ready. False, with
+// why when failure is given, when the name is no regular file or no file
+// can be made beside it (a missing folder too). Makes and removes a
+// temporary file beside fileName.
+bool mayWritePluFile(const QString &fileName, WriteFailure *failure = nullptr);
 
 // Reads the whole of a regular file of at most MaxPluFileSize bytes (a
 // FIFO or device is refused without waiting). False, with the system's

@@ -19,7 +19,8 @@ expect_files() {   # root, prefix
              share/icons/hicolor/48x48/apps/tarexa.png \
              share/icons/hicolor/64x64/apps/tarexa.png \
              share/icons/hicolor/128x128/apps/tarexa.png \
-             share/icons/hicolor/256x256/apps/tarexa.png; do
+             share/icons/hicolor/256x256/apps/tarexa.png \
+             lib/systemd/user/tarexa-sync.service lib/systemd/user/tarexa-sync.timer; do
         if [ ! -e "$root$prefix/$f" ]; then
             echo "missing in $root: $prefix/$f"; missing=1
         fi
@@ -27,10 +28,26 @@ expect_files() {   # root, prefix
     return $missing
 }
 
+# The systemd user units of the scheduled upload, as a user's systemd would
+# load them: the service's tarexa-cli and the manual page both units name
+# must be there, and any complaint at all (systemd-analyze passes settings
+# it ignores with a warning) fails.
+verify_user_units() {   # installed prefix
+    local units="$1/lib/systemd/user" out
+    mkdir -p -m 700 "$SCRATCH/runtime"
+    grep -Fqx "ExecStart=$1/bin/tarexa-cli program --changed --all-scales \${TAREXA_SYNC_FILE}" \
+        "$units/tarexa-sync.service" \
+        || { echo "tarexa-sync.service does not start $1/bin/tarexa-cli"; return 1; }
+    out="$(XDG_RUNTIME_DIR="$SCRATCH/runtime" MANPATH="$1/share/man" \
+           systemd-analyze --user verify "$units/tarexa-sync.service" "$units/tarexa-sync.timer" 2>&1)" \
+        && [ -z "$out" ] || { echo "systemd-analyze verify:"; echo "$out"; return 1; }
+}
+
 cmake --install "$BUILD" --prefix "$SCRATCH/stage/usr" >/dev/null
 expect_files "$SCRATCH/stage" /usr
 desktop-file-validate "$SCRATCH/stage/usr/share/applications/org.kestrova.tarexa.desktop"
 appstreamcli validate --no-net "$SCRATCH/stage/usr/share/metainfo/org.kestrova.tarexa.metainfo.xml"
+verify_user_units "$SCRATCH/stage/usr"
 
 build_id() {       # ELF file
     readelf -n "$1" | sed -n 's/.*Build ID: *\([0-9a-f]*\).*/\1/p'
@@ -67,6 +84,9 @@ grep -q "libxlsxwriter4" "$SCRATCH/depends"
 grep -q "liborcus-0.17-0" "$SCRATCH/depends"
 dpkg -x "$DEB" "$SCRATCH/root"
 expect_files "$SCRATCH/root" /usr
+grep -Fqx 'ExecStart=/usr/bin/tarexa-cli program --changed --all-scales ${TAREXA_SYNC_FILE}' \
+    "$SCRATCH/root/usr/lib/systemd/user/tarexa-sync.service" \
+    || { echo "the packaged tarexa-sync.service does not start /usr/bin/tarexa-cli"; exit 1; }
 [ "$(dpkg-deb --field "$DDEB" Depends)" = "tarexa (= $(dpkg-deb --field "$DEB" Version))" ] \
     || { echo "the dbgsym package does not depend on this very tarexa"; exit 1; }
 dpkg -x "$DDEB" "$SCRATCH/dbgsym"

@@ -7,9 +7,11 @@
 #include "xml.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -54,6 +56,17 @@ std::map<int, SimPlu> simPlus(int first, int last)
     return plus;
 }
 
+// The progress lines a terminal was given: each redraw goes back to the
+// line's start, writes, and clears the rest.
+QStringList progressRedraws(const QByteArray &terminal)
+{
+    static const QRegularExpression redraw("\r([^\r\n]*)\x1b\\[K");
+    QStringList lines;
+    for (const QRegularExpressionMatch &match : redraw.globalMatch(QString::fromUtf8(terminal)))
+        lines << match.captured(1);
+    return lines;
+}
+
 // The table of a PLU file as the window would open it.
 PluTable tableOfFile(const QString &fileName)
 {
@@ -87,6 +100,9 @@ private slots:
     void exitStatuses();
     void interruptedReadWritesNothing();
     void progressBarOnlyOnATerminal();
+    void progressLineFitsTheTerminal_data();
+    void progressLineFitsTheTerminal();
+    void allScalesLineFitsTheTerminal();
     void deviceFromTheWindowsSettings();
     void changedSendsOnlyWhatDiffers();
     void diffAndHistory();
@@ -105,6 +121,10 @@ private slots:
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
+    // The tool with --device and standard error on a pseudo-terminal that
+    // says it has columns columns (0: says nothing); err is all the
+    // terminal got.
+    Run runOnTerminal(const QStringList &arguments, int columns, bool withDevice = true);
     // Runs each "scales ..." line, each word its own argument.
     void configureScales(const QStringList &lines);
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -160,6 +180,43 @@ Run CliTest::run(const QStringList &arguments, bool withDevice)
     result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
+    return result;
+}
+
+Run CliTest::runOnTerminal(const QStringList &arguments, int columns, bool withDevice)
+{
+    int master = -1, slave = -1;
+    winsize size {};
+    size.ws_col = ushort(columns);
+    size.ws_row = columns > 0 ? 24 : 0;
+    if (::openpty(&master, &slave, nullptr, nullptr, &size) != 0)
+        return Run();
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_data->path());
+    environment.insert("XDG_CONFIG_HOME", m_data->filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    const QStringList device = { "--device", m_scale->deviceName() };
+    process.start(TAREXA_CLI, withDevice ? device + arguments : arguments);
+    ::close(slave);
+    // The terminal is emptied while the tool runs, so that a full one never
+    // holds it up.
+    Run result;
+    char buffer[4096];
+    auto drain = [&] {
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            result.err.append(buffer, int(n));
+    };
+    QDeadlineTimer deadline(FinishMs);
+    while (!process.waitForFinished(20) && !deadline.hasExpired())
+        drain();
+    drain();
+    ::close(master);
+    if (process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit)
+        result.status = process.exitCode();
+    result.out = process.readAllStandardOutput();
     return result;
 }
 
@@ -448,32 +505,117 @@ void CliTest::interruptedReadWritesNothing()
     line.close();
 }
 
-// Standard error on a terminal gets the bar, redrawn in place; through a
-// pipe (as in every other test here) it gets only the summary.
+// Standard error on a terminal gets the progress, redrawn in place; through
+// a pipe (as in every other test here) it gets only the summary.
 void CliTest::progressBarOnlyOnATerminal()
 {
     m_scale->sim().setPlus(simPlus(5, 7));
-    int master = -1, slave = -1;
-    QCOMPARE(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    QProcess process;
-    process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
-    process.start(TAREXA_CLI, { "--device", m_scale->deviceName(), "read", "-o", path("bar.xml") });
-    const bool finished = process.waitForFinished(FinishMs);
-    ::close(slave);
-    QByteArray terminal;
-    ::fcntl(master, F_SETFL, O_NONBLOCK);
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-        terminal.append(buffer, int(n));
-    ::close(master);
-    QVERIFY(finished);
-    QCOMPARE(process.exitCode(), 0);
-    QVERIFY2(terminal.contains("\r[") && terminal.contains("] 3 PLUs, PLU 7, 0:00 left"),
-             terminal);
-    QVERIFY2(terminal.contains("3 PLUs read in"), terminal);
+    const Run terminal = runOnTerminal({ "read", "-o", path("bar.xml") }, 80);
+    QCOMPARE(terminal.status, 0);
+    QVERIFY2(terminal.err.contains("\r3 PLUs read, PLU 7\x1b[K"), terminal.err);
+    QVERIFY2(terminal.err.contains("3 PLUs read in"), terminal.err);
 
     const Run piped = run({ "read" });
     QVERIFY2(!piped.err.contains('\r') && piped.err.contains("3 PLUs read in"), piped.err);
+}
+
+// Every redraw fits the terminal, however narrow, so that none wraps and
+// scrolls the screen. A read, which cannot know how many PLUs will come,
+// counts them without a bar; the time left waits until a few PLUs and
+// seconds have set the pace, and is then no wild guess.
+void CliTest::progressLineFitsTheTerminal_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("plus");          // the PLUs the scale holds, or the file has
+    QTest::addColumn<int>("columns");       // as the terminal says, 0 for not at all
+    QTest::addColumn<QString>("lastLine");  // the last redraw, or empty for any
+
+    QTest::newRow("read, 40 columns") << "read" << 3 << 40 << "3 PLUs read, PLU 7";
+    QTest::newRow("read, 16 columns") << "read" << 3 << 16 << "3 PLUs read";
+    QTest::newRow("read, 8 columns") << "read" << 3 << 8 << "3 PLUs ";
+    QTest::newRow("read, no size told") << "read" << 3 << 0 << "3 PLUs read, PLU 7";
+    QTest::newRow("program, 80 columns")
+        << "program" << 3 << 80 << "[##############################] 3/3 PLUs, PLU 7";
+    QTest::newRow("program, 30 columns") << "program" << 3 << 30 << "[###########] 3/3 PLUs, PLU 7";
+    QTest::newRow("program, 20 columns") << "program" << 3 << 20 << "3/3 PLUs, PLU 7";
+    QTest::newRow("program long enough for an estimate, 60 columns")
+        << "program" << 25 << 60 << "";
+    QTest::newRow("program long enough for an estimate, 24 columns")
+        << "program" << 25 << 24 << "";
+}
+
+void CliTest::progressLineFitsTheTerminal()
+{
+    QFETCH(QString, command);
+    QFETCH(int, plus);
+    QFETCH(int, columns);
+    QFETCH(QString, lastLine);
+    m_scale->sim().setPlus(simPlus(5, 5 + plus - 1));
+    PluTable table;
+    for (const auto &[number, plu] : simPlus(5, 5 + plus - 1))
+        table.setRow(number, { QString::number(number), plu.price, plu.name[0], "", "", "", "" });
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("plus.xml", bytes);
+
+    const Run result = command == "read"
+        ? runOnTerminal({ "read", "-o", path("terminal-read.xml") }, columns)
+        : runOnTerminal({ "program", path("plus.xml") }, columns);
+    QCOMPARE(result.status, 0);
+
+    const QStringList lines = progressRedraws(result.err);
+    QVERIFY2(lines.size() >= plus, result.err);
+    const int fits = (columns > 0 ? columns : 80) - 1;
+    int estimates = 0;
+    for (const QString &line : lines) {
+        QVERIFY2(line.size() <= fits, qPrintable(line));
+        QVERIFY2(command == "program" || (!line.contains('[') && !line.contains("left")),
+                 qPrintable(line));
+        const QRegularExpressionMatch left = QRegularExpression("(\\d+):(\\d\\d) left").match(line);
+        if (!left.hasMatch())
+            continue;
+        ++estimates;
+        const QRegularExpressionMatch done = QRegularExpression("(\\d+)/\\d+ PLUs").match(line);
+        QVERIFY2(!done.hasMatch() || done.captured(1).toInt() >= 3, qPrintable(line));
+        // About a tenth of a second a PLU: never minutes.
+        QVERIFY2(left.captured(1).toInt() == 0 && left.captured(2).toInt() <= 10, qPrintable(line));
+    }
+    // At 24 columns too: the line drops the PLU number before the time left.
+    if (plus > 20)
+        QVERIFY2(estimates > 0, qPrintable(lines.join('|')));
+    else
+        QCOMPARE(estimates, 0);
+    if (!lastLine.isEmpty())
+        QCOMPARE(lines.last(), lastLine);
+}
+
+// Several scales share the line; names too long for the terminal are
+// shortened alike.
+void CliTest::allScalesLineFitsTheTerminal()
+{
+    ScaleFixture other;
+    QVERIFY2(other.start(), other.errorText().c_str());
+    m_scale->sim().setPlus(simPlus(1, 2));
+    other.sim().setPlus(simPlus(1, 2));
+    configureScales({ "scales add Delicatessen-counter-by-the-window " + m_scale->deviceName(),
+                      "scales add Meat-and-fish-counter-at-the-back " + other.deviceName() });
+    QCOMPARE(run({ "--scale", "Delicatessen-counter-by-the-window", "read", "-o",
+                   path("scale.xml") }, false).status, 0);
+    QCOMPARE(run({ "--scale", "Meat-and-fish-counter-at-the-back", "read" }, false).status, 0);
+    PluTable table = tableOfFile(path("scale.xml"));
+    table.setText(2, PriceColumn, "7.77");
+    QByteArray bytes;
+    QVERIFY(serialisePluTable(table, bytes));
+    writeFile("all.xml", bytes);
+
+    const Run all = runOnTerminal({ "program", "--changed", "--all-scales", path("all.xml") }, 40,
+                                  false);
+    QCOMPARE(all.status, 0);
+    const QStringList lines = progressRedraws(all.err);
+    QVERIFY2(!lines.isEmpty(), all.err);
+    for (const QString &line : lines)
+        QVERIFY2(line.size() <= 39, qPrintable(line));
+    QCOMPARE(lines.last(), QString("Delicatessen-c 1/1  Meat-and-fish- 1/1"));
 }
 
 // Without --device the tool uses what the window's Settings stored.

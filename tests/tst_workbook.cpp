@@ -95,8 +95,8 @@ void WorkbookTest::exportThenImport()
 {
     QTemporaryDir dir;
     const PluTable table = fullTable();
-    QString reason;
-    QVERIFY2(writeXlsx(dir.filePath("out.xlsx"), table, &reason), qPrintable(reason));
+    WriteFailure failure;
+    QVERIFY2(writeXlsx(dir.filePath("out.xlsx"), table, &failure), qPrintable(failure.reason));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "out.xlsx" });
     QByteArray bytes;
     QVERIFY(readSmallFile(dir.filePath("out.xlsx"), bytes));
@@ -211,12 +211,13 @@ void WorkbookTest::contentsNotName()
 void WorkbookTest::failedExportLeavesNothing()
 {
     QTemporaryDir dir;
-    QString reason;
-    QVERIFY(!writeXlsx(dir.filePath("missing/out.xlsx"), fullTable(), &reason));
-    QVERIFY(!reason.isEmpty());
+    WriteFailure failure;
+    QVERIFY(!writeXlsx(dir.filePath("missing/out.xlsx"), fullTable(), &failure));
+    QVERIFY(!failure.reason.isEmpty());
     // A folder where the file should go: the write fails, the folder stays.
     QVERIFY(QDir(dir.path()).mkdir("taken.xlsx"));
-    QVERIFY(!writeXlsx(dir.filePath("taken.xlsx"), fullTable(), &reason));
+    QVERIFY(!writeXlsx(dir.filePath("taken.xlsx"), fullTable(), &failure));
+    QCOMPARE(failure.kind, WriteFailure::NotRegularFile);
     QVERIFY(QFileInfo(dir.filePath("taken.xlsx")).isDir());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }

@@ -114,5 +114,12 @@
             <numerusform>%n problems in %1.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%1/%2 PLUs to %n scale(s)</source>
+        <translation>
+            <numerusform>%1/%2 PLUs to %n scale</numerusform>
+            <numerusform>%1/%2 PLUs to %n scales</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -1174,14 +1174,6 @@ Do you want to replace it?</source>
         <translation>Экспорт</translation>
     </message>
     <message>
-        <source>Could not write to %1: %2.
-
-Choose another folder or free some space, and export again.</source>
-        <translation>Не удалось записать в %1: %2.
-
-Выберите другую папку или освободите место на диске и выполните экспорт снова.</translation>
-    </message>
-    <message>
         <source>Import</source>
         <translation>Импорт</translation>
     </message>
@@ -1208,6 +1200,34 @@ Choose another folder or free some space, and export again.</source>
     <message>
         <source>in use by another program: %1</source>
         <translation>занят другой программой: %1</translation>
+    </message>
+    <message>
+        <source>PLU %1 (row %2), %3: %4 was left out. %5</source>
+        <translation>PLU %1 (строка %2), %3: значение %4 пропущено. %5</translation>
+    </message>
+    <message>
+        <source>This PLU will not be saved or programmed until it has a price.</source>
+        <translation>Этот PLU не будет сохранён и запрограммирован, пока у него нет цены.</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: not a PLU number from 0 to 998; the element was left out.</source>
+        <translation>Элемент PLU %1 файла, Number %2: это не номер PLU от 0 до 998; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>PLU element %1 of the file, Number %2: an earlier element has this number; the element was left out.</source>
+        <translation>Элемент PLU %1 файла, Number %2: этот номер уже есть у предыдущего элемента; элемент пропущен.</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: not a regular file. Tarexa writes only over a regular file; choose another name.</source>
+        <translation>Не удалось записать в %1: это не обычный файл. Tarexa записывает только поверх обычного файла; выберите другое имя.</translation>
+    </message>
+    <message>
+        <source>The folder of %1 does not let Tarexa save safely. Save the file in another folder.</source>
+        <translation>Папка файла %1 не позволяет Tarexa сохранить его надёжно. Сохраните файл в другой папке.</translation>
+    </message>
+    <message>
+        <source>Could not write to %1: %2. Choose another folder or free some space, and try again.</source>
+        <translation>Не удалось записать в %1: %2. Выберите другую папку или освободите место на диске и попробуйте снова.</translation>
     </message>
 </context>
 <context>
@@ -1276,10 +1296,6 @@ Choose another folder or free some space, and export again.</source>
         <translation>Не удалось записать в стандартный вывод.</translation>
     </message>
     <message>
-        <source>Could not write to %1: %2</source>
-        <translation>Не удалось записать в %1: %2</translation>
-    </message>
-    <message>
         <source>Not a PLU number (0 to 998) or range: %1</source>
         <translation>Не номер PLU (от 0 до 998) и не диапазон: %1</translation>
     </message>
@@ -1310,10 +1326,6 @@ Choose another folder or free some space, and export again.</source>
     <message>
         <source>FILE</source>
         <translation>ФАЙЛ</translation>
-    </message>
-    <message>
-        <source>[%1] %2 PLUs, PLU %3, %4 left</source>
-        <translation>[%1] PLU: %2, PLU %3, осталось %4</translation>
     </message>
     <message>
         <source>The record of what the scale holds cannot be used: %1</source>
@@ -1688,6 +1700,26 @@ program --changed --all-scales завершается с 0, только есл�
     <message>
         <source>%1 takes the place of %2, the scale a new list starts with; it is the current scale.</source>
         <translation>%1 заменяют %2 — весы, с которых начинается новый список; теперь это текущие весы.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1/%2 PLUs to %n scale(s)</source>
+        <translation>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+            <numerusform>%1/%2 PLU, весов: %n</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message>
+        <source>PLU %1</source>
+        <translation>PLU %1</translation>
+    </message>
+    <message>
+        <source>%1/%2 PLUs</source>
+        <translation>%1/%2 PLU</translation>
     </message>
 </context>
 <context>

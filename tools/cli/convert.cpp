@@ -72,11 +72,11 @@ int writeOutput(const QString &output, Output kind, const PluTable &table)
 {
     if (kind == Output::PluFile)
         return writeOut(output, table);
-    QString reason;
-    const bool written = kind == Output::Xlsx ? writeXlsx(output, table, &reason)
-                                              : writePluFile(output, csvFromTable(table), &reason);
+    WriteFailure failure;
+    const bool written = kind == Output::Xlsx ? writeXlsx(output, table, &failure)
+                                              : writePluFile(output, csvFromTable(table), &failure);
     if (!written) {
-        printError(TarexaCli::tr("Could not write to %1: %2").arg(output, reason));
+        printError(writeFailureMessage(output, failure));
         return FileError;
     }
     return Done;

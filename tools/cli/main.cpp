@@ -290,17 +290,24 @@ int writeOut(const QString &fileName, const PluTable &table)
             printError(TarexaCli::tr("Could not write to standard output."));
         return written ? Done : FileError;
     }
-    QString reason;
-    if (!writePluFile(fileName, bytes, &reason)) {
-        printError(TarexaCli::tr("Could not write to %1: %2").arg(fileName, reason));
+    WriteFailure failure;
+    if (!writePluFile(fileName, bytes, &failure)) {
+        printError(writeFailureMessage(fileName, failure));
         return FileError;
     }
     return Done;
 }
 
 
+// An output file that can never be written is said before the scale is
+// read, not after a read of minutes; the write checks again.
 int read(const QString &deviceName, const QString &fileName)
 {
+    WriteFailure failure;
+    if (!fileName.isEmpty() && !mayWritePluFile(fileName, &failure)) {
+        printError(writeFailureMessage(fileName, failure));
+        return FileError;
+    }
     QList<PLU_STRING> plus;
     TerminalProgress progress(PLU_COUNT, TerminalProgress::HighestPluNumber);
     Journal journal(ScaleCommand::Read, deviceName, fileName, progress);

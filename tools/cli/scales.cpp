@@ -173,19 +173,46 @@ private:
         bool shown;
     };
 
+    // Each scale's name and count; where that is wider than the terminal,
+    // the names are shortened alike, and where even names of a few letters
+    // are too wide, the PLUs of all the scales are counted together.
     void draw()
     {
         if (!m_onTerminal)
             return;
+        int longestName = 0;
+        int sent = 0;
+        int planned = 0;
+        int shown = 0;
+        for (const Scale &scale : m_scales) {
+            if (!scale.shown)
+                continue;
+            longestName = std::max(longestName, displayColumns(scale.name));
+            sent += scale.sent;
+            planned += scale.planned;
+            ++shown;
+        }
+        QStringList lines;
+        const int shortest = std::min(longestName, ShortestName);
+        for (int nameColumns = longestName; nameColumns >= shortest; --nameColumns)
+            lines << lineWithNames(nameColumns);
+        lines << TarexaCli::tr("%1/%2 PLUs to %n scale(s)", nullptr, shown).arg(sent).arg(planned);
+        redrawProgressLine(firstThatFits(lines, terminalColumns() - 1));
+        m_drawn = true;
+    }
+
+    QString lineWithNames(int nameColumns) const
+    {
         QStringList parts;
         for (const Scale &scale : m_scales) {
             if (scale.shown)
-                parts << QStringLiteral("%1 %2/%3").arg(scale.name).arg(scale.sent).arg(scale.planned);
+                parts << QStringLiteral("%1 %2/%3").arg(cutToColumns(scale.name, nameColumns))
+                                                   .arg(scale.sent).arg(scale.planned);
         }
-        std::fprintf(stderr, "\r%s\x1b[K", parts.join(QLatin1String("  ")).toLocal8Bit().constData());
-        std::fflush(stderr);
-        m_drawn = true;
+        return parts.join(QLatin1String("  "));
     }
+
+    static constexpr int ShortestName = 4;
 
     std::mutex m_mutex;
     std::vector<Scale> m_scales;

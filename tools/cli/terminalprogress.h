@@ -4,11 +4,12 @@
 #include "scale.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 
-// The scale commands' progress on standard error: a bar redrawn in place
-// with the PLUs handled, the last PLU number and the time left, when
-// standard error is a terminal; nothing otherwise. A signal SignalWatch
-// keeps asks the command to stop.
+// The scale commands' progress on standard error, one line redrawn in
+// place and never wider than the terminal (see draw()), when standard error
+// is a terminal; nothing otherwise. A signal SignalWatch keeps asks the
+// command to stop.
 class TerminalProgress : public ScaleProgress
 {
 public:
@@ -33,6 +34,7 @@ public:
 private:
     void draw();
     double fractionDone() const;
+    QString timeLeft() const;
 
     int m_total;
     Total m_meaning;
@@ -40,11 +42,26 @@ private:
     int m_handled = 0;
     int m_refused = 0;
     int m_lastPlu = -1;
+    qint64 m_firstPluAtMs = -1;     // when the first PLU was done, on m_clock
     int m_value = 0;
     bool m_drawn = false;
     bool m_completed = false;
     bool m_onTerminal;
     QElapsedTimer m_clock;
 };
+
+// The columns of the terminal that standard error is, or 80 when it does
+// not say.
+int terminalColumns();
+// How many columns text takes on a terminal.
+int displayColumns(const QString &text);
+// text cut to at most columns columns.
+QString cutToColumns(const QString &text, int columns);
+// The first of the lines that fits into columns columns; the last one cut
+// to fit when none does.
+QString firstThatFits(const QStringList &lines, int columns);
+// Draws line on standard error over the progress line drawn before, cut to
+// the terminal's width.
+void redrawProgressLine(const QString &line);
 
 #endif // TERMINALPROGRESS_H
