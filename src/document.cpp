@@ -25,13 +25,15 @@ bool Tarexa::saveDocument(const QString &fileName, UnwritableCell &unwritable,
 // that fails leaves the document as it was. An element whose number is no
 // PLU number, or repeats an earlier one, is left out rather than guessed
 // at, and so is each value its column refuses; refusals collects a line
-// for each.
+// for each, and for each element that is no PLU or has no price.
 bool Tarexa::loadDocument(const QString &fileName, QStringList &refusals)
 {
     QList<PLU_STRING> rows;
-    if (!readPluFile(fileName, rows))
+    QStringList skipped;
+    if (!readPluFile(fileName, rows, nullptr, &skipped))
         return false;
     clearDocument();
+    refusals << skipped;
     for (const FilePlu &p : acceptedFilePlus(rows, refusals))
         putPluInRow(short(p.row), p.accepted);
     m_refusalsInDocument = !refusals.isEmpty();

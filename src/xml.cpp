@@ -375,6 +375,32 @@ PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
     return accepted;
 }
 
+// An element that may be a PLU some other program meant, although this
+// file format has none there: another element beside the PLUs, or a PLU
+// one level deeper or more. Whatever a PLU element holds is its own affair.
+bool mayHideAPlu(const QXmlStreamReader &reader, int depth)
+{
+    return depth == 2 || (depth > 2 && reader.qualifiedName() == QLatin1String(PluTag));
+}
+
+// The first few elements passed over are named; the rest only counted, so
+// a file of a hundred thousand is said in a few lines.
+constexpr int MaxSkippedLines = 10;
+
+QString passedOverLine(const QXmlStreamReader &reader)
+{
+    return translated(QT_TRANSLATE_NOOP("Tarexa", "Line %1 of the file: the element %2 is not a"
+                                                  " PLU element directly under PLU_DataBase; it"
+                                                  " was left out."))
+        .arg(QString::number(reader.lineNumber()), shownValue(reader.qualifiedName().toString()));
+}
+
+QString morePassedOverLine(int more)
+{
+    return QCoreApplication::translate("Tarexa", "And %n more element(s) of the file that are no"
+                                                 " PLU element.", nullptr, more);
+}
+
 } // namespace
 
 QList<FilePlu> acceptedFilePlus(const QList<PLU_STRING> &elements, QStringList &refusals)
@@ -431,7 +457,8 @@ bool serialisePluDocument(const QDomDocument &document, QByteArray &bytes,
 // of the nesting depth, which a hostile file can make very deep. A document
 // type that declares entities is refused outright; PLU files never have
 // one, and entities are the way to make a small file expand enormously.
-bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString *reason)
+bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString *reason,
+                      QStringList *skipped)
 {
     auto refuse = [&](const QXmlStreamReader &at, const QString &why) {
         if (reason)
@@ -442,6 +469,8 @@ bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString 
     QXmlStreamReader reader(bytes);
     reader.setNamespaceProcessing(false);
     QList<PLU_STRING> found;
+    QStringList passedOverLines;
+    int passedOver = 0;
     int depth = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
@@ -457,6 +486,8 @@ bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString 
                                           "Tarexa", "the root element is not PLU_DataBase"));
             if (depth == 2 && reader.qualifiedName() == QLatin1String(PluTag))
                 found.append(pluFromAttributes(reader.attributes()));
+            else if (mayHideAPlu(reader, depth) && ++passedOver <= MaxSkippedLines)
+                passedOverLines << passedOverLine(reader);
             break;
         case QXmlStreamReader::EndElement:
             --depth;
@@ -468,6 +499,10 @@ bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows, QString 
     if (reader.hasError())
         return refuse(reader, reader.errorString());
     rows = found;
+    if (passedOver > MaxSkippedLines)
+        passedOverLines << morePassedOverLine(passedOver - MaxSkippedLines);
+    if (skipped)
+        *skipped = passedOverLines;
     return true;
 }
 
@@ -553,13 +588,14 @@ bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason)
     return false;
 }
 
-bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason)
+bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason,
+                 QStringList *skipped)
 {
     QByteArray bytes;
     QString why;
     if (readWholeFile(fileName, bytes, why,
                       QCoreApplication::translate("Tarexa", "too large for a PLU file"))
-        && parsePluDocument(bytes, rows, &why))
+        && parsePluDocument(bytes, rows, &why, skipped))
         return true;
     if (reason)
         *reason = why;

@@ -19,10 +19,13 @@ constexpr qint64 MaxPluFileSize = 16 * 1024 * 1024;
 // children of a "PLU_DataBase" root count. Returns false, leaving rows
 // alone, when the bytes are not well-formed XML, the root has another name,
 // or the document type declares entities; reason, when given, then says
-// why, with the line and column. Touches no window, so the loader can be
-// exercised on arbitrary bytes.
+// why, with the line and column. Every other element beside the PLUs, and
+// a PLU deeper down, is passed over; skipped, when given, gets a line
+// naming each (the first few; then a count), so that a file written by
+// another program never loses a PLU without a word.
+// Touches no window, so the loader can be exercised on arbitrary bytes.
 bool parsePluDocument(const QByteArray &bytes, QList<PLU_STRING> &rows,
-                      QString *reason = nullptr);
+                      QString *reason = nullptr, QStringList *skipped = nullptr);
 
 // A character that no PLU file can hold, and where it stands: the Number
 // of its element and the index of its attribute in the written order
@@ -91,8 +94,10 @@ bool readSmallFile(const QString &fileName, QByteArray &bytes, QString *reason =
 
 // Reads and parses the whole PLU file (a regular file of at most
 // MaxPluFileSize bytes). False, with the system's reason or the XML error
-// and its line and column when reason is given, on any failure.
-bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason = nullptr);
+// and its line and column when reason is given, on any failure. skipped
+// as for parsePluDocument.
+bool readPluFile(const QString &fileName, QList<PLU_STRING> &rows, QString *reason = nullptr,
+                 QStringList *skipped = nullptr);
 
 // A PLU of a file as it goes into a table: its row and its texts with every
 // value its column refuses emptied.

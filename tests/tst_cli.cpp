@@ -861,34 +861,50 @@ QByteArray CliTest::commandsFrom(size_t frame)
 void CliTest::deletionsOnlyFromACleanFile_data()
 {
     QTest::addColumn<QStringList>("priceOf");   // the price of PLUs 0 to 9 in the file
+    QTest::addColumn<QString>("three");         // PLU 3 written otherwise, or empty
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("said");
 
+    const QStringList deleting{ "--delete-missing" };
     QStringList oneComma;
     for (int n = 0; n < 10; ++n)
         oneComma << (n == 3 ? "4,50" : "3.10");
-    QTest::newRow("a comma in one price") << oneComma << QStringList{ "--delete-missing" }
-                                          << "1 value of";
-    QTest::newRow("a comma in every price") << QStringList(10, "4,50")
-                                            << QStringList{ "--delete-missing" } << "10 values of";
-    QTest::newRow("no PLU, deleting") << QStringList() << QStringList{ "--delete-missing" }
+    const QStringList plain(10, "3.10");
+    QTest::newRow("a comma in one price") << oneComma << QString() << deleting
+                                          << "1 value or element of";
+    QTest::newRow("a comma in every price") << QStringList(10, "4,50") << QString() << deleting
+                                            << "10 values or elements of";
+    QTest::newRow("an empty price") << plain << "<PLU Number=\"3\" Price=\"\" Name0=\"N\"/>"
+                                    << deleting << "1 value or element of";
+    QTest::newRow("no price") << plain << "<PLU Number=\"3\" Name0=\"N\"/>" << deleting
+                              << "1 value or element of";
+    QTest::newRow("an element of another name")
+        << plain << "<Plu Number=\"3\" Price=\"1.00\"/>" << deleting << "1 value or element of";
+    QTest::newRow("a PLU one level deeper")
+        << plain << "<Group><PLU Number=\"3\" Price=\"1.00\"/></Group>" << deleting
+        << "2 values or elements of";
+    QTest::newRow("no PLU, deleting") << QStringList() << QString() << deleting
                                       << "The list is empty";
-    QTest::newRow("no PLU") << QStringList() << QStringList() << "The list is empty";
+    QTest::newRow("no PLU") << QStringList() << QString() << QStringList() << "The list is empty";
 }
 
-// A refused price takes its PLU out of the file's table: --delete-missing
-// would delete it from the scale. A file with a refusal, or with no PLU at
-// all, sends and deletes nothing, as program refuses a file without PLUs
-// once its port is open.
+// A PLU the file's table lacks for any reason but its absence from the
+// file (a refused price, no price, an element the reader passed over)
+// would be deleted from the scale by --delete-missing. A file with such a
+// PLU, or with no PLU at all, sends and deletes nothing, as program refuses
+// a file without PLUs once its port is open.
 void CliTest::deletionsOnlyFromACleanFile()
 {
     QFETCH(QStringList, priceOf);
+    QFETCH(QString, three);
     QFETCH(QStringList, options);
     knowTenPlus();
     QByteArray file = "<PLU_DataBase>";
     for (int n = 0; n < priceOf.size(); ++n)
-        file += QString("<PLU Number=\"%1\" Price=\"%2\" Name0=\"%3\"/>")
-                    .arg(n).arg(priceOf[n], simPlu(n).name[0]).toUtf8();
+        file += (n == 3 && !three.isEmpty()
+                     ? three
+                     : QString("<PLU Number=\"%1\" Price=\"%2\" Name0=\"%3\"/>")
+                           .arg(n).arg(priceOf[n], simPlu(n).name[0])).toUtf8() + '\n';
     writeFile("prices.xml", file + "</PLU_DataBase>");
     const size_t framesBefore = m_scale->sim().receivedFrames().size();
 
@@ -901,6 +917,13 @@ void CliTest::deletionsOnlyFromACleanFile()
     // PLU went out or was deleted.
     QCOMPARE(commandsFrom(framesBefore), QByteArray("b"));
     QCOMPARE(int(m_scale->sim().plus().size()), 10);
+    // And check names the PLU or the element.
+    if (!three.isEmpty()) {
+        const Run checked = run({ "check", path("prices.xml") });
+        QCOMPARE(checked.status, 1);
+        QVERIFY2(checked.out.contains("PLU 3 (row 4)") || checked.out.contains("Line 4 of the file"),
+                 checked.out);
+    }
 }
 
 // --dry-run lists what would go, from the record alone, and exits as the

@@ -27,16 +27,16 @@
             <numerusform>The scale sent %n PLUs without a number from 0 to 998. They were left out of the table; check the PLU numbers stored in the scale.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>And %n more element(s) of the file that are no PLU element.</source>
+        <translation>
+            <numerusform>And %n more element of the file that is no PLU element.</numerusform>
+            <numerusform>And %n more elements of the file that are no PLU element.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TarexaCli</name>
-    <message numerus="yes">
-        <source>%n value(s) of %1 were refused, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</source>
-        <translation>
-            <numerusform>%n value of %1 was refused, and --delete-missing would take its PLU for a PLU the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</numerusform>
-            <numerusform>%n values of %1 were refused, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</numerusform>
-        </translation>
-    </message>
     <message numerus="yes">
         <source>%n PLU(s) would be sent</source>
         <translation>
@@ -119,6 +119,13 @@
         <translation>
             <numerusform>%1/%2 PLUs to %n scale</numerusform>
             <numerusform>%1/%2 PLUs to %n scales</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) or element(s) of %1 were left out, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</source>
+        <translation>
+            <numerusform>%n value or element of %1 was left out, and --delete-missing would take its PLU for a PLU the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</numerusform>
+            <numerusform>%n values or elements of %1 were left out, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</numerusform>
         </translation>
     </message>
 </context>

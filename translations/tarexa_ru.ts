@@ -1229,6 +1229,18 @@ Do you want to replace it?</source>
         <source>Could not write to %1: %2. Choose another folder or free some space, and try again.</source>
         <translation>Не удалось записать в %1: %2. Выберите другую папку или освободите место на диске и попробуйте снова.</translation>
     </message>
+    <message>
+        <source>Line %1 of the file: the element %2 is not a PLU element directly under PLU_DataBase; it was left out.</source>
+        <translation>Строка %1 файла: элемент %2 — не элемент PLU непосредственно в PLU_DataBase; он пропущен.</translation>
+    </message>
+    <message numerus="yes">
+        <source>And %n more element(s) of the file that are no PLU element.</source>
+        <translation>
+            <numerusform>И ещё %n элемент файла, не являющийся элементом PLU.</numerusform>
+            <numerusform>И ещё %n элемента файла, не являющихся элементами PLU.</numerusform>
+            <numerusform>И ещё %n элементов файла, не являющихся элементами PLU.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Tarexa::Tarexa</name>
@@ -1430,14 +1442,6 @@ Do you want to replace it?</source>
     <message>
         <source>Run &apos;tarexa-cli diff%1 %2&apos; to read the scale first, or &apos;tarexa-cli program%1 %2&apos; to send every PLU.</source>
         <translation>Сначала выполните «tarexa-cli diff%1 %2», чтобы считать весы, или «tarexa-cli program%1 %2», чтобы отправить все PLU.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n value(s) of %1 were refused, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</source>
-        <translation>
-            <numerusform>%n значение из %1 отклонено, и --delete-missing принял бы его PLU за отсутствующий в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
-            <numerusform>%n значения из %1 отклонены, и --delete-missing принял бы их PLU за отсутствующие в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
-            <numerusform>%n значений из %1 отклонены, и --delete-missing принял бы их PLU за отсутствующие в файле: ничего не отправлено и не удалено. Исправьте файл («tarexa-cli check %2» перечислит все проблемы) и запустите снова.</numerusform>
-        </translation>
     </message>
     <message>
         <source>The scale holds, or may hold, PLUs the file does not: %1. Give --delete-missing to delete them.</source>
@@ -1720,6 +1724,18 @@ program --changed --all-scales завершается с 0, только есл�
     <message>
         <source>%1/%2 PLUs</source>
         <translation>%1/%2 PLU</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) or element(s) of %1 were left out, and --delete-missing would take their PLUs for PLUs the file lacks: nothing was sent or deleted. Correct the file (&apos;tarexa-cli check %2&apos; lists every problem) and run again.</source>
+        <translation>
+            <numerusform>В файле %1 пропущено значений или элементов: %n, и --delete-missing принял бы их PLU за PLU, которых в файле нет: ничего не передано и не удалено. Исправьте файл (&apos;tarexa-cli check %2&apos; перечислит все проблемы) и запустите снова.</numerusform>
+            <numerusform>В файле %1 пропущено значений или элементов: %n, и --delete-missing принял бы их PLU за PLU, которых в файле нет: ничего не передано и не удалено. Исправьте файл (&apos;tarexa-cli check %2&apos; перечислит все проблемы) и запустите снова.</numerusform>
+            <numerusform>В файле %1 пропущено значений или элементов: %n, и --delete-missing принял бы их PLU за PLU, которых в файле нет: ничего не передано и не удалено. Исправьте файл (&apos;tarexa-cli check %2&apos; перечислит все проблемы) и запустите снова.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>PLU %1 (row %2) has no price in the file; it was left out.</source>
+        <translation>У PLU %1 (строка %2) в файле нет цены; он пропущен.</translation>
     </message>
 </context>
 <context>

@@ -47,11 +47,12 @@ std::optional<Snapshot> recordOf(const ScaleChoice &scale)
     return record;
 }
 
-// A refused value leaves its PLU out of the table, where --delete-missing
-// would take it for a PLU the file lacks.
+// A refused value, a PLU without a price or an element that is no PLU
+// leaves its PLU out of the table, where --delete-missing would take it for
+// a PLU the file lacks.
 int refusedBeforeDeleting(const QString &fileName, int refusals)
 {
-    printError(TarexaCli::tr("%n value(s) of %1 were refused, and --delete-missing would take "
+    printError(TarexaCli::tr("%n value(s) or element(s) of %1 were left out, and --delete-missing would take "
                              "their PLUs for PLUs the file lacks: nothing was sent or deleted. "
                              "Correct the file ('tarexa-cli check %2' lists every problem) and "
                              "run again.", nullptr, refusals)

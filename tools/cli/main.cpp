@@ -178,12 +178,21 @@ bool loadTable(const QString &fileName, PluTable &table, QStringList &refusals)
 {
     QList<PLU_STRING> elements;
     QString reason;
-    if (!readPluFile(fileName, elements, &reason)) {
+    QStringList skipped;
+    if (!readPluFile(fileName, elements, &reason, &skipped)) {
         printError(TarexaCli::tr("Could not read from %1: %2").arg(fileName, reason));
         return false;
     }
+    refusals << skipped;
     for (const FilePlu &p : acceptedFilePlus(elements, refusals))
         table.setRow(p.row, p.accepted);
+    // The window shows a PLU without a price, and the user sees it has
+    // none; here it would vanish without a word.
+    for (const PLU_STRING &element : std::as_const(elements))
+        if (element.Price.isEmpty())
+            if (const std::optional<int> row = parsePluNumber(element.Number))
+                refusals << TarexaCli::tr("PLU %1 (row %2) has no price in the file; it was left "
+                                          "out.").arg(*row).arg(*row + 1);
     return true;
 }
 
