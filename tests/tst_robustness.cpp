@@ -83,7 +83,7 @@ void RobustnessTest::hostileFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("loads");
-    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QStringList>("boxes");  // how each box's text begins
     QTest::addColumn<QString>("row1");   // cells 0 to 5 of row 1, joined by "|"
 
     QTest::newRow("name of 100 000 characters")
@@ -98,11 +98,15 @@ void RobustnessTest::hostileFiles_data()
     QTest::newRow("300 000 sibling elements")
         << Head + "<PLU_DataBase>" + repeated("<x/>", 300000)
                + "<PLU Number=\"1\" Price=\"3\"/></PLU_DataBase>"
-        << true << QStringList() << "3|||||";
+        << true << QStringList("Part of the file could not be loaded. Items left out: 11.\n\n"
+                               "Line 2 of the file: the element \"x\" is not a PLU element")
+        << "3|||||";
     QTest::newRow("200 000 levels deep")
         << Head + "<PLU_DataBase>" + repeated("<a>", 200000) + repeated("</a>", 200000)
                + "<PLU Number=\"1\" Price=\"4\"/></PLU_DataBase>"
-        << true << QStringList() << "4|||||";
+        << true << QStringList("Part of the file could not be loaded. Items left out: 1.\n\n"
+                               "Line 2 of the file: the element \"a\" is not a PLU element")
+        << "4|||||";
     QTest::newRow("external entity")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE PLU_DataBase [<!ENTITY x SYSTEM "
                       "\"file:///etc/passwd\">]><PLU_DataBase><PLU Number=\"1\" Price=\"1\" "
@@ -141,7 +145,9 @@ void RobustnessTest::hostileFiles()
 
     QStringList seen = answerer->texts();
     seen.removeAll("Do you want to clear the current document.");
-    QCOMPARE(seen, boxes);
+    QCOMPARE(seen.size(), boxes.size());
+    for (int i = 0; i < boxes.size(); ++i)
+        QVERIFY2(seen[i].startsWith(boxes[i]), qPrintable(seen[i]));
     if (!loads) {
         QCOMPARE(window->statusBar()->currentMessage(), "Could not read from " + path);
         QCOMPARE(cellText(table, 500, 0), QString("9.99"));
