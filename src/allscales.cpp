@@ -39,14 +39,16 @@ private:
 std::vector<std::vector<int>> turnsByPort(const QList<ScalePlan> &plans)
 {
     std::vector<std::vector<int>> groups;
-    std::map<std::string, size_t> groupOfPath;
+    std::map<QString, size_t> groupOfPort;
     for (int i = 0; i < plans.size(); ++i) {
         if (!plans.at(i).visited())
             continue;
-        const std::string path = devicePathOf(plans.at(i).scale.device);
-        const auto found = groupOfPath.find(path);
-        if (found == groupOfPath.end()) {
-            groupOfPath.emplace(path, groups.size());
+        // Two names of one port (a link and the device it leads to) are
+        // one port: they take turns as the record takes them as one.
+        const QString port = portIdentity(plans.at(i).scale.device);
+        const auto found = groupOfPort.find(port);
+        if (found == groupOfPort.end()) {
+            groupOfPort.emplace(port, groups.size());
             groups.push_back({ i });
         } else {
             groups[found->second].push_back(i);

@@ -180,11 +180,12 @@ QString ScaleList::remove(const QString &name)
 
 QStringList ScaleList::sharingDevice(const QString &name, const QString &device) const
 {
-    const std::string path = devicePathOf(device);
+    // A link and the device it leads to are one port.
+    const QString port = portIdentity(device);
     QStringList others;
     for (const ScaleEntry &scale : m_scales) {
         if (scale.name.compare(name.trimmed(), Qt::CaseInsensitive) != 0
-            && devicePathOf(scale.device) == path)
+            && portIdentity(scale.device) == port)
             others << scale.name;
     }
     return others;

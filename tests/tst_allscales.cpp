@@ -8,6 +8,7 @@
 #include "scalelist.h"
 #include "scalestore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -414,9 +415,10 @@ void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut_data()
     QTest::newRow("incomplete") << true;
 }
 
-// Deli and Bakery hang on one line and take turns on it, in their order,
-// each asked for its first PLU before its changes go: Deli's turn sends the
-// rows, and Bakery, sharing the port's record, finds nothing left to send.
+// Deli and Bakery hang on one line (Bakery named through a link to it) and
+// take turns on it, in their order, each asked for its first PLU before its
+// changes go: Deli's turn sends the rows, and Bakery, sharing the port's
+// record, finds nothing left to send.
 // Till, of which nothing is known, is not touched; known in part, it gets
 // the rows it is not known to hold.
 void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut()
@@ -424,9 +426,12 @@ void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut()
     QFETCH(bool, partlyKnown);
     ScaleFixture &line = newScale();
     ScaleFixture &till = newScale();
+    QTemporaryDir links;
+    const QString bakeryLine = links.filePath("bakery-line");
+    QVERIFY(QFile::link(line.deviceName(), bakeryLine));
     const QList<ScaleEntry> scales = { { "Deli", line.deviceName() },
                                        { "Till", till.deviceName() },
-                                       { "Bakery", line.deviceName() } };
+                                       { "Bakery", bakeryLine } };
     const PluTable table = tableOf(3);
     ScaleStore store(storePath());
     QVERIFY2(store.isUsable(), qPrintable(store.error()));
@@ -447,7 +452,7 @@ void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut()
     QCOMPARE(AllScalesText::resultLine(results[0]),
              "Deli (" + line.deviceName() + "): 3 of 3 PLUs sent, 0 refused; done.");
     QCOMPARE(AllScalesText::resultLine(results[2]),
-             "Bakery (" + line.deviceName() + "): nothing to send; it holds the table's PLUs "
+             "Bakery (" + bakeryLine + "): nothing to send; it holds the table's PLUs "
              "as they are.");
     if (partlyKnown) {
         QCOMPARE(int(till.sim().receivedFrames().size()), 1 + 2);
