@@ -104,7 +104,7 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
                            : turns.progress.journalMessage(result.outcome));
     result.refused = one.refused();
     result.journalNotice = recording.lostFactsNotice();
-    result.unrecorded = recording.lostFacts();
+    result.unrecorded = recording.recordInDoubt();
     turns.progress.ended(index, result);
 }
 

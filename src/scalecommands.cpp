@@ -155,7 +155,7 @@ ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const 
 void Tarexa::tidyJournal()
 {
     const QSettings settings;
-    ScaleStore store;
+    ScaleStore store(ScaleStore::defaultPath(), JournalTidyingMs);
     store.applyRetention(journalRetentionDays(settings), JournalTidyingMs);
 }
 

@@ -223,6 +223,15 @@ ScaleStore::~ScaleStore()
     closeConnection();
 }
 
+void ScaleStore::limitBusyTimeout(int ms)
+{
+    if (ms >= m_busyTimeoutMs)
+        return;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    if (q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms)))
+        m_busyTimeoutMs = ms;
+}
+
 void ScaleStore::close()
 {
     closeConnection();
@@ -231,6 +240,7 @@ void ScaleStore::close()
 
 void ScaleStore::open(int busyTimeoutMs)
 {
+    m_busyTimeoutMs = busyTimeoutMs;
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder)) {
         m_error = StoreText::tr("The folder %1 cannot be created.").arg(folder);
@@ -318,8 +328,19 @@ void ScaleStore::closeConnection()
         QSqlDatabase::removeDatabase(m_connection);
 }
 
+// A database that is up to date is only read here, so that a command that
+// reads (history, a comparison) runs while another process writes.
+bool ScaleStore::schemaIsCurrent()
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    return q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next()
+        && q.value(0).toInt() == SchemaVersion;
+}
+
 bool ScaleStore::prepareSchema()
 {
+    if (schemaIsCurrent())
+        return true;
     Transaction t(*this);
     if (!t.begun())
         return false;
@@ -1043,12 +1064,18 @@ RecordingProgress::RecordingProgress(ScaleStore *store, ScaleCommand command,
 {
 }
 
+const int TransferBusyTimeoutMs = 1000;
+
 void RecordingProgress::begin()
 {
     if (m_begun)
         return;
     m_begun = true;
     if (m_store) {
+        // Between two exchanges the line waits for the database: a lock
+        // held longer than this costs the facts (and says so) rather than
+        // stalling the transfer for seconds.
+        m_store->limitBusyTimeout(TransferBusyTimeoutMs);
         if (m_store->isUsable())
             m_transferId = m_store->beginTransfer(m_device, m_command, m_fileName);
         m_lostFacts = m_transferId < 0;
@@ -1113,11 +1140,13 @@ void RecordingProgress::writePending(int markNext)
 
 // Once a write has failed, nothing more is written: a database that is
 // locked would otherwise hold up every exchange of the command. What the
-// scale did is then not in its record, so the record is not to be trusted.
+// scale did is then not in its record, so the record is not to be trusted;
+// a read changes nothing on the scale, and the record stays as true as it
+// was.
 void RecordingProgress::lose()
 {
     m_lostFacts = true;
-    if (!m_snapshotInDoubt) {
+    if (!m_snapshotInDoubt && !isRead()) {
         m_snapshotInDoubt = true;
         m_store->markUnrecorded(m_device);
     }

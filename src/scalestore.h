@@ -122,6 +122,9 @@ public:
     ScaleStore &operator=(const ScaleStore &) = delete;
 
     bool isUsable() const { return m_usable; }
+    // Shortens how long a statement waits for another process's write to
+    // end; never lengthens it.
+    void limitBusyTimeout(int ms);
     // Lets go of the database before the object goes (closing the last
     // connection writes the journal of changes into the file, which a
     // caller may want done inside a pause it makes anyway); every call
@@ -200,6 +203,8 @@ private:
     class Transaction;
 
     void open(int busyTimeoutMs);
+    int m_busyTimeoutMs = 0;
+    bool schemaIsCurrent();
     bool openConnection(int busyTimeoutMs);
     bool prepareSchema();
     bool migrate();
@@ -267,9 +272,11 @@ public:
     void finish(const ScaleOutcome &outcome, const QString &message);
 
     int transferId() const { return m_transferId; }
-    // True when some fact could not be written (see the store's error()):
-    // the snapshot may then no longer be true.
+    // True when some fact could not be written (see the store's error()).
     bool lostFacts() const { return m_lostFacts; }
+    // True when what the scale took or lost is missing from its snapshot,
+    // which may then no longer be true (never after a read).
+    bool recordInDoubt() const { return m_snapshotInDoubt; }
     // After finish(), what the user should hear about the facts that could
     // not be written; empty when none were lost. finish() also adds it to
     // the store's notice().

@@ -1038,6 +1038,8 @@ void CliTest::killedMidExchangeLeavesThePluUnknown()
 // With the database held by another process for longer than the tool
 // waits, the scale is programmed all the same, but the exit status says
 // that it went unrecorded, and the next Program Changes asks for a diff.
+// A read changes nothing on the scale: it only says what it could not
+// journal, and the record stays trusted.
 void CliTest::unrecordedCommandExitsNine()
 {
     knowTenPlus();
@@ -1051,6 +1053,17 @@ void CliTest::unrecordedCommandExitsNine()
         other.setDatabaseName(storePath());
         QVERIFY(other.open());
         QSqlQuery lock(other);
+        QVERIFY(lock.exec("BEGIN IMMEDIATE"));
+        const Run backup = run({ "read", "-o", path("backup.xml") });
+        QCOMPARE(backup.status, 0);
+        QVERIFY2(backup.err.contains("could not record all of this transfer"), backup.err);
+        QCOMPARE(tableOfFile(path("backup.xml")).rowsInUse().size(), 10);
+        // Reading the journal needs no write lock.
+        QCOMPARE(run({ "history", "--limit", "1" }).status, 0);
+        lock.exec("ROLLBACK");
+        const Run planned = run({ "program", "--changed", "--dry-run", path("edited.xml") });
+        QCOMPARE(planned.status, 0);
+        QCOMPARE(planned.out, QByteArray("send 5\n"));
         QVERIFY(lock.exec("BEGIN IMMEDIATE"));
         const Run programmed = run({ "program", path("edited.xml") });
         QCOMPARE(programmed.status, 9);

@@ -127,7 +127,7 @@ int Journal::finish(const ScaleOutcome &outcome, int status)
     m_recording.finish(outcome, status == Done ? QString() : lastError());
     m_store->close();
     printStoreNotice(*m_store);
-    if (status != Done || !m_recording.lostFacts())
+    if (status != Done || !m_recording.recordInDoubt())
         return status;
     printError(TarexaCli::tr("The scale took the command, but Tarexa could not record it; "
                              "compare before the next program --changed."));
@@ -294,7 +294,7 @@ int pruneHistory(const QString &days)
 void tidyJournal()
 {
     const QSettings settings;
-    ScaleStore store;
+    ScaleStore store(ScaleStore::defaultPath(), JournalTidyingMs);
     store.applyRetention(journalRetentionDays(settings), JournalTidyingMs);
 }
 

@@ -55,12 +55,16 @@ int widest(const QStringList &texts)
     return width;
 }
 
+const int ListingBusyTimeoutMs = 300;
+
 // One line a scale: "*" for the current one, name, device and when it last
 // took a command to the end, in aligned columns.
 int listScales()
 {
     const ScaleList scales = configuredScales();
-    ScaleStore store;
+    // Only read here, but for the note of which port a name leads to: that
+    // may wait a little, not for as long as a transfer's facts would.
+    ScaleStore store(ScaleStore::defaultPath(), ListingBusyTimeoutMs);
     QStringList devices;
     for (const ScaleEntry &scale : scales.scales())
         devices << scale.device;
