@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <QAtomicInt>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +16,8 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace {
 
@@ -626,23 +629,50 @@ QString ScaleStore::lastPortOf(const QString &device)
     return q.exec() && q.next() ? q.value(0).toString() : QString();
 }
 
-QString ScaleStore::unrecordedMarker(const QString &key) const
+// Where a port is marked as unrecorded: beside the database, and, for when
+// its folder takes no new file (read-only, or out of space or inodes), in
+// the user's cache folder. The name is a digest of the key, since a
+// by-id device name can be longer than a file name may be.
+QStringList ScaleStore::unrecordedMarkers(const QString &key) const
 {
-    return m_path + QStringLiteral(".unrecorded/")
-         + QString::fromLatin1(key.toUtf8().toHex());
+    const QString name = QString::fromLatin1(
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex());
+    const QString database = QString::fromLatin1(
+        QCryptographicHash::hash(QFileInfo(m_path).absoluteFilePath().toUtf8(),
+                                 QCryptographicHash::Sha1).toHex().left(16));
+    return { m_path + QStringLiteral(".unrecorded/") + name,
+             QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+                 + QStringLiteral("/unrecorded-") + database + QLatin1Char('/') + name };
+}
+
+bool ScaleStore::anyMarker(const QString &key) const
+{
+    const QStringList markers = unrecordedMarkers(key);
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [](const QString &marker) { return QFileInfo::exists(marker); });
+}
+
+void ScaleStore::removeMarkers(const QString &key) const
+{
+    for (const QString &marker : unrecordedMarkers(key))
+        QFile::remove(marker);
 }
 
 bool ScaleStore::markUnrecorded(const QString &device)
 {
-    const QString marker = unrecordedMarker(recordKey(device));
-    QFile file(marker);
-    return QDir().mkpath(QFileInfo(marker).absolutePath()) && file.open(QIODevice::WriteOnly)
-        && file.write(device.toUtf8()) >= 0 && file.flush();
+    const QString key = recordKey(device);
+    for (const QString &marker : unrecordedMarkers(key)) {
+        QFile file(marker);
+        if (QDir().mkpath(QFileInfo(marker).absolutePath()) && file.open(QIODevice::WriteOnly)
+            && file.write(key.toUtf8()) >= 0 && file.flush())
+            return true;
+    }
+    return false;
 }
 
 bool ScaleStore::isUnrecorded(const QString &device)
 {
-    return QFileInfo::exists(unrecordedMarker(recordKey(device)));
+    return anyMarker(recordKey(device));
 }
 
 std::optional<Snapshot> ScaleStore::snapshot(const QString &device)
@@ -652,7 +682,7 @@ std::optional<Snapshot> ScaleStore::snapshot(const QString &device)
     const QString key = recordKey(device);
     // What could not be recorded may have changed anything: the record is
     // not to be trusted, and goes as soon as the database lets it.
-    if (QFileInfo::exists(unrecordedMarker(key))) {
+    if (anyMarker(key)) {
         forget(device);
         return Snapshot();
     }
@@ -689,7 +719,7 @@ std::optional<Snapshot::State> ScaleStore::recordState(const QString &device)
     if (!m_usable)
         return std::nullopt;
     const QString key = recordKey(device);
-    if (QFileInfo::exists(unrecordedMarker(key))) {
+    if (anyMarker(key)) {
         forget(device);
         return Snapshot::None;
     }
@@ -772,7 +802,7 @@ bool ScaleStore::replaceSnapshot(const QString &device, const QList<PLU_STRING> 
     }
     if (!t.commit())
         return false;
-    QFile::remove(unrecordedMarker(key));
+    removeMarkers(key);
     return true;
 }
 
@@ -797,7 +827,7 @@ bool ScaleStore::forget(const QString &device)
     if (!t.begun() || !exec(QStringLiteral("DELETE FROM snapshot_plus WHERE device = ?"), { key })
         || !exec(QStringLiteral("DELETE FROM snapshots WHERE device = ?"), { key }) || !t.commit())
         return false;
-    QFile::remove(unrecordedMarker(key));
+    removeMarkers(key);
     return true;
 }
 

@@ -220,7 +220,9 @@ private:
     bool fail(const QSqlError &error);
     QString readOnlyFile() const;
     bool exec(const QString &sql, const QVariantList &values = QVariantList());
-    QString unrecordedMarker(const QString &key) const;
+    QStringList unrecordedMarkers(const QString &key) const;
+    bool anyMarker(const QString &key) const;
+    void removeMarkers(const QString &key) const;
 
     bool ensureSnapshotRow(const QString &key);
     bool markIncompleteKey(const QString &key);

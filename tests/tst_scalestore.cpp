@@ -123,6 +123,8 @@ private slots:
     void lockedTooLongFailsWithinTimeout();
     void lostFactsAreAdmitted_data();
     void lostFactsAreAdmitted();
+    void unrecordedMarkOutlivesItsFolder_data();
+    void unrecordedMarkOutlivesItsFolder();
     void newerSchemaIsRefused();
 
     void inFlightMarkBecomesTheFact_data();
@@ -493,6 +495,8 @@ void ScaleStoreTest::unusableStoreSaysWhy()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
     ScaleStore store(blocker + QStringLiteral("/sub/scales.sqlite"));
+    // Nor can the mark of the unrecorded port go to the cache folder.
+    qputenv("XDG_CACHE_HOME", (blocker + QStringLiteral("/cache")).toLocal8Bit());
     QVERIFY(!store.isUsable());
     QVERIFY(!store.error().isEmpty());
     QVERIFY(!store.snapshot(Device));
@@ -513,6 +517,7 @@ void ScaleStoreTest::unusableStoreSaysWhy()
     QVERIFY(recording.lostFacts());
     QVERIFY(recording.lostFactsNotice().contains(store.error()));
     QVERIFY(recording.lostFactsNotice().contains(QStringLiteral("out of date")));
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void ScaleStoreTest::lockedTooLongFailsWithinTimeout()
@@ -616,6 +621,41 @@ void ScaleStoreTest::lostFactsAreAdmitted()
     QCOMPARE(snapshot->state, Snapshot::None);
     QVERIFY(!m_store->isUnrecorded(Device));
     QCOMPARE(m_store->snapshot(Device)->state, Snapshot::None);
+}
+
+void ScaleStoreTest::unrecordedMarkOutlivesItsFolder_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("folderBlocked");
+
+    // USB descriptor strings make by-id names longer than a file name may be.
+    const QString longName = "/dev/serial/by-id/usb-" + QString(230, 'x') + "-if00-port0";
+    QTest::newRow("a long by-id name") << longName << false;
+    QTest::newRow("no folder beside the database") << QString(Device) << true;
+}
+
+// A port whose transfer went unrecorded is marked so whatever its name,
+// and even where the database's folder takes no new entry; the mark holds
+// until the record is replaced.
+void ScaleStoreTest::unrecordedMarkOutlivesItsFolder()
+{
+    QFETCH(QString, device);
+    QFETCH(bool, folderBlocked);
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    if (folderBlocked) {
+        QDir(dbPath() + ".unrecorded").removeRecursively();
+        QFile blocker(dbPath() + ".unrecorded");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(m_store->replaceSnapshot(device, { pluNumbered(1) }));
+    QVERIFY(m_store->markUnrecorded(device));
+    QVERIFY(m_store->isUnrecorded(device));
+    QCOMPARE(m_store->recordState(device), Snapshot::None);
+    QVERIFY(m_store->replaceSnapshot(device, { pluNumbered(1) }));
+    QVERIFY(!m_store->isUnrecorded(device));
+    QCOMPARE(m_store->recordState(device), Snapshot::Complete);
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void ScaleStoreTest::inFlightMarkBecomesTheFact_data()
