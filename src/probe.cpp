@@ -2,17 +2,25 @@
 #include "changes.h"
 #include "comm.h"
 #include "plutable.h"
+#include "rules.h"
 
 #include <QList>
 
 namespace {
 
-bool sameTexts(const PLU_STRING &a, const PLU_STRING &b)
+// The first column in which the scale would hold a and b differently, or
+// -1 when it would hold them alike.
+int firstDifference(const PLU_STRING &a, const PLU_STRING &b)
 {
     for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
         if (!sameOnScale(col, a.field(col), b.field(col)))
-            return false;
-    return true;
+            return col;
+    return -1;
+}
+
+bool sameTexts(const PLU_STRING &a, const PLU_STRING &b)
+{
+    return firstDifference(a, b) < 0;
 }
 
 ProbeFinding found(ProbeFinding finding, ProbeFinding::Kind kind, int recordPlu)
@@ -139,9 +147,15 @@ QString ProbeText::staleRecord(const QString &scale, const ProbeFinding &finding
     case ProbeFinding::HoldsNone:
         return tr("What Tarexa knows of %1 is out of date: it holds no PLU, the record says it "
                   "holds PLU %2. Compare with Scale first.").arg(scale, record);
-    case ProbeFinding::OtherTexts:
-        says = tr("PLU %1 is %2").arg(record, described(finding.inRecord));
-        break;
+    case ProbeFinding::OtherTexts: {
+        // The two may agree on number, name and price: the field that
+        // differs is the one worth naming.
+        const int col = firstDifference(finding.onScale, finding.inRecord);
+        return tr("What Tarexa knows of %1 is out of date: its PLU %2 has %3 %4, the record says "
+                  "%5. Compare with Scale first.")
+            .arg(scale, record, columnLabel(col), shownValue(finding.onScale.field(col)),
+                 shownValue(finding.inRecord.field(col)));
+    }
     case ProbeFinding::HoldsLower:
         says = tr("it holds PLU %1").arg(record);
         break;

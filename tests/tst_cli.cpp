@@ -425,6 +425,9 @@ void CliTest::exitStatuses_data()
                                   << "Could not read from";
     QTest::newRow("not xml") << QStringList{ "check", "@junk.xml" } << 0 << 0 << 3
                              << "line 1, column";
+    QTest::newRow("changes to a device that is not there")
+        << QStringList{ "--device", "/dev/tarexa-absent", "program", "--changed", "@good.xml" }
+        << 0 << 0 << 4 << "Could not open communication device /dev/tarexa-absent";
     QTest::newRow("csv without header") << QStringList{ "convert", "@empty.csv", "@o.xml" }
                                         << 0 << 0 << 3 << "Could not read from";
     QTest::newRow("convert suffixes") << QStringList{ "convert", "@good.xml", "@o.txt" }

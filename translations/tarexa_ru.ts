@@ -538,10 +538,6 @@
         <translation>Сведения Tarexa о весах %1 устарели: в весах нет ни одного PLU, а по записи в них есть PLU %2. Сначала сравните с весами.</translation>
     </message>
     <message>
-        <source>PLU %1 is %2</source>
-        <translation>PLU %1 — это %2</translation>
-    </message>
-    <message>
         <source>it holds PLU %1</source>
         <translation>в них есть PLU %1</translation>
     </message>
@@ -552,6 +548,10 @@
     <message>
         <source>What Tarexa knows of %1 is out of date: its first PLU is %2, the record says %3. Compare with Scale first.</source>
         <translation>Сведения Tarexa о весах %1 устарели: первый PLU в весах — %2, а по записи %3. Сначала сравните с весами.</translation>
+    </message>
+    <message>
+        <source>What Tarexa knows of %1 is out of date: its PLU %2 has %3 %4, the record says %5. Compare with Scale first.</source>
+        <translation>Сведения Tarexa о весах %1 устарели: у PLU %2 в весах %3 %4, а по записи %5. Сначала сравните с весами.</translation>
     </message>
 </context>
 <context>

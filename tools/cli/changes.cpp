@@ -200,6 +200,12 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
         return storeError(*store);
     if (*state == Snapshot::None || (deleteMissingPlus && *state != Snapshot::Complete)) {
         printStoreNotice(*store);
+        // A port that does not open is the first thing to mend.
+        if (!session.port().isOpen()) {
+            const ScaleOutcome failed = session.judge(Snapshot());
+            printError(outcomeMessage(failed, scale.device));
+            return statusOf(failed, scale.device);
+        }
         return noSnapshot(scale, fileName,
                           *state == Snapshot::None
                               ? TarexaCli::tr("Nothing is known of what %1 holds.").arg(scale.label)
