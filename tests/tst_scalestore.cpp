@@ -119,6 +119,8 @@ private slots:
     void twoProcessesWriteAtOnce();
     void damagedFileIsSetAside_data();
     void damagedFileIsSetAside();
+    void damageFoundLaterIsCheckedAtTheNextOpen_data();
+    void damageFoundLaterIsCheckedAtTheNextOpen();
     void unusableStoreSaysWhy();
     void lockedTooLongFailsWithinTimeout();
     void lostFactsAreAdmitted_data();
@@ -485,6 +487,39 @@ void ScaleStoreTest::damagedFileIsSetAside()
     QCOMPARE(setAside.readAll(), bytes);
     QVERIFY(store.recordPlu(Device, pluNumbered(1)));
     QCOMPARE(store.snapshot(Device)->plus.size(), 1);
+}
+
+void ScaleStoreTest::damageFoundLaterIsCheckedAtTheNextOpen_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("a false alarm") << false;
+    QTest::newRow("a damaged page") << true;
+}
+
+// Opening does not check the whole file (that costs time in proportion to
+// the journal); damage SQLite reports mid-use leaves a mark, and the next
+// open checks the file: a sound one is kept, a damaged one set aside.
+void ScaleStoreTest::damageFoundLaterIsCheckedAtTheNextOpen()
+{
+    QFETCH(bool, damaged);
+    QList<PLU_STRING> plus;
+    for (int n = 0; n < 400; ++n)
+        plus << pluNumbered(n);
+    QVERIFY(m_store->replaceSnapshot(Device, plus));
+    m_store.reset();
+    if (damaged) {
+        QFile file(dbPath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(file.size() - 4096));
+        file.write(QByteArray(4096, '\xA5'));
+    }
+    QFile(dbPath() + ".damage-found").open(QIODevice::WriteOnly);
+
+    ScaleStore store(dbPath());
+    QVERIFY2(store.isUsable(), qPrintable(store.error()));
+    QVERIFY(!QFile::exists(dbPath() + ".damage-found"));
+    QCOMPARE(store.notice().contains(QStringLiteral("damaged")), damaged);
+    QCOMPARE(store.snapshot(Device)->plus.size(), damaged ? 0 : 400);
 }
 
 void ScaleStoreTest::unusableStoreSaysWhy()

@@ -397,6 +397,7 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "                        FILE lacks; --dry-run: only list them)\n"
     "  diff FILE             read the scale and list how it differs from FILE\n"
     "  history [--limit N]   list the latest scale commands\n"
+    "  history --prune DAYS  remove journal entries older than DAYS days\n"
     "  scales                list the scales (the current one marked *) and\n"
     "                        when each last took a command to the end\n"
     "  scales add NAME DEVICE  add a scale on serial device DEVICE\n"
@@ -422,10 +423,12 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  8    the record of what the scale holds cannot be used\n"
     "  9    the scale took the command, but Tarexa could not record it; run\n"
     "       diff before the next program --changed\n"
-    "  130  interrupted (Ctrl+C)\n"
+    "  129, 130, 143  stopped by SIGHUP, SIGINT (Ctrl+C) or SIGTERM after the\n"
+    "       exchange in progress; a read writes nothing\n"
     "program --changed --all-scales ends with 0 only when every scale got all its\n"
-    "changes; otherwise with 130 when interrupted, or else with the status of the\n"
-    "first failed scale in the list (4, 5, 6, 7 or 9), naming the failed scales.");
+    "changes; otherwise with 129, 130 or 143 when stopped, or else with the status\n"
+    "of the first failed scale in the list (4, 5, 6, 7 or 9), naming the failed\n"
+    "scales.");
 
 // The scale a command talks to: the device --device gives, the scale
 // --scale names, or else the current scale. Empty once a usage error has
