@@ -11,7 +11,6 @@
 
 namespace {
 
-const int BarcodeDigits = 13;
 
 // The texts of this file, as translators see them.
 struct Check

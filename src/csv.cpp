@@ -18,7 +18,6 @@ namespace {
 const char Utf8Bom[] = "\xEF\xBB\xBF";
 const QChar Quote = QLatin1Char('"');
 const QChar Apostrophe = QLatin1Char('\'');
-const int BarcodeDigits = 13;
 
 // The texts of this file, as translators see them.
 struct Csv
@@ -539,13 +538,6 @@ QString mapHeader(const SheetRecord &header, QList<CsvMapping> &mapping)
 
 // ---- values -----------------------------------------------------------
 
-bool isDigits(const QString &text)
-{
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return !text.isEmpty();
-}
 
 // A spreadsheet that took the barcode for a number shows it as 4.6E+12 or
 // drops its leading zeros; neither can be mended, only exported again.
@@ -554,7 +546,7 @@ QString barcodeRefusal(const QString &text)
     if (text.contains(QLatin1Char('E'), Qt::CaseInsensitive) && text.front().isDigit())
         return Csv::tr("A spreadsheet turned this barcode into a number. "
                   "Format the column as text, type the 13 digits again and export again.");
-    if (isDigits(text) && text.size() < BarcodeDigits)
+    if (isAsciiDigits(text) && text.size() < BarcodeDigits)
         return Csv::tr("The barcode has only %1 digits; a spreadsheet may have dropped its leading "
                   "zeros. Format the column as text and export again.")
             .arg(text.size());

@@ -8,15 +8,6 @@
 
 namespace {
 
-PLU_STRING tableRow(const QTableWidget *table, int row)
-{
-    PLU_STRING plu;
-    plu.Number = QString::number(row);
-    for (int column = 0; column < PLU_DATA_COLUMNS; ++column)
-        plu.field(column) = pluCellText(table, row, column);
-    return plu;
-}
-
 void selectCell(QTableWidget *table, int row, int column)
 {
     table->setCurrentCell(row, column);
@@ -52,7 +43,7 @@ int applyFilter(QTableWidget *table, const QString &needle)
     const int rows = table->rowCount();
     int shown = 0;
     for (int row = 0; row < rows; ++row) {
-        const bool match = needle.isEmpty() || rowMatches(tableRow(table, row), needle);
+        const bool match = needle.isEmpty() || rowMatches(pluOfTableRow(table, row), needle);
         // Only a change is passed on: each setRowHidden relays the header.
         if (table->isRowHidden(row) == match)
             table->setRowHidden(row, !match);

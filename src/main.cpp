@@ -1,3 +1,4 @@
+#include "appidentity.h"
 #include "tarexa.h"
 #include "translators.h"
 
@@ -13,8 +14,7 @@ int main(int argc, char **argv)
     Q_INIT_RESOURCE(tarexa);
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("Kestrova");
-    QApplication::setApplicationName("Weigh Scale");
+    setApplicationIdentity();
     installTranslators(app);
 
     QFont mainFont("Arial Unicode", 10);

@@ -1,17 +1,19 @@
 #include "plu.h"
 
+#include <algorithm>
+
 namespace {
 
 // More digits than this cannot be a number any caller wants, and stay far
 // from the range of qint64.
 const int MaxDigits = 18;
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 } // namespace
+
+bool isAsciiDigits(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isAsciiDigit);
+}
 
 std::optional<qint64> parseDecimal(const QString &text)
 {

@@ -32,6 +32,17 @@ std::optional<qint64> parseDecimal(const QString &text);
 // A PLU number, 0 to 998, written as parseDecimal reads it.
 std::optional<int> parsePluNumber(const QString &text);
 
+// '0' to '9' only: no other script's digits.
+inline bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+// At least one character, each an ASCII digit.
+bool isAsciiDigits(QStringView text);
+
+// An EAN-13 barcode: the scale prints nothing else.
+constexpr int BarcodeDigits = 13;
+
 // One PLU in typed form, as it is sent to the scale.
 struct PLU
 {

@@ -11,17 +11,11 @@ namespace {
 const int NameLength = 19;
 const double TopPrice = 9999.99;
 const int TopDurability = 255;
-const int BarcodeDigits = 13;
 
 // The messages belong to the window's vocabulary, whoever shows them.
 QString translated(const char *text)
 {
     return QCoreApplication::translate("Tarexa", text);
-}
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
 QStringView withoutPlus(const QString &text)
@@ -38,21 +32,13 @@ bool isPriceText(QStringView text)
     const QStringView decimals = point < 0 ? QStringView() : text.mid(point + 1);
     if (decimals.size() > 2 || whole.size() + decimals.size() == 0)
         return false;
-    for (QStringView part : { whole, decimals })
-        for (QChar c : part)
-            if (!isAsciiDigit(c))
-                return false;
-    return true;
+    return std::all_of(whole.begin(), whole.end(), isAsciiDigit)
+        && std::all_of(decimals.begin(), decimals.end(), isAsciiDigit);
 }
 
 bool isBarcode(const QString &text)
 {
-    if (text.size() != BarcodeDigits)
-        return false;
-    for (QChar c : text)
-        if (!isAsciiDigit(c))
-            return false;
-    return true;
+    return text.size() == BarcodeDigits && isAsciiDigits(text);
 }
 
 } // namespace

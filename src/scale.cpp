@@ -68,12 +68,7 @@ QStringList replyFields(const QString &data)
 // scale can always be saved and programmed again.
 QString cellTextOf(const QString &field)
 {
-    QString text = field;
-    for (QChar &c : text) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return text;
+    return lineText(field);
 }
 
 short shortOrZero(const QString &text)

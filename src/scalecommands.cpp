@@ -251,15 +251,10 @@ short Tarexa::parsePlu(QString &str)
 {
     str.remove(0, 4);   // SOH, status and the two length digits
     PLU_STRING s;
-    const short number = replyToPlu(str, s);
+    const short number = ::replyToPlu(str, s);
     if (number >= 0)
         putPluInRow(number, s);
     return number;
-}
-
-short Tarexa::replyToPlu(const QString &data, PLU_STRING &s)
-{
-    return ::replyToPlu(data, s);
 }
 
 // Deleting: one command for every marked row; the document stays as it is.

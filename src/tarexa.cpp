@@ -1,4 +1,5 @@
 #include "tarexa.h"
+#include "appidentity.h"
 #include "settings.h"
 #include "plutable.h"
 #include "rules.h"
@@ -32,16 +33,18 @@ QString pluCellText(const QTableWidget *table, int row, int col)
     return cell ? cell->text() : QString();
 }
 
-bool isPluRow(const QTableWidget *table, int row)
+PLU_STRING pluOfTableRow(const QTableWidget *table, int row)
 {
-    return !pluCellText(table, row, 0).isEmpty();
+    PLU_STRING plu;
+    plu.Number = QString::number(row);
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
+        plu.field(col) = pluCellText(table, row, col);
+    return plu;
 }
 
 namespace {
 
 const char *const WebAddress = "https://tarexa.kestrova.org/";
-const char *const VersionText = "v 0.3";
-const char *const ApplicationName = "Weigh Scale";
 
 const int RowHeight = 22;
 const int ColumnCount = PluColumnCount;
@@ -265,7 +268,7 @@ void Tarexa::about()
         tr("<center><b>%1</b> - %2<br><br>Check for new versions at:<br>"
            "<a href=\"%3\">%3</a></center>")
             .arg(QString::fromLatin1(ApplicationName))
-            .arg(QString::fromLatin1(VersionText))
+            .arg(QLatin1String("v ") + applicationVersion())
             .arg(link);
     QMessageBox::about(this, tr("About.."), text);
 }
@@ -371,8 +374,7 @@ PluTable Tarexa::tableContents() const
 {
     PluTable contents;
     for (int row = 0; row < PLU_COUNT; ++row) {
-        for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
-            contents.setText(row, col, pluCellText(table, row, col));
+        contents.setRow(row, pluOfTableRow(table, row));
         contents.setMarked(row, !pluCellText(table, row, PLU_MARK_COLUMN).isEmpty());
     }
     return contents;

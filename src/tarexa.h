@@ -39,9 +39,8 @@ enum class ScaleCommand;
 
 // The text of a cell of the PLU table; a cell without an item is empty.
 QString pluCellText(const QTableWidget *table, int row, int col);
-// A row holds a PLU exactly when its Price cell is not empty; other rows
-// are neither saved nor programmed, whatever else they hold.
-bool isPluRow(const QTableWidget *table, int row);
+// The texts of a row of the PLU table, numbered by the row.
+PLU_STRING pluOfTableRow(const QTableWidget *table, int row);
 
 // Tells the user that the port for deviceName could not be used, with the
 // system's reason (and how to get the right to use it) under the details.
@@ -67,12 +66,6 @@ class Tarexa : public QMainWindow
 public:
     // One PLU in text form (see plu.h); the window's own name for it.
     using PLU_STRING = ::PLU_STRING;
-
-    // The PLU in the data of a scale reply (the text after the status and
-    // length digits). Returns the PLU number, or -1 when the first field is
-    // not a PLU number (0 to 998), and then leaves s alone. Control
-    // characters of the text fields become blanks.
-    static short replyToPlu(const QString &data, PLU_STRING &s);
 
     // The message that refuses text in column col, or an empty text when the
     // column's rule accepts it. Every value put into the table goes through it.

@@ -1,3 +1,4 @@
+#include "appidentity.h"
 #include "testapp.h"
 #include "tarexa.h"
 
@@ -17,8 +18,7 @@ void setUpTestApplication()
     // test program running meanwhile shares its record of a terminal.
     static QTemporaryDir dataFolder;
     qputenv("XDG_DATA_HOME", dataFolder.path().toLocal8Bit());
-    QCoreApplication::setOrganizationName("Kestrova");
-    QCoreApplication::setApplicationName("Weigh Scale");
+    setApplicationIdentity();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, testSettingsFolder());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, testSettingsFolder());
 }

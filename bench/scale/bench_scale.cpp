@@ -16,6 +16,7 @@
 // line of its own: the time of the three side by side and of the three one
 // after another, each beside the floor of one scale.
 
+#include "appidentity.h"
 #include "allscales.h"
 #include "changes.h"
 #include "check.h"
@@ -468,8 +469,7 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     QTemporaryDir settings;
-    QCoreApplication::setOrganizationName("Kestrova");
-    QCoreApplication::setApplicationName("Weigh Scale");
+    setApplicationIdentity();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     const int count = argc > 1 ? QString(argv[1]).toInt() : 100;

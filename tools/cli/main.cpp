@@ -1,6 +1,7 @@
 // tarexa-cli: the scale commands and the file check of Tarexa without a
 // window, for scheduled uploads from a shop's back office.
 
+#include "appidentity.h"
 #include "cli.h"
 #include "comm.h"
 #include "plutable.h"
@@ -598,9 +599,7 @@ int main(int argc, char **argv)
     using namespace cli;
     QCoreApplication app(argc, argv);
     // The window's settings store, for the device it was configured with.
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
-    QCoreApplication::setApplicationName(QStringLiteral("Weigh Scale"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.3"));
+    setApplicationIdentity();
     installTranslators(app);
 
     QCommandLineParser parser;

@@ -3,6 +3,7 @@
 
 #include "allscales.h"
 #include "cli.h"
+#include "journaltext.h"
 #include "plutable.h"
 #include "signalwatch.h"
 #include "terminalprogress.h"
@@ -21,8 +22,6 @@
 namespace cli {
 
 namespace {
-
-const char *const TimeFormat = "yyyy-MM-dd hh:mm:ss";
 
 // The settings store, once written, tells whether the write reached the
 // disk; the scales are only worth as much as that.
@@ -44,7 +43,7 @@ QString lastTransferText(ScaleStore &store, const QString &device)
         return TarexaCli::tr("unknown");
     if (!last->isValid())
         return TarexaCli::tr("never");
-    return last->toLocalTime().toString(QLatin1String(TimeFormat));
+    return journalTimeText(*last);
 }
 
 int widest(const QStringList &texts)

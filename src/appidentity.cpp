@@ -1,0 +1,15 @@
+#include "appidentity.h"
+
+#include <QCoreApplication>
+
+QString applicationVersion()
+{
+    return QStringLiteral(TAREXA_VERSION);
+}
+
+void setApplicationIdentity()
+{
+    QCoreApplication::setOrganizationName(QString::fromLatin1(OrganizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationName));
+    QCoreApplication::setApplicationVersion(applicationVersion());
+}
