@@ -103,14 +103,6 @@ void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailu
     }
 }
 
-void Tarexa::enableDocumentActions(bool enable)
-{
-    for (QAction *action : { newAct, openAct, saveAct, confAct, progAct, readAct, delAct,
-                             importCsvAct, progChangesAct, compareAct, scalesAct, progAllAct })
-        action->setEnabled(enable);
-    scaleSelector->setEnabled(enable);
-}
-
 // How a scale command ended, in the words the user is owed. The progress
 // dialog is gone by now, so nothing can pop up behind the box.
 void Tarexa::reportScaleOutcome(const ScaleOutcome &outcome)

@@ -151,7 +151,6 @@ private:
     void startEmptyDocument();
     void putPluInRow(short row, const PLU_STRING &s);
     class ScaleCommandRunning;
-    void enableDocumentActions(bool enable);
     void reportScaleOutcome(const ScaleOutcome &outcome);
     void reportUnnumberedPlus(int count);
     void showRefusals(const QStringList &refusals);

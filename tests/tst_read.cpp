@@ -44,16 +44,14 @@ std::map<int, SimPlu> simPlus(const QList<int> &numbers)
     return plus;
 }
 
-const QStringList DocumentActions = { "&New", "&Open...", "&Save", "Con&figure",
-                                     "&Program", "&Read", "&Delete" };
-
-QStringList enabledActions(QWidget *window)
+// The window's own actions, as the menus and tool bars show them.
+QStringList enabledActions(QWidget *window, bool enabled = true)
 {
-    QStringList enabled;
-    for (const QString &text : DocumentActions)
-        if (findAction(window, text)->isEnabled())
-            enabled << text;
-    return enabled;
+    QStringList texts;
+    for (QAction *action : window->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
+        if (action->isEnabled() == enabled)
+            texts << action->text();
+    return texts;
 }
 
 // Runs what on the window's thread, in the command's next pass through
@@ -407,7 +405,8 @@ void ReadTest::documentWaitsForTheRead_data()
 }
 
 // While the read fills the table nothing may replace or save the document
-// (an Open then mixed two documents); afterwards everything is back.
+// (an Open then mixed two documents), nor open a dialog between two
+// exchanges: only About and Exit stay. Afterwards everything is back.
 void ReadTest::documentWaitsForTheRead()
 {
     QFETCH(int, silentFrom);
@@ -422,9 +421,9 @@ void ReadTest::documentWaitsForTheRead()
         triggerAction(window, "&Open...");
     });
     m_session->trigger("&Read");
-    QCOMPARE(enabledDuring, QStringList());
+    QCOMPARE(enabledDuring, (QStringList{ "E&xit", "&About" }));
     QVERIFY(m_session->answerer().fileDialogTitles.isEmpty());
-    QCOMPARE(enabledActions(window), DocumentActions);
+    QCOMPARE(enabledActions(window, false), QStringList());
 }
 
 QTEST_MAIN(ReadTest)
