@@ -11,7 +11,9 @@
 // a second more (see requestLineStop), and the scale commands stop and say
 // so; the command then ends with status 128 + the signal's number. The
 // handlers the process had come back when the object goes. The signal may
-// be asked for from any thread.
+// be asked for from any thread. On Windows, Ctrl+C and Ctrl+Break count as
+// SIGINT and SIGBREAK, and closing the console, logging off or shutting down
+// as SIGTERM.
 class SignalWatch
 {
 public:
@@ -24,9 +26,6 @@ public:
     static int received();
     // "SIGTERM" and the like.
     static QString name(int signalNumber);
-
-private:
-    struct sigaction m_previous[3] {};
 };
 
 #endif // SIGNALWATCH_H

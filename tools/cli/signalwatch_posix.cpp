@@ -2,6 +2,7 @@
 #include "comm.h"
 
 #include <atomic>
+#include <iterator>
 
 namespace {
 
@@ -9,6 +10,7 @@ const int Watched[] = { SIGINT, SIGTERM, SIGHUP };
 
 // Lock-free, so that the handler may store it and every worker thread read it.
 std::atomic<int> stopSignal{ 0 };
+struct sigaction previous[std::size(Watched)] {};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void onStopSignal(int signalNumber)
@@ -28,13 +30,13 @@ SignalWatch::SignalWatch()
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     for (size_t i = 0; i < std::size(Watched); ++i)
-        sigaction(Watched[i], &action, &m_previous[i]);
+        sigaction(Watched[i], &action, &previous[i]);
 }
 
 SignalWatch::~SignalWatch()
 {
     for (size_t i = 0; i < std::size(Watched); ++i)
-        sigaction(Watched[i], &m_previous[i], nullptr);
+        sigaction(Watched[i], &previous[i], nullptr);
 }
 
 int SignalWatch::received()
