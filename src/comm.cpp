@@ -14,8 +14,6 @@ namespace {
 
 const unsigned ByteTimeoutUs = 1000000;
 const int PauseAfterExchangeMs = 100;
-// Room for the longest reply any command collects, and its ending zero.
-const int ReplyBufferSize = 500;
 // How long the line must stay quiet after a reply for the reply to be taken
 // as this frame's: long enough for the scale's own answer to follow a late
 // copy of an earlier one (a frame's time on the line and a little more),
@@ -26,6 +24,17 @@ const int QuietAfterReplyMs = 80;
 QString translated(const char *text)
 {
     return QCoreApplication::translate("Tarexa", text);
+}
+
+// A reply buffer after collecting, which started all zeros.
+ScaleReply replyIn(const ReplyBuffer &buffer, bool ok)
+{
+    const char *bytes = reinterpret_cast<const char *>(buffer.data());
+    ScaleReply reply;
+    reply.ok = ok;
+    reply.bytes = QByteArray(bytes, int(qstrnlen(bytes, uint(buffer.size()))));
+    reply.statusByte = bytes[1];
+    return reply;
 }
 
 } // namespace
@@ -68,20 +77,16 @@ QByteArray WSerial::buildFrame(unsigned char cmd, const QString &data)
 }
 
 bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
-                           unsigned char *answer_buf, int answer_len, int replyBoundMs)
+                           ReplyBuffer &answer_buf, int answer_len, int replyBoundMs)
 {
-    if (!answer_buf)
-        return false;
     const bool complete = exchangeFrame(cmd, data, answer_buf, answer_len, replyBoundMs);
     delay(PauseAfterExchangeMs);
     return complete;
 }
 
 bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
-                            unsigned char *answer_buf, int answer_len, int replyBoundMs)
+                            ReplyBuffer &answer_buf, int answer_len, int replyBoundMs)
 {
-    if (!answer_buf)
-        return false;
     writeFrame(cmd, data);
     return collectReply(answer_buf, answer_len,
                         std::chrono::steady_clock::now() + std::chrono::milliseconds(replyBoundMs));
@@ -101,13 +106,17 @@ void WSerial::writeFrame(unsigned char cmd, const QString &data)
 // Each byte may take a second, and the whole reply its bound; the waits are
 // cut into slices, so that a stop asked for by a signal (which need not
 // reach this thread) ends the exchange at most a grace time later, however
-// busy the line is.
-bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
+// busy the line is. The buffer's last place keeps the zero that ends the
+// stored reply: a reply that needs more room than that (a scale that
+// streams bytes without an ETX) is cut there, and what it meant cannot be
+// told.
+bool WSerial::collectReply(ReplyBuffer &answer_buf, int answer_len,
                            std::chrono::steady_clock::time_point deadline, int quietAfterMs,
                            std::chrono::steady_clock::time_point *endedAt)
 {
     using namespace std::chrono;
-    ReplyCollector collector(answer_buf, answer_len);
+    const int room = int(answer_buf.size()) - 1;
+    ReplyCollector collector(answer_buf.data(), std::min(answer_len, room));
     bool complete = true;
     steady_clock::time_point byteDue = steady_clock::now() + microseconds(ByteTimeoutUs);
     bool stopping = false;
@@ -137,8 +146,11 @@ bool WSerial::collectReply(unsigned char *answer_buf, int answer_len,
     }
     if (endedAt)
         *endedAt = steady_clock::now();
+    if (answer_len > room && !collector.ended())
+        complete = false;
     if (complete && quietAfterMs > 0 && collector.ended()
-        && !onlyCopiesFollow(answer_buf, collector.storedCount(), milliseconds(quietAfterMs)))
+        && !onlyCopiesFollow(answer_buf.data(), collector.storedCount(),
+                             milliseconds(quietAfterMs)))
         complete = false;
     FlushBytes();
     return complete;
@@ -342,17 +354,13 @@ void ScalePort::startExchange(unsigned char cmd, const QString &data)
 // reply is read as if it had been waited for all along.
 ScaleReply ScalePort::finishExchange(int limit)
 {
-    unsigned char buffer[ReplyBufferSize] = {};
-    ScaleReply reply;
+    ReplyBuffer buffer{};
     Clock::time_point ended = Clock::now();
-    reply.ok = m_frameSent
-        && m_port.collectReply(buffer, std::min(limit, ReplyBufferSize - 1), m_replyDeadline,
-                               QuietAfterReplyMs, &ended);
+    const bool ok = m_frameSent
+        && m_port.collectReply(buffer, limit, m_replyDeadline, QuietAfterReplyMs, &ended);
     // The pause runs from the reply's end: the quiet after it is part of it.
     m_lineFreeAt = ended + std::chrono::milliseconds(PauseAfterExchangeMs);
-    reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
-    reply.statusByte = char(buffer[1]);
-    return reply;
+    return replyIn(buffer, ok);
 }
 
 QString ScaleReply::data() const
@@ -379,17 +387,12 @@ bool ScaleReply::understood() const
         && bytes.mid(bytes.size() - 3, 2) == frameDigits(frameSum(frame));
 }
 
-// The limit is kept below the buffer's size, so the stored reply always
-// ends in a zero byte.
 ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
                          int limit, int boundMs)
 {
-    unsigned char buffer[ReplyBufferSize] = {};
-    ScaleReply reply;
-    reply.ok = port.sendScaleCmd(cmd, data, buffer, std::min(limit, ReplyBufferSize - 1), boundMs);
-    reply.bytes = QByteArray(reinterpret_cast<const char *>(buffer));
-    reply.statusByte = char(buffer[1]);
-    return reply;
+    ReplyBuffer buffer{};
+    const bool ok = port.sendScaleCmd(cmd, data, buffer, limit, boundMs);
+    return replyIn(buffer, ok);
 }
 
 QString lineText(const QString &text)

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -26,6 +27,10 @@ QByteArray frameDigits(unsigned char value);
 // The 8-bit sum of the bytes from the second one on: the frame checksum.
 unsigned char frameSum(const QByteArray &bytes);
 
+// Where a reply is collected: room for the longest reply any command
+// collects, and the zero that ends it.
+using ReplyBuffer = std::array<unsigned char, 500>;
+
 // The scale's frame: SOH, command (or, in a reply, status) byte, two length
 // digits, the data in Windows-1251, two checksum digits, ETX. A digit is
 // 0x30 + a 4-bit value, so 10..15 are ":" to "?".
@@ -42,17 +47,19 @@ public:
 
     // Sends one command and collects its reply into answer_buf, leaving out
     // SYN bytes, up to ETX (kept) or answer_len counted bytes; then discards
-    // what is pending on the line and pauses 100 ms. False when answer_buf
-    // is null (nothing sent), when a reply byte did not come within 1000 ms,
-    // or when the reply was not complete replyBoundMs after the frame went
-    // out. Nothing but reply bytes is written to answer_buf.
+    // what is pending on the line and pauses 100 ms. False when a reply
+    // byte did not come within 1000 ms, when the reply was not complete
+    // replyBoundMs after the frame went out, or when answer_len asked for
+    // more than the buffer holds and the reply went on past its end (it is
+    // cut there). Nothing but reply bytes is written to answer_buf, and its
+    // last place stays as it was.
     bool sendScaleCmd(unsigned char cmd, const QString &data,
-                      unsigned char *answer_buf, int answer_len,
+                      ReplyBuffer &answer_buf, int answer_len,
                       int replyBoundMs = ReplyBoundMs);
     // sendScaleCmd without the pause after it, for callers that keep the
     // line's pauses themselves and use them for work of their own.
     bool exchangeFrame(unsigned char cmd, const QString &data,
-                       unsigned char *answer_buf, int answer_len,
+                       ReplyBuffer &answer_buf, int answer_len,
                        int replyBoundMs = ReplyBoundMs);
     // exchangeFrame in two halves: the frame goes out (after what is
     // pending on the line is discarded), and later its reply is collected,
@@ -62,7 +69,7 @@ public:
     // frame, and which answers this one cannot be told (false).
     void writeFrame(unsigned char cmd, const QString &data);
     // endedAt, when given, is when collecting ended (before the quiet).
-    bool collectReply(unsigned char *answer_buf, int answer_len,
+    bool collectReply(ReplyBuffer &answer_buf, int answer_len,
                       std::chrono::steady_clock::time_point deadline, int quietAfterMs = 0,
                       std::chrono::steady_clock::time_point *endedAt = nullptr);
 
@@ -132,7 +139,8 @@ std::optional<QString> presentPortIdentity(const QString &deviceName);
 // One exchange and the reply as a cleared buffer holds it afterwards.
 struct ScaleReply
 {
-    bool ok = false;            // false: a reply byte did not come in time
+    bool ok = false;            // false: a reply byte did not come in time,
+                                // or the reply did not fit its buffer
     QByteArray bytes;           // the stored reply, up to its first zero byte
     char statusByte = '\0';     // the buffer's second byte: '0' when carried out
     char status() const { return statusByte; }

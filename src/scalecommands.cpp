@@ -90,17 +90,14 @@ QString scaleOutcomeText(const ScaleOutcome &outcome)
 
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure)
 {
-    if (failure.kind == PortFailure::CannotOpen) {
-        QMessageBox box(QMessageBox::Critical, Tarexa::tr("Error"),
-                        Tarexa::tr("Could not open communication device %1.").arg(deviceName),
-                        QMessageBox::Ok, parent);
-        box.setDetailedText(openFailureDetails(failure.path, failure.error));
-        box.exec();
-    } else if (failure.kind == PortFailure::CannotConfigure) {
-        QMessageBox::critical(parent, Tarexa::tr("Error"),
-                              Tarexa::tr("Failed to configure communication device %1.")
-                                  .arg(deviceName));
-    }
+    if (!failure.failed())
+        return;
+    const QString text = failure.kind == PortFailure::CannotOpen
+        ? Tarexa::tr("Could not open communication device %1.").arg(deviceName)
+        : Tarexa::tr("Failed to configure communication device %1.").arg(deviceName);
+    QMessageBox box(QMessageBox::Critical, Tarexa::tr("Error"), text, QMessageBox::Ok, parent);
+    box.setDetailedText(openFailureDetails(failure.path, failure.error));
+    box.exec();
 }
 
 // How a scale command ended, in the words the user is owed. The progress

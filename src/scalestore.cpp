@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -252,14 +253,39 @@ void ScaleStore::open(int busyTimeoutMs)
     bool ready = openConnection(busyTimeoutMs) && prepareSchema();
     if (looksDamaged()) {
         closeConnection();
-        ready = setAsideDamagedFile() && openConnection(busyTimeoutMs) && prepareSchema();
+        ready = replaceDamagedFile(busyTimeoutMs);
     }
     m_usable = ready;
+}
+
+// Two Tarexas may find the file damaged at the same moment. Only one at a
+// time may set it aside and start a new one, and whoever comes second looks
+// again: the file it found damaged may by then be the other one's new file,
+// which it must use rather than set aside too. Setting aside takes well
+// under a second; a lock older than that belongs to a Tarexa that hangs.
+bool ScaleStore::replaceDamagedFile(int busyTimeoutMs)
+{
+    const int staleLockMs = 10000;
+    QLockFile lock(m_path + QStringLiteral(".set-aside.lock"));
+    lock.setStaleLockTime(staleLockMs);
+    if (!lock.tryLock(busyTimeoutMs)) {
+        const QString where = QDir::toNativeSeparators(m_path);
+        m_error = lock.error() == QLockFile::LockFailedError
+            ? StoreText::tr("The database %1 is in use by another Tarexa for too long.").arg(where)
+            : StoreText::tr("The database %1 is damaged and cannot be set aside.").arg(m_path);
+        return false;
+    }
+    const bool ready = openConnection(busyTimeoutMs) && prepareSchema();
+    if (!looksDamaged())
+        return ready;
+    closeConnection();
+    return setAsideDamagedFile() && openConnection(busyTimeoutMs) && prepareSchema();
 }
 
 bool ScaleStore::openConnection(int busyTimeoutMs)
 {
     m_error.clear();
+    m_lastNativeError = 0;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));

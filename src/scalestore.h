@@ -216,6 +216,7 @@ private:
     bool looksDamaged();
     QString damageMarker() const;
     bool setAsideDamagedFile();
+    bool replaceDamagedFile(int busyTimeoutMs);
     void closeConnection();
     bool fail(const QSqlError &error);
     QString readOnlyFile() const;

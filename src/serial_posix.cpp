@@ -132,6 +132,13 @@ bool changeModemLines(int fd, int lines, bool on)
     return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines) == 0;
 }
 
+// The error of a system call that just failed, for LastError(); a step
+// that failed without the system saying why counts as an I/O error.
+int failedCallError()
+{
+    return errno ? errno : EIO;
+}
+
 int millisecondsLeft(std::chrono::steady_clock::time_point deadline)
 {
     using namespace std::chrono;
@@ -162,7 +169,7 @@ public:
     bool check(bool stepWorked)
     {
         if (!stepWorked && m_error == 0)
-            m_error = errno ? errno : EIO;
+            m_error = failedCallError();
         return ok();
     }
     int release()
@@ -285,15 +292,17 @@ bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopB
                               uint8_t parity, bool)
 {
     const int fd = fdOf(theDevice);
-    termios t;
-    if (tcgetattr(fd, &t) != 0)
-        return false;
     const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
-    t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
-    t.c_cflag |= dataBitsFlag(s.dataBits) | stopBitsFlag(s.stopBits) | parityFlags(s.parity);
-    if (cfsetispeed(&t, speedOf(s.baudRate)) != 0 || cfsetospeed(&t, speedOf(s.baudRate)) != 0)
-        return false;
-    return applyLineSettings(fd, t);
+    termios t;
+    bool configured = tcgetattr(fd, &t) == 0;
+    if (configured) {
+        t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+        t.c_cflag |= dataBitsFlag(s.dataBits) | stopBitsFlag(s.stopBits) | parityFlags(s.parity);
+        configured = cfsetispeed(&t, speedOf(s.baudRate)) == 0
+                  && cfsetospeed(&t, speedOf(s.baudRate)) == 0 && applyLineSettings(fd, t);
+    }
+    m_lastError = configured ? 0 : failedCallError();
+    return configured;
 }
 
 unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)

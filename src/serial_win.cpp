@@ -82,6 +82,16 @@ bool failWith(HANDLE handle, int &lastError)
     return false;
 }
 
+// failWith for a step after the opening settings were applied: the port
+// gets back the settings it was found with.
+bool failRestoring(HANDLE handle, int &lastError, DCB &found)
+{
+    lastError = static_cast<int>(GetLastError());
+    SetCommState(handle, &found);
+    CloseHandle(handle);
+    return false;
+}
+
 // Reads the port's line settings, lets change alter some fields, and
 // writes them back; everything else stays as it was.
 template <typename Change>
@@ -127,14 +137,16 @@ bool MSerial::OpenDevice(const char *theName)
     if (!SetCommState(handle, &dcb))
         return failWith(handle, m_lastError);
     if (!GetCommTimeouts(handle, &oldCto))
-        return failWith(handle, m_lastError);
+        return failRestoring(handle, m_lastError, oldDcb);
     COMMTIMEOUTS cto = oldCto;
     cto.ReadIntervalTimeout = 0;
     cto.ReadTotalTimeoutMultiplier = 0;
     cto.ReadTotalTimeoutConstant = 1;
     cto.WriteTotalTimeoutMultiplier = 0;
     cto.WriteTotalTimeoutConstant = 0;
-    SetCommTimeouts(handle, &cto);
+    // Without these time-outs a read would wait for its bytes for ever.
+    if (!SetCommTimeouts(handle, &cto))
+        return failRestoring(handle, m_lastError, oldDcb);
     SetCommMask(handle, EV_RXCHAR);
     SetupComm(handle, QueueSize, QueueSize);
     theDevice = deviceOf(handle);
@@ -146,12 +158,14 @@ bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopB
                               uint8_t parity, bool)
 {
     const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
-    return changeLineSettings(handleOf(theDevice), [&s](DCB &dcb) {
+    const bool configured = changeLineSettings(handleOf(theDevice), [&s](DCB &dcb) {
         dcb.BaudRate = s.baudRate;
         dcb.ByteSize = byteSizeOf(s.dataBits);
         dcb.StopBits = stopBitsOf(s.stopBits);
         dcb.Parity = parityOf(s.parity);
     });
+    m_lastError = configured ? 0 : static_cast<int>(GetLastError());
+    return configured;
 }
 
 unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)

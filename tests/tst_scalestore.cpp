@@ -15,7 +15,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -119,6 +123,8 @@ private slots:
     void twoProcessesWriteAtOnce();
     void damagedFileIsSetAside_data();
     void damagedFileIsSetAside();
+    void damagedFileIsSetAsideOnce_data() { damagedFileIsSetAside_data(); }
+    void damagedFileIsSetAsideOnce();
     void damageFoundLaterIsCheckedAtTheNextOpen_data();
     void damageFoundLaterIsCheckedAtTheNextOpen();
     void unusableStoreSaysWhy();
@@ -487,6 +493,45 @@ void ScaleStoreTest::damagedFileIsSetAside()
     QCOMPARE(setAside.readAll(), bytes);
     QVERIFY(store.recordPlu(Device, pluNumbered(1)));
     QCOMPARE(store.snapshot(Device)->plus.size(), 1);
+}
+
+// Two Tarexas that find the file damaged at the same moment: one sets it
+// aside and starts a new one, and the other must use that new one rather
+// than set it aside as well. Each round races two openings anew.
+void ScaleStoreTest::damagedFileIsSetAsideOnce()
+{
+    QFETCH(QByteArray, bytes);
+    m_store.reset();
+    const int rounds = 10;
+    for (int round = 0; round < rounds; ++round) {
+        QFile file(dbPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        QFile::remove(dbPath() + QStringLiteral("-wal"));
+        QFile::remove(dbPath() + QStringLiteral("-shm"));
+
+        std::atomic<int> waiting{ 2 };
+        bool recorded[2] = { false, false };
+        const auto openAndRecord = [&](int which) {
+            --waiting;
+            while (waiting > 0) {
+            }
+            ScaleStore store(dbPath());
+            recorded[which] = store.recordPlu(Device, pluNumbered(which));
+        };
+        std::thread first(openAndRecord, 0);
+        std::thread second(openAndRecord, 1);
+        first.join();
+        second.join();
+
+        QVERIFY(recorded[0] && recorded[1]);
+        const QStringList aside = QDir(m_dir.path()).entryList({ QStringLiteral("scales.sqlite.damaged-2*") });
+        QCOMPARE(aside.filter(QRegularExpression(QStringLiteral("\\d$"))).size(), round + 1);
+        ScaleStore after(dbPath());
+        QVERIFY2(after.notice().isEmpty(), qPrintable(after.notice()));
+        QCOMPARE(keysOf(*after.snapshot(Device)), QList<int>({ 0, 1 }));
+    }
 }
 
 void ScaleStoreTest::damageFoundLaterIsCheckedAtTheNextOpen_data()

@@ -77,6 +77,8 @@ private slots:
     void openMissingDevice();
     void configure_data();
     void configure();
+    void configureFailureSaysWhy_data();
+    void configureFailureSaysWhy();
     void exclusiveOpen();
     void settingsRestoredAfterClose();
     void readTimeOut();
@@ -204,6 +206,31 @@ void SerialTest::configure()
     QCOMPARE(cfgetospeed(&t), cfgetispeed(&t));
     QCOMPARE(bool(t.c_cflag & CSTOPB), wantStopBits == 2);
     QCOMPARE(t.c_cflag & (CREAD | CLOCAL), tcflag_t(CREAD | CLOCAL));
+}
+
+void SerialTest::configureFailureSaysWhy_data()
+{
+    QTest::addColumn<QString>("path");      // empty: no descriptor at all
+    QTest::addColumn<int>("error");
+    QTest::newRow("not a terminal") << "/dev/null" << ENOTTY;
+    QTest::newRow("no descriptor") << QString() << EBADF;
+}
+
+// The reason must be the configuring's own, not that of an earlier call.
+void SerialTest::configureFailureSaysWhy()
+{
+    QFETCH(QString, path);
+    QFETCH(int, error);
+    QVERIFY(!m_port.OpenDevice("/dev/no-such-tarexa-port"));
+    const int fd = path.isEmpty() ? -1 : ::open(path.toLocal8Bit().constData(), O_RDWR);
+    QVERIFY(path.isEmpty() || fd >= 0);
+    m_port.theDevice = fd;
+    const bool configured = m_port.ConfigureDevice(9600, 8, 1, 0, false);
+    const int lastError = m_port.LastError();
+    if (fd >= 0)
+        ::close(fd);
+    QVERIFY(!configured);
+    QCOMPARE(lastError, error);
 }
 
 void SerialTest::exclusiveOpen()
