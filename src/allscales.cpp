@@ -176,10 +176,18 @@ QString outcomeWords(const ScaleOutcome &outcome)
     case ScaleOutcome::Cancelled:
         return AllScalesText::tr("cancelled");
     case ScaleOutcome::PortFailed:
-        return outcome.port.kind == PortFailure::CannotConfigure
-            ? AllScalesText::tr("the port could not be configured")
-            : AllScalesText::tr("the port could not be opened: %1")
-                  .arg(openFailureReason(outcome.port.path, outcome.port.error));
+        switch (outcome.port.kind) {
+        case PortFailure::CannotConfigure:
+            return AllScalesText::tr("the port could not be configured");
+        case PortFailure::CannotWrite:
+            return AllScalesText::tr("the port failed during the transfer: %1")
+                .arg(openFailureReason(outcome.port.path, outcome.port.error));
+        case PortFailure::None:
+        case PortFailure::CannotOpen:
+            break;
+        }
+        return AllScalesText::tr("the port could not be opened: %1")
+            .arg(openFailureReason(outcome.port.path, outcome.port.error));
     case ScaleOutcome::NoReply:
         return outcome.plu < 0 ? AllScalesText::tr("the scale did not answer")
                                : AllScalesText::tr("the scale stopped answering at PLU %1").arg(at);

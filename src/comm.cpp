@@ -87,20 +87,23 @@ bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
 bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
                             ReplyBuffer &answer_buf, int answer_len, int replyBoundMs)
 {
-    writeFrame(cmd, data);
+    if (!writeFrame(cmd, data))
+        return false;
     return collectReply(answer_buf, answer_len,
                         std::chrono::steady_clock::now() + std::chrono::milliseconds(replyBoundMs));
 }
 
-void WSerial::writeFrame(unsigned char cmd, const QString &data)
+bool WSerial::writeFrame(unsigned char cmd, const QString &data)
 {
     const QByteArray frame = buildFrame(cmd, data);
     // Whatever is still on the line belongs to an earlier exchange (the
     // tail of a reply cut at its limit, a reply the scale sent twice): a
     // reply is made only of bytes that arrive after its own command.
     FlushBytes();
-    WriteBytes(reinterpret_cast<const unsigned char *>(frame.constData()),
-               static_cast<unsigned>(frame.size()));
+    const int32_t written = WriteBytes(reinterpret_cast<const unsigned char *>(frame.constData()),
+                                       static_cast<unsigned>(frame.size()));
+    // A dry run writes nothing, and that is no failure.
+    return suppressWrite || written == frame.size();
 }
 
 // Each byte may take a second, and the whole reply its bound; the waits are
@@ -345,8 +348,13 @@ void ScalePort::startExchange(unsigned char cmd, const QString &data)
 {
     waitForTheLine();
     m_frameSent = !lineStopRequested();
-    if (m_frameSent)
-        m_port.writeFrame(cmd, data);
+    // The scale cannot act on part of a frame; whether the part went out
+    // or none, the device has failed, and no reply is waited for.
+    if (m_frameSent && !m_port.writeFrame(cmd, data)) {
+        m_frameSent = false;
+        m_failure.kind = PortFailure::CannotWrite;
+        m_failure.error = m_port.LastError();
+    }
     m_replyDeadline = Clock::now() + std::chrono::milliseconds(WSerial::ReplyBoundMs);
 }
 

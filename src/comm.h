@@ -51,8 +51,9 @@ public:
     // byte did not come within 1000 ms, when the reply was not complete
     // replyBoundMs after the frame went out, or when answer_len asked for
     // more than the buffer holds and the reply went on past its end (it is
-    // cut there). Nothing but reply bytes is written to answer_buf, and its
-    // last place stays as it was.
+    // cut there); and, with no reply waited for, when the frame could not
+    // be written whole (LastError() says why). Nothing but reply bytes is
+    // written to answer_buf, and its last place stays as it was.
     bool sendScaleCmd(unsigned char cmd, const QString &data,
                       ReplyBuffer &answer_buf, int answer_len,
                       int replyBoundMs = ReplyBoundMs);
@@ -67,7 +68,8 @@ public:
     // ETX must be followed by that long without a byte but SYN and copies
     // of it: another reply means that one of them came late for an earlier
     // frame, and which answers this one cannot be told (false).
-    void writeFrame(unsigned char cmd, const QString &data);
+    // writeFrame is false when the frame could not be written whole.
+    bool writeFrame(unsigned char cmd, const QString &data);
     // endedAt, when given, is when collecting ended (before the quiet).
     bool collectReply(ReplyBuffer &answer_buf, int answer_len,
                       std::chrono::steady_clock::time_point deadline, int quietAfterMs = 0,
@@ -188,7 +190,9 @@ public:
     // exchange in two halves, for a caller with work to do while the reply
     // comes in: the frame goes out now, the reply is collected later (within
     // the exchange's bound from the frame). Once a stop has been asked for
-    // (see requestLineStop) no frame goes out and the reply is none.
+    // (see requestLineStop) no frame goes out and the reply is none. A
+    // frame that could not be written whole has no reply either, and then
+    // failure() says why (CannotWrite) while the port stays open to close.
     void startExchange(unsigned char cmd, const QString &data);
     ScaleReply finishExchange(int limit);
     // The line rests ms more milliseconds after the pause it is in (or

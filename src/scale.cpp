@@ -141,16 +141,26 @@ ExchangeResult resultOf(const ScaleReply &reply)
          : reply.accepted() ? ExchangeResult::Accepted : ExchangeResult::Refused;
 }
 
-// A reply lost because the process was asked to stop (see requestLineStop)
-// ends the command as cancelled, not as a scale that went silent.
-ScaleOutcome::Kind noReply()
+// The end of a command whose last exchange brought no reply. A frame that
+// could not be written means a port that failed (its PLU is unknown all the
+// same); a reply lost because the process was asked to stop (see
+// requestLineStop) ends the command as cancelled, not as a scale that went
+// silent.
+ScaleOutcome &stopWithoutReply(ScaleOutcome &outcome, const ScalePort &scale, int plu)
 {
-    return lineStopRequested() ? ScaleOutcome::Cancelled : ScaleOutcome::NoReply;
+    if (scale.failure().failed()) {
+        outcome.port = scale.failure();
+        return stop(outcome, ScaleOutcome::PortFailed, plu);
+    }
+    return stop(outcome, lineStopRequested() ? ScaleOutcome::Cancelled : ScaleOutcome::NoReply,
+                plu);
 }
 
-ScaleOutcome::Kind failureOf(const ScaleReply &reply)
+ScaleOutcome &stopAfter(ScaleOutcome &outcome, const ScalePort &scale, const ScaleReply &reply,
+                        int plu)
 {
-    return resultOf(reply) == ExchangeResult::Refused ? ScaleOutcome::Refused : noReply();
+    return resultOf(reply) == ExchangeResult::Refused ? stop(outcome, ScaleOutcome::Refused, plu)
+                                                      : stopWithoutReply(outcome, scale, plu);
 }
 
 } // namespace
@@ -185,7 +195,7 @@ ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress 
             const ExchangeResult result = resultOf(reply);
             progress.exchangeEnded(row, result, &table.row(row));
             if (result != ExchangeResult::Accepted)
-                return stop(outcome, failureOf(reply), row);
+                return stopAfter(outcome, scale, reply, row);
             progress.setValue(outcome.accepted++);
         }
         if (progress.cancelled())
@@ -246,7 +256,7 @@ ScaleOutcome takeFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
     ScaleOutcome outcome;
     int number = -1;
     switch (takeOnePlu(scale.finishExchange(PluReplyLimit), plus, outcome, number)) {
-    case ExchangeResult::NoReply: return stop(outcome, noReply(), -1);
+    case ExchangeResult::NoReply: return stopWithoutReply(outcome, scale, -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;
     }
@@ -267,7 +277,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
     const ExchangeResult first = readOnePlu(scale, FirstPluCmd, plus, outcome, number);
     reportRead(progress, first, number, plus);
     switch (first) {
-    case ExchangeResult::NoReply: return stop(outcome, noReply(), -1);
+    case ExchangeResult::NoReply: return stopWithoutReply(outcome, scale, -1);
     case ExchangeResult::Refused: return stop(outcome, ScaleOutcome::NotFound, -1);
     case ExchangeResult::Accepted: break;
     }
@@ -276,7 +286,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
         const ExchangeResult result = readOnePlu(scale, NextPluCmd, plus, outcome, number);
         reportRead(progress, result, number, plus);
         if (result == ExchangeResult::NoReply)
-            return stop(outcome, noReply(), last);
+            return stopWithoutReply(outcome, scale, last);
         if (result == ExchangeResult::Refused)
             return stop(outcome, ScaleOutcome::Done, last);
         if (number >= 0) {
@@ -313,7 +323,7 @@ ScaleOutcome deletePlus(ScalePort &scale, const std::function<bool(int)> &isMark
             const ExchangeResult result = resultOf(reply);
             progress.exchangeEnded(row, result, nullptr);
             if (result != ExchangeResult::Accepted)
-                return stop(outcome, failureOf(reply), row);
+                return stopAfter(outcome, scale, reply, row);
             ++outcome.accepted;
         }
         progress.setValue(row);

@@ -54,7 +54,9 @@ public:
 // Why the port could not be used, as the system told it.
 struct PortFailure
 {
-    enum Kind { None, CannotOpen, CannotConfigure } kind = None;
+    // CannotWrite: the port was set up, but a frame could not be written
+    // whole during the command (a device unplugged, for one).
+    enum Kind { None, CannotOpen, CannotConfigure, CannotWrite } kind = None;
     int error = 0;              // errno on POSIX, GetLastError() on Windows
     std::string path;           // the device path that was opened
 
@@ -68,7 +70,8 @@ struct ScaleOutcome
     {
         Done,           // every PLU handled, or the scale had no further PLU
         Cancelled,      // ScaleProgress::cancelled() said so
-        PortFailed,     // see port
+        PortFailed,     // see port; a frame that could not be written ends
+                        // the command here too, its PLU unknown
         NoReply,        // a reply byte did not come in time
         Refused,        // the scale answered with a status other than "0"
         NotFound,       // the scale holds no PLU (a read's first request refused)
@@ -81,6 +84,11 @@ struct ScaleOutcome
     int unnumbered = 0;     // read replies that named no PLU (0 to 998)
 
     bool succeeded() const { return kind == Done; }
+    // The port failed before the command could send anything.
+    bool portNeverReady() const
+    {
+        return kind == PortFailed && port.kind != PortFailure::CannotWrite;
+    }
 };
 
 class ScalePort;

@@ -90,11 +90,19 @@ QString scaleOutcomeText(const ScaleOutcome &outcome)
 
 void showPortFailure(QWidget *parent, const QString &deviceName, const PortFailure &failure)
 {
-    if (!failure.failed())
-        return;
-    const QString text = failure.kind == PortFailure::CannotOpen
-        ? Tarexa::tr("Could not open communication device %1.").arg(deviceName)
-        : Tarexa::tr("Failed to configure communication device %1.").arg(deviceName);
+    QString text;
+    switch (failure.kind) {
+    case PortFailure::None: return;
+    case PortFailure::CannotOpen:
+        text = Tarexa::tr("Could not open communication device %1.").arg(deviceName);
+        break;
+    case PortFailure::CannotConfigure:
+        text = Tarexa::tr("Failed to configure communication device %1.").arg(deviceName);
+        break;
+    case PortFailure::CannotWrite:
+        text = Tarexa::tr("Communication error.");
+        break;
+    }
     QMessageBox box(QMessageBox::Critical, Tarexa::tr("Error"), text, QMessageBox::Ok, parent);
     box.setDetailedText(openFailureDetails(failure.path, failure.error));
     box.exec();
@@ -176,7 +184,7 @@ void Tarexa::prog()
     // The database lets go inside the line's last pause.
     store.close();
     port.close();
-    if (outcome.kind != ScaleOutcome::PortFailed)
+    if (!outcome.portNeverReady())
         copyFilledRows(rows);
     reportScaleOutcome(outcome);
     tellStoreNotice(store);

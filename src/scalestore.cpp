@@ -1220,7 +1220,7 @@ void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &messa
         // opened sent nothing and learned nothing.
         if (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::NotFound)
             ok = m_store->replaceSnapshot(m_device, m_read);
-        else if (outcome.kind != ScaleOutcome::PortFailed)
+        else if (!outcome.portNeverReady())
             ok = m_store->markIncomplete(m_device);
         if (!ok)
             lose();

@@ -19,9 +19,10 @@
 // Failures are results, never messages: OpenDevice and ConfigureDevice
 // return false, ReadBytes returns fewer bytes than asked (0 on time-out or
 // when the device went away), WriteBytes returns how many bytes went out.
-// After a failed OpenDevice or ConfigureDevice, LastError() holds the
-// system error code of the step that failed (errno on POSIX, GetLastError()
-// on Windows); after one that worked it is 0.
+// After a failed OpenDevice or ConfigureDevice, or a WriteBytes that did
+// not send every byte, LastError() holds the system error code of the step
+// that failed (errno on POSIX, GetLastError() on Windows); after one that
+// worked it is 0.
 //
 // The destructor does not close the port: whoever opened it closes it.
 //

@@ -335,12 +335,15 @@ unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned
 int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
 {
     unsigned written = 0;
+    int error = 0;
     while (!suppressWrite && written < numBytes) {
         const ssize_t n = ::write(fdOf(theDevice), theBytes + written, numBytes - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            error = n < 0 ? failedCallError() : EIO;
             break;
+        }
         written += static_cast<unsigned>(n);
     }
     // Like a synchronous write on Windows, return once the bytes are on
@@ -349,6 +352,7 @@ int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
         tcdrain(fdOf(theDevice));
     for (unsigned i = 0; i < numBytes; ++i)
         traceSent(theBytes[i]);
+    m_lastError = error;
     return static_cast<int32_t>(written);
 }
 

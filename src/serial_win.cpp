@@ -188,8 +188,15 @@ unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned
 int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
 {
     DWORD written = 0;
-    if (!suppressWrite && !WriteFile(handleOf(theDevice), theBytes, numBytes, &written, nullptr))
+    m_lastError = 0;
+    if (!suppressWrite && !WriteFile(handleOf(theDevice), theBytes, numBytes, &written, nullptr)) {
+        m_lastError = static_cast<int>(GetLastError());
         written = 0;
+    } else if (!suppressWrite && written < numBytes) {
+        // Without write time-outs a write that took less than all has
+        // failed on the way, even when the system does not say so.
+        m_lastError = ERROR_WRITE_FAULT;
+    }
     for (unsigned i = 0; i < numBytes; ++i)
         traceSent(theBytes[i]);
     return static_cast<int32_t>(written);

@@ -9,6 +9,7 @@
 #include "scalefixture.h"
 #include "scalestore.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,6 +35,32 @@ public:
 
 private:
     int m_cancelAfter;
+};
+
+// Hangs up the scale's side of the line as the command reaches PLU at: the
+// next frame then finds the device gone.
+class HangingUpProgress : public WatchedProgress
+{
+public:
+    HangingUpProgress(std::unique_ptr<ScaleFixture> &scale, int at) : m_scale(scale), m_at(at) {}
+    void aboutToSend(int plu) override { hangUpAt(plu); }
+    void setValue(int value) override
+    {
+        WatchedProgress::setValue(value);
+        hangUpAt(value);
+    }
+    QElapsedTimer sinceHangUp;
+
+private:
+    void hangUpAt(int plu)
+    {
+        if (plu == m_at && m_scale) {
+            m_scale.reset();
+            sinceHangUp.start();
+        }
+    }
+    std::unique_ptr<ScaleFixture> &m_scale;
+    int m_at;
 };
 
 QList<int> range(int first, int last)
@@ -66,6 +93,8 @@ private slots:
     void changesResumeACutOffProgram();
     void lostReplyLeavesThePluUnknown_data();
     void lostReplyLeavesThePluUnknown();
+    void lineGoneBeforeAFrame_data();
+    void lineGoneBeforeAFrame();
     void probeComesBeforeAnythingIsSent_data();
     void probeComesBeforeAnythingIsSent();
     void lateRepeatedReplyIsNotTaken();
@@ -86,6 +115,7 @@ void ScaleCommandsTest::cleanup()
 }
 
 Q_DECLARE_METATYPE(ScaleOutcome::Kind)
+Q_DECLARE_METATYPE(ScaleCommand)
 
 void ScaleCommandsTest::program_data()
 {
@@ -402,6 +432,51 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     QCOMPARE(resent.kind, ScaleOutcome::Done);
     QCOMPARE(again.exchanged, QList<int>{ 3 });
     QCOMPARE(store.snapshot(device)->plus.value(3).Price, QString("5.00"));
+}
+
+void ScaleCommandsTest::lineGoneBeforeAFrame_data()
+{
+    QTest::addColumn<ScaleCommand>("command");
+    QTest::addColumn<int>("stopPlu");     // the PLU in flight, or the last one read
+    QTest::newRow("program") << ScaleCommand::Program << 5;
+    QTest::newRow("read") << ScaleCommand::Read << 3;
+    QTest::newRow("delete") << ScaleCommand::Delete << 8;
+}
+
+// A frame that cannot be written ends the command at once as a port that
+// failed, with the system's reason; the PLU it was for is unknown, never
+// taken as done.
+void ScaleCommandsTest::lineGoneBeforeAFrame()
+{
+    QFETCH(ScaleCommand, command);
+    QFETCH(int, stopPlu);
+    QTemporaryDir dir;
+    ScaleStore store(dir.filePath("store.db"));
+    const QString device = m_scale->deviceName();
+    m_scale->sim().setPlus({ { 1, plainSimPlu(1) }, { 3, plainSimPlu(3) }, { 8, plainSimPlu(8) } });
+    PluTable table;
+    for (int row : { 2, 5 })
+        table.setText(row, PriceColumn, "1.5");
+    QList<PLU_STRING> plus;
+
+    HangingUpProgress inner(m_scale, stopPlu);
+    RecordingProgress recording(&store, command, device, QString(), inner);
+    const ScaleOutcome outcome =
+        command == ScaleCommand::Program ? programPlus(device, table, recording)
+        : command == ScaleCommand::Read ? readPlus(device, plus, recording)
+                                        : deletePlus(device, [](int row) { return row == 3 || row == 8; },
+                                                     recording);
+    recording.finish(outcome, QString());
+
+    QVERIFY(inner.sinceHangUp.isValid());
+    QVERIFY2(inner.sinceHangUp.elapsed() < 1000, QByteArray::number(inner.sinceHangUp.elapsed()));
+    QCOMPARE(outcome.kind, ScaleOutcome::PortFailed);
+    QCOMPARE(outcome.port.kind, PortFailure::CannotWrite);
+    QCOMPARE(outcome.port.error, EIO);
+    QCOMPARE(outcome.plu, stopPlu);
+    QCOMPARE(outcome.accepted, command == ScaleCommand::Read ? 2 : 1);
+    if (command != ScaleCommand::Read)
+        QCOMPARE(store.snapshot(device)->unknown, QSet<int>{ stopPlu });
 }
 
 void ScaleCommandsTest::probeComesBeforeAnythingIsSent_data()

@@ -74,6 +74,10 @@
         <source>nothing sent. %1</source>
         <translation>ничего не отправлено. %1</translation>
     </message>
+    <message>
+        <source>the port failed during the transfer: %1</source>
+        <translation>порт отказал во время обмена: %1</translation>
+    </message>
 </context>
 <context>
     <name>ChangesQuestions</name>
@@ -1648,6 +1652,14 @@ Do you want to replace it?</source>
         <translation>У PLU %1 (строка %2) в файле нет цены; он пропущен.</translation>
     </message>
     <message>
+        <source>Communication error: a frame could not be sent to %1.</source>
+        <translation>Ошибка связи: не удалось отправить кадр на %1.</translation>
+    </message>
+    <message>
+        <source>Communication error: a frame could not be sent to %1 (PLU %2).</source>
+        <translation>Ошибка связи: не удалось отправить кадр на %1 (PLU %2).</translation>
+    </message>
+    <message>
         <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
 
 Commands:
@@ -1681,7 +1693,7 @@ Exit status:
   2    usage error
   3    the file cannot be read or written, or has no PLU with a price, or
        (program --changed --delete-missing) had values refused
-  4    the port cannot be opened or configured
+  4    the port cannot be opened or configured, or failed during a transfer
   5    the scale did not answer
   6    the scale refused a PLU or replied with bad data
   7    program --changed: what the scale holds is not known, or what Tarexa
@@ -1728,7 +1740,7 @@ program, read, delete и diff обращаются к текущим весам 
   2    ошибка в командной строке
   3    файл нельзя прочитать или записать, или в нём нет PLU с ценой, или
        (program --changed --delete-missing) в нём были отклонены значения
-  4    порт нельзя открыть или настроить
+  4    порт нельзя открыть или настроить, или он отказал во время обмена
   5    весы не ответили
   6    весы отклонили PLU или ответили неверными данными
   7    program --changed: содержимое весов неизвестно или сведения о нём

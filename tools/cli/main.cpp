@@ -103,7 +103,12 @@ QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName)
                   .arg(SignalWatch::name(SignalWatch::received()), at)
             : TarexaCli::tr("Interrupted after PLU %1.").arg(at);
     case ScaleOutcome::PortFailed:
-        return portFailureMessage(deviceName, outcome.port);
+        if (outcome.port.kind != PortFailure::CannotWrite)
+            return portFailureMessage(deviceName, outcome.port);
+        return outcome.plu < 0
+            ? TarexaCli::tr("Communication error: a frame could not be sent to %1.").arg(deviceName)
+            : TarexaCli::tr("Communication error: a frame could not be sent to %1 (PLU %2).")
+                  .arg(deviceName, at);
     case ScaleOutcome::NoReply:
         return outcome.plu < 0 ? TarexaCli::tr("Communication error: the scale did not answer.")
                                : TarexaCli::tr("Communication error: the scale did not answer "
@@ -161,7 +166,7 @@ void printSummary(const QString &what, const TerminalProgress &progress)
 
 void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
 {
-    if (outcome.kind != ScaleOutcome::PortFailed && outcome.kind != ScaleOutcome::EmptyList)
+    if (!outcome.portNeverReady() && outcome.kind != ScaleOutcome::EmptyList)
         printSummary(TarexaCli::tr("%n PLU(s) sent, %1 accepted, %2 refused", nullptr,
                                    progress.exchanges())
                          .arg(outcome.accepted).arg(progress.refused()), progress);
@@ -169,7 +174,7 @@ void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &pr
 
 void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress)
 {
-    if (outcome.kind != ScaleOutcome::PortFailed)
+    if (!outcome.portNeverReady())
         printSummary(TarexaCli::tr("%n PLU(s) deleted", nullptr, outcome.accepted), progress);
 }
 
@@ -323,7 +328,7 @@ int read(const QString &deviceName, const QString &fileName)
     Journal journal(ScaleCommand::Read, deviceName, fileName, progress);
     const ScaleOutcome outcome = readPlus(deviceName, plus, journal.progress());
     progress.finish(outcome.succeeded());
-    if (outcome.kind == ScaleOutcome::PortFailed)
+    if (outcome.portNeverReady())
         return journal.finish(outcome, statusOf(outcome, deviceName));
     printSummary(TarexaCli::tr("%n PLU(s) read", nullptr, outcome.accepted), progress);
     if (outcome.unnumbered > 0)
@@ -416,7 +421,7 @@ const char *const Description = QT_TRANSLATE_NOOP("TarexaCli",
     "  2    usage error\n"
     "  3    the file cannot be read or written, or has no PLU with a price, or\n"
     "       (program --changed --delete-missing) had values refused\n"
-    "  4    the port cannot be opened or configured\n"
+    "  4    the port cannot be opened or configured, or failed during a transfer\n"
     "  5    the scale did not answer\n"
     "  6    the scale refused a PLU or replied with bad data\n"
     "  7    program --changed: what the scale holds is not known, or what Tarexa\n"
