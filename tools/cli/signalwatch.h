@@ -24,6 +24,9 @@ public:
 
     // The signal that asked the command to stop, or 0.
     static int received();
+    // Keeps the first signal and asks the line to stop; safe in a signal
+    // handler.
+    static void stopAsked(int signalNumber) noexcept;
     // "SIGTERM" and the like.
     static QString name(int signalNumber);
 };

@@ -1,23 +1,16 @@
 #include "signalwatch.h"
-#include "comm.h"
 
-#include <atomic>
 #include <iterator>
 
 namespace {
 
 const int Watched[] = { SIGINT, SIGTERM, SIGHUP };
 
-// Lock-free, so that the handler may store it and every worker thread read it.
-std::atomic<int> stopSignal{ 0 };
 struct sigaction previous[std::size(Watched)] {};
-static_assert(std::atomic<int>::is_always_lock_free);
 
 void onStopSignal(int signalNumber)
 {
-    int none = 0;
-    stopSignal.compare_exchange_strong(none, signalNumber);
-    requestLineStop(signalNumber);
+    SignalWatch::stopAsked(signalNumber);
 }
 
 } // namespace
@@ -37,11 +30,6 @@ SignalWatch::~SignalWatch()
 {
     for (size_t i = 0; i < std::size(Watched); ++i)
         sigaction(Watched[i], &previous[i], nullptr);
-}
-
-int SignalWatch::received()
-{
-    return stopSignal.load();
 }
 
 QString SignalWatch::name(int signalNumber)

@@ -1,16 +1,8 @@
 #include "signalwatch.h"
-#include "comm.h"
-
-#include <atomic>
 
 #include <windows.h>
 
 namespace {
-
-// Lock-free, so that the handler's thread may store it and every worker
-// thread read it.
-std::atomic<int> stopSignal{ 0 };
-static_assert(std::atomic<int>::is_always_lock_free);
 
 int signalOf(DWORD event)
 {
@@ -26,10 +18,7 @@ int signalOf(DWORD event)
 // ends the process itself a few seconds later, which is time enough.
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    const int signalNumber = signalOf(event);
-    int none = 0;
-    stopSignal.compare_exchange_strong(none, signalNumber);
-    requestLineStop(signalNumber);
+    SignalWatch::stopAsked(signalOf(event));
     return TRUE;
 }
 
@@ -43,11 +32,6 @@ SignalWatch::SignalWatch()
 SignalWatch::~SignalWatch()
 {
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
-}
-
-int SignalWatch::received()
-{
-    return stopSignal.load();
 }
 
 QString SignalWatch::name(int signalNumber)
