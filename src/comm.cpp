@@ -1,4 +1,5 @@
 #include "comm.h"
+#include "translated.h"
 #include "cp1251.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,6 @@ const int PauseAfterExchangeMs = 100;
 // and short enough to leave the rest of the pause that follows every
 // exchange for the work done in it.
 const int QuietAfterReplyMs = 80;
-
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("Tarexa", text);
-}
 
 // A reply buffer after collecting, which started all zeros.
 ScaleReply replyIn(const ReplyBuffer &buffer, bool ok)

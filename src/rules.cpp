@@ -1,4 +1,5 @@
 #include "rules.h"
+#include "translated.h"
 #include "cp1251.h"
 #include "plutable.h"
 
@@ -11,12 +12,6 @@ namespace {
 const int NameLength = 19;
 const double TopPrice = 9999.99;
 const int TopDurability = 255;
-
-// The messages belong to the window's vocabulary, whoever shows them.
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("Tarexa", text);
-}
 
 QStringView withoutPlus(const QString &text)
 {

@@ -1,4 +1,5 @@
 #include "xml.h"
+#include "translated.h"
 #include "cp1251.h"
 #include "plutable.h"
 #include "rules.h"
@@ -156,11 +157,6 @@ bool syncToDisk(QFileDevice &file)
     Q_UNUSED(file);
     return true;
 #endif
-}
-
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("Tarexa", text);
 }
 
 // The file a write of fileName replaces: a symbolic link is followed, as

@@ -1,0 +1,8 @@
+#include "translated.h"
+
+#include <QCoreApplication>
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("Tarexa", text);
+}
