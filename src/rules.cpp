@@ -125,16 +125,24 @@ QString columnLabel(int column)
                                                   : QString();
 }
 
+PLU_STRING acceptedTexts(int row, const PLU_STRING &s, QList<Refusal> &refused)
+{
+    PLU_STRING accepted = s;
+    for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
+        QString &value = accepted.field(col);
+        const QString message = refusalMessage(col, value);
+        if (message.isEmpty())
+            continue;
+        refused.append({ row, col, value, message });
+        value.clear();
+    }
+    return accepted;
+}
+
 QList<Refusal> refusalsIn(const PluTable &table)
 {
     QList<Refusal> refusals;
-    for (int row = 0; row < PLU_COUNT; ++row) {
-        for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
-            const QString value = table.text(row, col);
-            const QString message = refusalMessage(col, value);
-            if (!message.isEmpty())
-                refusals.append({ row, col, value, message });
-        }
-    }
+    for (int row = 0; row < PLU_COUNT; ++row)
+        acceptedTexts(row, table.row(row), refusals);
     return refusals;
 }

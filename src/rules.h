@@ -44,6 +44,10 @@ struct Refusal
     QString message;
 };
 
+// The texts of the PLU in row with every value its column's rule refuses
+// emptied; refused gets each refusal, the value as it was.
+PLU_STRING acceptedTexts(int row, const PLU_STRING &s, QList<Refusal> &refused);
+
 // Every value of the table that its column's rule refuses, row by row.
 QList<Refusal> refusalsIn(const PluTable &table);
 

@@ -351,22 +351,19 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason,
 // each.
 PLU_STRING acceptedValues(int row, const PLU_STRING &s, QStringList &refusals)
 {
-    PLU_STRING accepted = s;
-    for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
-        QString &value = accepted.field(col);
-        const QString message = refusalMessage(col, value);
-        if (message.isEmpty())
-            continue;
+    QList<Refusal> refused;
+    const PLU_STRING accepted = acceptedTexts(row, s, refused);
+    for (const Refusal &refusal : std::as_const(refused)) {
         QString line = translated(QT_TRANSLATE_NOOP("Tarexa",
                                                     "PLU %1 (row %2), %3: %4 was left out. %5"))
                            .arg(QString::number(row), QString::number(row + 1),
-                                columnLabel(col), shownValue(value), message);
-        if (col == PriceColumn)
+                                columnLabel(refusal.column), shownValue(refusal.value),
+                                refusal.message);
+        if (refusal.column == PriceColumn)
             line += QLatin1Char(' ')
                   + translated(QT_TRANSLATE_NOOP("Tarexa", "This PLU will not be saved or"
                                                            " programmed until it has a price."));
         refusals << line;
-        value.clear();
     }
     return accepted;
 }

@@ -272,16 +272,12 @@ PluTable tableOfReadPlus(const QList<PLU_STRING> &plus)
     PluTable table;
     for (const PLU_STRING &s : plus) {
         const int row = parsePluNumber(s.Number).value_or(0);
-        PLU_STRING accepted = s;
-        for (int col = 0; col < PLU_DATA_COLUMNS; ++col) {
-            const QString message = refusalMessage(col, s.field(col));
-            if (message.isEmpty())
-                continue;
+        QList<Refusal> refused;
+        table.setRow(row, acceptedTexts(row, s, refused));
+        for (const Refusal &refusal : std::as_const(refused))
             printLine(TarexaCli::tr("PLU %1, %2: \"%3\" was left out. %4")
-                          .arg(QString::number(row), columnLabel(col), s.field(col), message));
-            accepted.field(col).clear();
-        }
-        table.setRow(row, accepted);
+                          .arg(QString::number(row), columnLabel(refusal.column), refusal.value,
+                               refusal.message));
     }
     return table;
 }
