@@ -147,6 +147,9 @@ private:
     // Runs one command through a RecordingProgress as the engine does.
     void run(ScaleCommand command, const QList<Exchange> &exchanges, ScaleOutcome::Kind end);
     QString dbPath() const { return m_dir.filePath(QStringLiteral("scales.sqlite")); }
+    // Runs statements on the database through a connection of its own, as
+    // another process would; false at the first that fails.
+    bool execBeside(const QStringList &statements) const;
 
     QTemporaryDir m_dir;
     std::unique_ptr<ScaleStore> m_store;
@@ -987,23 +990,32 @@ void ScaleStoreTest::probeJudgesTheRecord()
 // Journal entries older than the cut-off go with their exchanges, a few
 // at a time; newer ones and what each scale holds stay. The standing
 // retention does its work once a day.
+bool ScaleStoreTest::execBeside(const QStringList &statements) const
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("beside"));
+        db.setDatabaseName(dbPath());
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString &statement : statements)
+            ok = ok && q.exec(statement);
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("beside"));
+    return ok;
+}
+
 void ScaleStoreTest::pruningKeepsTheRecordAndNewEntries()
 {
     QVERIFY(m_store->replaceSnapshot(Device, { pluNumbered(1), pluNumbered(2) }));
     for (int i = 0; i < 45; ++i)
         run(ScaleCommand::Program, { { 3, ExchangeResult::Accepted } }, ScaleOutcome::Done);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("age"));
-        db.setDatabaseName(dbPath());
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        // The first 42 are two years old; one of them never ended.
-        QVERIFY(q.exec("UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
-                       " ended = '2024-01-01T10:01:00.000Z' WHERE id <= 42"));
-        QVERIFY(q.exec("UPDATE transfers SET ended = NULL WHERE id = 42"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("age"));
+    // The first 42 are two years old; one of them never ended.
+    QVERIFY(execBeside({ "UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
+                         " ended = '2024-01-01T10:01:00.000Z' WHERE id <= 42",
+                         "UPDATE transfers SET ended = NULL WHERE id = 42" }));
 
     const std::optional<int> removed = m_store->pruneJournal(QDateTime::currentDateTimeUtc().addDays(-400));
     QCOMPARE(removed, std::optional<int>(42));
@@ -1016,16 +1028,8 @@ void ScaleStoreTest::pruningKeepsTheRecordAndNewEntries()
     // Once a day: a second call the same day leaves entries that have aged
     // meanwhile for tomorrow.
     QVERIFY(m_store->applyRetention(400, 5000));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("age"));
-        db.setDatabaseName(dbPath());
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec("UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
-                       " ended = '2024-01-01T10:01:00.000Z'"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("age"));
+    QVERIFY(execBeside({ "UPDATE transfers SET started = '2024-01-01T10:00:00.000Z',"
+                         " ended = '2024-01-01T10:01:00.000Z'" }));
     QVERIFY(m_store->applyRetention(400, 5000));
     QCOMPARE(m_store->transfers(100)->size(), 3);
     QCOMPARE(m_store->pruneJournal(QDateTime::currentDateTimeUtc(), 5000), std::optional<int>(3));
