@@ -74,7 +74,7 @@ check_windows_serial() {
     out="$(mktemp -d)"
     for f in serial.cpp serial_win.cpp; do
         x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror \
-            -I "$ROOT/src" -c "$ROOT/src/$f" -o "$out/${f%.cpp}.o" \
+            -I "$ROOT/src/serial" -c "$ROOT/src/serial/$f" -o "$out/${f%.cpp}.o" \
             || { rm -rf "$out"; echo "Windows build of the serial layer failed: $f" >&2; return 1; }
     done
     rm -rf "$out"
@@ -99,7 +99,7 @@ cmd_run() {
     if [ "${1:-}" = "--demo" ]; then
         exec "$ROOT/tools/demo/demo.sh" "$BUILD"
     fi
-    exec "$BUILD/src/tarexa"
+    exec "$BUILD/src/app/tarexa"
 }
 
 # The Windows serial backend run under Wine against the simulated scale of

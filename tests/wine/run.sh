@@ -62,8 +62,8 @@ if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
 fi
 [ -x "$SIM" ] || fail "$SIM has not been built"
 
-x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -O2 -static -I "$SOURCE/src" \
-    "$SOURCE/tests/wine/serialwine.cpp" "$SOURCE/src/serial.cpp" "$SOURCE/src/serial_win.cpp" \
+x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -O2 -static -I "$SOURCE/src/serial" \
+    "$SOURCE/tests/wine/serialwine.cpp" "$SOURCE/src/serial/serial.cpp" "$SOURCE/src/serial/serial_win.cpp" \
     -o "$SCRATCH/serialwine.exe" || fail "the test program did not build"
 
 # Makes the prefix; $1 is the WINEDEBUG setting for this try.

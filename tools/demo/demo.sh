@@ -44,5 +44,5 @@ echo "Simulated scale on $SCRATCH/scale with 12 PLUs: use Scale > Read to fetch 
 status=0
 # What the simulated scale holds and the demo's transfers stay out of the
 # user's own journal: $XDG_DATA_HOME/Kestrova/Weigh Scale/scales.sqlite.
-XDG_CONFIG_HOME="$SCRATCH/config" XDG_DATA_HOME="$SCRATCH/data" "$BUILD/src/tarexa" || status=$?
+XDG_CONFIG_HOME="$SCRATCH/config" XDG_DATA_HOME="$SCRATCH/data" "$BUILD/src/app/tarexa" || status=$?
 exit $status

@@ -1,7 +1,6 @@
 #ifndef COMM_H
 #define COMM_H
 
-#include "scale.h"
 #include "serial.h"
 
 #include <QByteArray>
@@ -163,6 +162,18 @@ struct ScaleReply
 // WSerial::sendScaleCmd).
 ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data = QString(),
                          int limit = 200, int boundMs = WSerial::ReplyBoundMs);
+
+// Why the port could not be used, as the system told it.
+struct PortFailure
+{
+    // CannotWrite: the port was set up, but a frame could not be written
+    // whole during the command (a device unplugged, for one).
+    enum Kind { None, CannotOpen, CannotConfigure, CannotWrite } kind = None;
+    int error = 0;              // errno on POSIX, GetLastError() on Windows
+    std::string path;           // the device path that was opened
+
+    bool failed() const { return kind != None; }
+};
 
 // Opens and configures the port for one scale command and closes it when
 // the guard goes out of scope. When either step fails, isOpen() is false,

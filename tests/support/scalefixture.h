@@ -3,6 +3,7 @@
 
 #include "comm.h"
 #include "plu.h"
+#include "scale.h"
 #include "scalesim.h"
 
 #include <QString>

@@ -1,6 +1,7 @@
 #ifndef SCALE_H
 #define SCALE_H
 
+#include "comm.h"
 #include "plu.h"
 
 #include <QList>
@@ -49,18 +50,6 @@ public:
     {
         (void)plu; (void)result; (void)data;
     }
-};
-
-// Why the port could not be used, as the system told it.
-struct PortFailure
-{
-    // CannotWrite: the port was set up, but a frame could not be written
-    // whole during the command (a device unplugged, for one).
-    enum Kind { None, CannotOpen, CannotConfigure, CannotWrite } kind = None;
-    int error = 0;              // errno on POSIX, GetLastError() on Windows
-    std::string path;           // the device path that was opened
-
-    bool failed() const { return kind != None; }
 };
 
 // How a scale command ended, and where.

@@ -1,4 +1,5 @@
 #include "xml.h"
+#include "durablefile.h"
 #include "translated.h"
 #include "cp1251.h"
 #include "plutable.h"
@@ -18,12 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -114,96 +109,6 @@ bool appendPluLine(QString &out, const QDomElement &plu, UnwritableCharacter *un
     return true;
 }
 
-QString systemErrorText()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Straight to the file, past QFileDevice's buffer: a write cut short by a
-// full disk leaves Qt's error unset ("Unknown error"), where writing the
-// rest again gets the system's reason.
-bool writeAll(QFileDevice &file, const QByteArray &bytes, QString &reason)
-{
-#ifdef Q_OS_UNIX
-    const char *at = bytes.constData();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t written = ::write(file.handle(), at, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            reason = written < 0 ? systemErrorText() : file.errorString();
-            return false;
-        }
-        at += written;
-        left -= size_t(written);
-    }
-    return true;
-#else
-    if (file.write(bytes) == bytes.size() && file.flush())
-        return true;
-    reason = file.errorString();
-    return false;
-#endif
-}
-
-// The data must be on the disk before the new file replaces the old one:
-// a disk that fills up often says so only here, not at the write.
-bool syncToDisk(QFileDevice &file)
-{
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    Q_UNUSED(file);
-    return true;
-#endif
-}
-
-// The file a write of fileName replaces: a symbolic link is followed, as
-// QSaveFile follows it, so that the link stays and the file it leads to is
-// replaced, with its temporary file in that file's folder.
-QString replacedFile(const QString &fileName)
-{
-    QFileInfo info(fileName);
-    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
-        info.setFile(info.symLinkTarget());
-    return info.isSymLink() ? fileName : info.filePath();
-}
-
-// Only a regular file, or nothing, may stand where the write goes: renaming
-// a new file over a FIFO, a device node or a socket would put a regular
-// file in its place. A name the system cannot look up is left to the write
-// itself to fail on.
-bool isNoRegularFile(const QString &fileName)
-{
-#ifdef Q_OS_UNIX
-    struct stat info {};
-    return ::stat(QFile::encodeName(fileName).constData(), &info) == 0 && !S_ISREG(info.st_mode);
-#else
-    const QFileInfo info(fileName);
-    return info.exists() && !info.isFile();
-#endif
-}
-
-// Makes and removes a file in the folder that the write of fileName puts
-// its temporary file in: 0 when that works, else the system's error number.
-int newFileErrorBeside(const QString &fileName)
-{
-#ifdef Q_OS_UNIX
-    const QString folder = QFileInfo(replacedFile(fileName)).absolutePath();
-    QByteArray probe = QFile::encodeName(folder) + "/.tarexa-probe-XXXXXX";
-    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    ::unlink(probe.constData());
-    return 0;
-#else
-    Q_UNUSED(fileName);
-    return 0;
-#endif
-}
-
 // A folder that refuses new files outright (no permission, a read-only file
 // system), as opposed to one that is missing or full, whose reason the
 // system's words give well enough.
@@ -255,23 +160,6 @@ bool writeWholeFile(const QString &fileName, const QByteArray &bytes, WriteFailu
     return true;
 }
 
-// QSaveFile syncs the new file's data before renaming it over the old one;
-// the rename itself lives in the folder, which needs its own sync to
-// survive a power cut. Best effort: the new file is already in place.
-void syncFolderOf(const QString &fileName)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray folder = QFile::encodeName(QFileInfo(replacedFile(fileName)).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-#else
-    Q_UNUSED(fileName);
-#endif
-}
-
 // ---- Reading ---------------------------------------------------------------
 
 PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
@@ -283,45 +171,6 @@ PLU_STRING pluFromAttributes(const QXmlStreamAttributes &attributes)
     return s;
 }
 
-// Only a regular file is read: opening a FIFO would wait for a writer, and
-// reading a device may never end. The check is on the opened descriptor,
-// which cannot be swapped for something else between check and read;
-// opening without blocking makes a FIFO return at once.
-bool openRegularFile(QFile &file, QString &reason)
-{
-    const QString notRegular = notRegularFile().reason;
-#ifdef Q_OS_UNIX
-    const QByteArray path = QFile::encodeName(file.fileName());
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = systemErrorText();
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        reason = systemErrorText();
-    } else if (!S_ISREG(info.st_mode)) {
-        reason = notRegular;
-    } else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        reason = file.errorString();
-    } else {
-        return true;
-    }
-    ::close(fd);
-    return false;
-#else
-    if (!QFileInfo(file.fileName()).isFile()) {
-        reason = QFileInfo::exists(file.fileName()) ? notRegular : file.errorString();
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-        return false;
-    }
-    return true;
-#endif
-}
-
 // A file too large for a PLU file is refused on its size, before reading;
 // reading one byte past the limit also catches files that grow meanwhile
 // and devices that report no size.
@@ -329,7 +178,7 @@ bool readWholeFile(const QString &fileName, QByteArray &bytes, QString &reason,
                    const QString &tooLarge)
 {
     QFile file(fileName);
-    if (!openRegularFile(file, reason))
+    if (!openRegularFile(file, reason, notRegularFile().reason))
         return false;
     if (file.size() > MaxPluFileSize) {
         reason = tooLarge;
