@@ -23,38 +23,6 @@
 <context>
     <name>AllScalesText</name>
     <message>
-        <source>done</source>
-        <translation>готово</translation>
-    </message>
-    <message>
-        <source>cancelled</source>
-        <translation>отменено</translation>
-    </message>
-    <message>
-        <source>the port could not be configured</source>
-        <translation>не удалось настроить порт</translation>
-    </message>
-    <message>
-        <source>the port could not be opened: %1</source>
-        <translation>не удалось открыть порт: %1</translation>
-    </message>
-    <message>
-        <source>the scale did not answer</source>
-        <translation>весы не ответили</translation>
-    </message>
-    <message>
-        <source>the scale stopped answering at PLU %1</source>
-        <translation>весы перестали отвечать на PLU %1</translation>
-    </message>
-    <message>
-        <source>the scale refused PLU %1</source>
-        <translation>весы отклонили PLU %1</translation>
-    </message>
-    <message>
-        <source>nothing to send</source>
-        <translation>передавать нечего</translation>
-    </message>
-    <message>
         <source>nothing to send; it holds the table&apos;s PLUs as they are.</source>
         <translation>передавать нечего: PLU таблицы уже записаны в весах.</translation>
     </message>
@@ -73,10 +41,6 @@
     <message>
         <source>nothing sent. %1</source>
         <translation>ничего не отправлено. %1</translation>
-    </message>
-    <message>
-        <source>the port failed during the transfer: %1</source>
-        <translation>порт отказал во время обмена: %1</translation>
     </message>
 </context>
 <context>
@@ -529,6 +493,113 @@
     <message>
         <source>PLU %1  %2  %3</source>
         <translation>PLU %1  %2  %3</translation>
+    </message>
+</context>
+<context>
+    <name>OutcomeText</name>
+    <message>
+        <source>Could not open communication device %1.</source>
+        <translation>Не удалось открыть устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Failed to configure communication device %1.</source>
+        <translation>Не удалось настроить устройство связи %1.</translation>
+    </message>
+    <message>
+        <source>Communication error.</source>
+        <translation>Ошибка связи.</translation>
+    </message>
+    <message>
+        <source>Communication error: a frame could not be sent to %1.</source>
+        <translation>Ошибка связи: не удалось отправить кадр на %1.</translation>
+    </message>
+    <message>
+        <source>Communication error: a frame could not be sent to %1 (PLU %2).</source>
+        <translation>Ошибка связи: не удалось отправить кадр на %1 (PLU %2).</translation>
+    </message>
+    <message>
+        <source>the port could not be configured</source>
+        <translation>не удалось настроить порт</translation>
+    </message>
+    <message>
+        <source>the port failed during the transfer: %1</source>
+        <translation>порт отказал во время обмена: %1</translation>
+    </message>
+    <message>
+        <source>the port could not be opened: %1</source>
+        <translation>не удалось открыть порт: %1</translation>
+    </message>
+    <message>
+        <source>The list is empty</source>
+        <translation>Список пуст</translation>
+    </message>
+    <message>
+        <source>Bad data format.</source>
+        <translation>Неверный формат данных.</translation>
+    </message>
+    <message>
+        <source>PLU not found.</source>
+        <translation>PLU не найден.</translation>
+    </message>
+    <message>
+        <source>What Tarexa knew of the scale was out of date; nothing was sent.</source>
+        <translation>Сведения Tarexa о весах устарели; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>Interrupted after PLU %1.</source>
+        <translation>Прервано после PLU %1.</translation>
+    </message>
+    <message>
+        <source>Communication error: the scale did not answer.</source>
+        <translation>Ошибка связи: весы не ответили.</translation>
+    </message>
+    <message>
+        <source>Communication error: the scale did not answer (PLU %1).</source>
+        <translation>Ошибка связи: весы не ответили (PLU %1).</translation>
+    </message>
+    <message>
+        <source>Bad data format: the scale refused PLU %1.</source>
+        <translation>Неверный формат данных: весы отклонили PLU %1.</translation>
+    </message>
+    <message>
+        <source>PLU not found: the scale holds no PLU.</source>
+        <translation>PLU не найден: в весах нет ни одного PLU.</translation>
+    </message>
+    <message>
+        <source>The list is empty: no PLU of the file has a price.</source>
+        <translation>Список пуст: ни у одного PLU в файле нет цены.</translation>
+    </message>
+    <message>
+        <source>What Tarexa knew of %1 was out of date; nothing was sent.</source>
+        <translation>Сведения Tarexa о %1 устарели; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>готово</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <source>the scale did not answer</source>
+        <translation>весы не ответили</translation>
+    </message>
+    <message>
+        <source>the scale stopped answering at PLU %1</source>
+        <translation>весы перестали отвечать на PLU %1</translation>
+    </message>
+    <message>
+        <source>the scale refused PLU %1</source>
+        <translation>весы отклонили PLU %1</translation>
+    </message>
+    <message>
+        <source>nothing to send</source>
+        <translation>передавать нечего</translation>
+    </message>
+    <message>
+        <source>Stopped by signal %1 after PLU %2.</source>
+        <translation>Остановлено сигналом %1 после PLU %2.</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,5 @@
 #include "allscales.h"
+#include "outcometext.h"
 #include "changes.h"
 #include "comm.h"
 #include "probe.h"
@@ -75,6 +76,7 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
     ScaleResult &result = turns.results[size_t(index)];
     if (turns.progress.cancelled()) {
         result.outcome.kind = ScaleOutcome::Cancelled;
+        result.outcome.stopSignal = lineStopRequested();
         turns.progress.ended(index, result);
         return;
     }
@@ -99,9 +101,7 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
     const bool stale = result.outcome.kind == ScaleOutcome::Stale;
     if (stale)
         store.forget(plan.scale.device);
-    recording.finish(result.outcome,
-                     stale ? ProbeText::staleRecord(plan.scale.name, result.probe)
-                           : turns.progress.journalMessage(result.outcome));
+    recording.finish(result.outcome);
     result.refused = one.refused();
     result.journalNotice = recording.lostFactsNotice();
     result.unrecorded = recording.recordInDoubt();
@@ -165,44 +165,6 @@ QList<ScaleResult> programChangesToScales(const PluTable &table, const QList<Sca
     return QList<ScaleResult>(results.begin(), results.end());
 }
 
-namespace {
-
-QString outcomeWords(const ScaleOutcome &outcome)
-{
-    const QString at = QString::number(outcome.plu);
-    switch (outcome.kind) {
-    case ScaleOutcome::Done:
-        return AllScalesText::tr("done");
-    case ScaleOutcome::Cancelled:
-        return AllScalesText::tr("cancelled");
-    case ScaleOutcome::PortFailed:
-        switch (outcome.port.kind) {
-        case PortFailure::CannotConfigure:
-            return AllScalesText::tr("the port could not be configured");
-        case PortFailure::CannotWrite:
-            return AllScalesText::tr("the port failed during the transfer: %1")
-                .arg(openFailureReason(outcome.port.path, outcome.port.error));
-        case PortFailure::None:
-        case PortFailure::CannotOpen:
-            break;
-        }
-        return AllScalesText::tr("the port could not be opened: %1")
-            .arg(openFailureReason(outcome.port.path, outcome.port.error));
-    case ScaleOutcome::NoReply:
-        return outcome.plu < 0 ? AllScalesText::tr("the scale did not answer")
-                               : AllScalesText::tr("the scale stopped answering at PLU %1").arg(at);
-    case ScaleOutcome::Refused:
-        return AllScalesText::tr("the scale refused PLU %1").arg(at);
-    case ScaleOutcome::NotFound:
-    case ScaleOutcome::EmptyList:
-    case ScaleOutcome::Stale:
-        break;
-    }
-    return AllScalesText::tr("nothing to send");
-}
-
-} // namespace
-
 QString AllScalesText::resultText(const ScaleResult &result)
 {
     if (result.leftOut)
@@ -218,7 +180,7 @@ QString AllScalesText::resultText(const ScaleResult &result)
         .arg(result.outcome.accepted)
         .arg(result.planned)
         .arg(result.refused)
-        .arg(outcomeWords(result.outcome));
+        .arg(OutcomeText::summaryWords(result.outcome));
 }
 
 QString AllScalesText::resultLine(const ScaleResult &result)

@@ -62,12 +62,6 @@ public:
     // not reached.
     virtual bool cancelled() = 0;
     virtual void ended(int scale, const ScaleResult &result) { (void)scale; (void)result; }
-    // What the journal keeps as the message of a scale's transfer.
-    virtual QString journalMessage(const ScaleOutcome &outcome) const
-    {
-        (void)outcome;
-        return QString();
-    }
 };
 
 // Each plan's result before anything is sent: left out, or not reached.

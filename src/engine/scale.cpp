@@ -34,6 +34,8 @@ ScaleOutcome &stop(ScaleOutcome &outcome, ScaleOutcome::Kind kind, int plu)
 {
     outcome.kind = kind;
     outcome.plu = plu;
+    if (kind == ScaleOutcome::Cancelled)
+        outcome.stopSignal = lineStopRequested();
     return outcome;
 }
 

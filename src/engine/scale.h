@@ -71,6 +71,7 @@ struct ScaleOutcome
     PortFailure port;
     int accepted = 0;       // PLUs programmed, read or deleted
     int unnumbered = 0;     // read replies that named no PLU (0 to 998)
+    int stopSignal = 0;     // Cancelled by a signal to the process: its number
 
     bool succeeded() const { return kind == Done; }
     // The port failed before the command could send anything.

@@ -1,4 +1,5 @@
 #include "scalestore.h"
+#include "outcometext.h"
 #include "comm.h"
 
 #include <QCoreApplication>
@@ -85,7 +86,18 @@ const char *const MigrationV2[] = {
     "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     nullptr,
 };
-const char *const *const Migrations[] = { MigrationV1, MigrationV2 };
+// A journal entry keeps how its command ended (its kind in result, the PLU
+// and the port's failure) rather than words, which are made when it is
+// shown, in the reader's language. Entries from before keep their message.
+const char *const MigrationV3[] = {
+    "ALTER TABLE transfers ADD COLUMN outcome_plu INTEGER",
+    "ALTER TABLE transfers ADD COLUMN port_failure INTEGER",
+    "ALTER TABLE transfers ADD COLUMN port_error INTEGER",
+    "ALTER TABLE transfers ADD COLUMN port_path TEXT",
+    "ALTER TABLE transfers ADD COLUMN stop_signal INTEGER",
+    nullptr,
+};
+const char *const *const Migrations[] = { MigrationV1, MigrationV2, MigrationV3 };
 const int PortKeyedVersion = 2;
 const int SchemaVersion = int(sizeof Migrations / sizeof Migrations[0]);
 
@@ -968,14 +980,48 @@ bool ScaleStore::recordExchangeFact(int transferId, const QString &device, Scale
         && t.commit();
 }
 
-bool ScaleStore::endTransfer(int transferId, const QString &result, const QString &message)
+bool ScaleStore::endTransfer(int transferId, const ScaleOutcome &outcome)
 {
     if (!m_usable)
         return false;
-    return exec(QStringLiteral("UPDATE transfers SET ended = ?, result = ?, message = ? WHERE id = ?"),
-                { now(), result, message.isNull() ? QString(QLatin1String("")) : message,
-                  transferId });
+    return exec(QStringLiteral("UPDATE transfers SET ended = ?, result = ?, outcome_plu = ?,"
+                               " port_failure = ?, port_error = ?, port_path = ?, stop_signal = ?"
+                               " WHERE id = ?"),
+                { now(), outcomeName(outcome.kind), outcome.plu, int(outcome.port.kind),
+                  outcome.port.error, QString::fromStdString(outcome.port.path),
+                  outcome.stopSignal, transferId });
 }
+
+namespace {
+
+std::optional<ScaleOutcome::Kind> outcomeKindNamed(const QString &name)
+{
+    for (int k = ScaleOutcome::Done; k <= ScaleOutcome::Stale; ++k) {
+        if (outcomeName(ScaleOutcome::Kind(k)) == name)
+            return ScaleOutcome::Kind(k);
+    }
+    return std::nullopt;
+}
+
+// The words of an entry's outcome, from the columns at 11 to 15 of q.
+QString journalMessage(const QSqlQuery &q, const TransferRecord &r)
+{
+    const std::optional<ScaleOutcome::Kind> kind = outcomeKindNamed(r.result);
+    if (!kind)
+        return QString();
+    ScaleOutcome outcome;
+    outcome.kind = *kind;
+    outcome.plu = q.value(11).toInt();
+    const int failure = q.value(12).toInt();
+    if (failure >= PortFailure::None && failure <= PortFailure::CannotWrite)
+        outcome.port.kind = PortFailure::Kind(failure);
+    outcome.port.error = q.value(13).toInt();
+    outcome.port.path = q.value(14).toString().toStdString();
+    outcome.stopSignal = q.value(15).toInt();
+    return OutcomeText::line(outcome, r.device);
+}
+
+} // namespace
 
 std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
 {
@@ -984,7 +1030,9 @@ std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral(
         "SELECT id, started, ended, device, command, file, result, message,"
-        " accepted, refused, no_reply FROM transfers ORDER BY id DESC LIMIT ?"));
+        " accepted, refused, no_reply, outcome_plu, port_failure, port_error, port_path,"
+        " stop_signal"
+        " FROM transfers ORDER BY id DESC LIMIT ?"));
     q.addBindValue(limit);
     if (!q.exec())
         { fail(q.lastError()); return std::nullopt; }
@@ -998,7 +1046,7 @@ std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
         r.command = q.value(4).toString();
         r.fileName = q.value(5).toString();
         r.result = r.interrupted() ? QStringLiteral("interrupted") : q.value(6).toString();
-        r.message = q.value(7).toString();
+        r.message = q.value(11).isNull() ? q.value(7).toString() : journalMessage(q, r);
         r.accepted = q.value(8).toInt();
         r.refused = q.value(9).toInt();
         r.noReply = q.value(10).toInt();
@@ -1208,7 +1256,7 @@ void RecordingProgress::lose()
     }
 }
 
-void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &message)
+void RecordingProgress::finish(const ScaleOutcome &outcome)
 {
     begin();
     if (m_pending)
@@ -1226,7 +1274,7 @@ void RecordingProgress::finish(const ScaleOutcome &outcome, const QString &messa
             lose();
     }
     if (m_store && m_transferId >= 0
-        && !m_store->endTransfer(m_transferId, outcomeName(outcome.kind), message))
+        && !m_store->endTransfer(m_transferId, outcome))
         m_lostFacts = true;
     if (m_lostFacts)
         admitLostFacts();

@@ -70,7 +70,7 @@ struct TransferRecord
     QString command;
     QString fileName;
     QString result;         // "interrupted" when the end was never recorded
-    QString message;
+    QString message;        // how it ended, in words; empty when it was done
     int accepted = 0;
     int refused = 0;
     int noReply = 0;
@@ -171,7 +171,7 @@ public:
     // The journal. beginTransfer returns the new entry's id, or -1; marks
     // still standing on the port become unknown PLUs.
     int beginTransfer(const QString &device, ScaleCommand command, const QString &fileName);
-    bool endTransfer(int transferId, const QString &result, const QString &message);
+    bool endTransfer(int transferId, const ScaleOutcome &outcome);
     // The latest entries first.
     std::optional<QList<TransferRecord>> transfers(int limit);
     // Removes the journal's entries that ended (or, never ended, started)
@@ -270,9 +270,9 @@ public:
     void aboutToSend(int plu) override;
     void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;
 
-    // Closes the journal entry with the outcome and the message shown, and
-    // for a read that went to the end replaces the snapshot with what came.
-    void finish(const ScaleOutcome &outcome, const QString &message);
+    // Closes the journal entry with the outcome, and for a read that went
+    // to the end replaces the snapshot with what came.
+    void finish(const ScaleOutcome &outcome);
 
     int transferId() const { return m_transferId; }
     // True when some fact could not be written (see the store's error()).

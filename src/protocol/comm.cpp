@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <thread>
 
@@ -225,6 +226,21 @@ void requestLineStop(int signalNumber) noexcept
 int lineStopRequested() noexcept
 {
     return lineStop.load();
+}
+
+QString stopSignalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGINT: return QStringLiteral("SIGINT");
+    case SIGTERM: return QStringLiteral("SIGTERM");
+#ifdef SIGHUP
+    case SIGHUP: return QStringLiteral("SIGHUP");
+#endif
+#ifdef SIGBREAK
+    case SIGBREAK: return QStringLiteral("SIGBREAK");
+#endif
+    default: return QStringLiteral("signal %1").arg(signalNumber);
+    }
 }
 
 // Windows takes port names in its 8-bit code page; elsewhere a device is a

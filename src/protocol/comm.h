@@ -120,6 +120,8 @@ constexpr int StopGraceMs = 1000;
 void requestLineStop(int signalNumber) noexcept;
 // The number given to requestLineStop, or 0.
 int lineStopRequested() noexcept;
+// A stop signal's name, such as "SIGTERM".
+QString stopSignalName(int signalNumber);
 
 // Why a port could not be opened, in one phrase: the system's words, or
 // that another program holds it (named where the system tells).

@@ -144,7 +144,7 @@ ScaleOutcome Tarexa::runRecorded(ScaleStore &store, ScaleCommand command, const 
     DialogProgress progress(this, label, showAtOnce);
     RecordingProgress recording(&store, command, m_DeviceName, filename, progress);
     const ScaleOutcome outcome = run(recording);
-    recording.finish(outcome, scaleOutcomeText(outcome));
+    recording.finish(outcome);
     return outcome;
 }
 

@@ -346,7 +346,7 @@ void ScaleCommandsTest::changesResumeACutOffProgram()
         RecordingProgress recording(&store, ScaleCommand::Program, device, "t.xml", inner);
         const ScaleOutcome cut = programPlus(device, table, recording);
         QCOMPARE(cut.kind, ScaleOutcome::NoReply);
-        recording.finish(cut, "cut off");
+        recording.finish(cut);
         QVERIFY(!recording.lostFacts());
     }
 
@@ -407,7 +407,7 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     const ScaleOutcome outcome =
         deleting ? deletePlus(device, [](int row) { return row == 3; }, recording)
                  : programPlus(device, rowsOf(table, { 3 }), recording);
-    recording.finish(outcome, QString());
+    recording.finish(outcome);
     QCOMPARE(outcome.kind, ScaleOutcome::NoReply);
     QCOMPARE(m_scale->sim().plus().count(3), size_t(deleting ? 0 : 1));
     QVERIFY(QTest::qWaitFor([&] { return m_scale->sim().repliesFinished() == 1; }, 5000));
@@ -428,7 +428,7 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     RecordingProgress resend(&store, ScaleCommand::ProgramChanges, device, QString(), again);
     const ScaleOutcome resent =
         programChangesOn(port, known, rowsOf(table, changedRows(table, known)), resend, finding);
-    resend.finish(resent, QString());
+    resend.finish(resent);
     QCOMPARE(resent.kind, ScaleOutcome::Done);
     QCOMPARE(again.exchanged, QList<int>{ 3 });
     QCOMPARE(store.snapshot(device)->plus.value(3).Price, QString("5.00"));
@@ -466,7 +466,7 @@ void ScaleCommandsTest::lineGoneBeforeAFrame()
         : command == ScaleCommand::Read ? readPlus(device, plus, recording)
                                         : deletePlus(device, [](int row) { return row == 3 || row == 8; },
                                                      recording);
-    recording.finish(outcome, QString());
+    recording.finish(outcome);
 
     QVERIFY(inner.sinceHangUp.isValid());
     QVERIFY2(inner.sinceHangUp.elapsed() < 1000, QByteArray::number(inner.sinceHangUp.elapsed()));
@@ -555,7 +555,7 @@ void ScaleCommandsTest::lateRepeatedReplyIsNotTaken()
     WatchedProgress inner;
     RecordingProgress recording(&store, ScaleCommand::Program, device, QString(), inner);
     const ScaleOutcome outcome = programPlus(device, table, recording);
-    recording.finish(outcome, QString());
+    recording.finish(outcome);
 
     QCOMPARE(outcome.kind, ScaleOutcome::NoReply);
     QCOMPARE(outcome.plu, 2);

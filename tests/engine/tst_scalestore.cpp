@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTranslator>
 
 #include <atomic>
 #include <thread>
@@ -49,10 +50,11 @@ QList<int> keysOf(const Snapshot &s)
     return s.plus.keys();
 }
 
-ScaleOutcome outcomeOf(ScaleOutcome::Kind kind)
+ScaleOutcome outcomeOf(ScaleOutcome::Kind kind, int plu = -1)
 {
     ScaleOutcome o;
     o.kind = kind;
+    o.plu = plu;
     return o;
 }
 
@@ -178,7 +180,7 @@ void ScaleStoreTest::run(ScaleCommand command, const QList<Exchange> &exchanges,
             recording.aboutToSend(e.plu);
         recording.exchangeEnded(e.plu, e.result, withData ? &data : nullptr);
     }
-    recording.finish(outcomeOf(end), QStringLiteral("the message shown"));
+    recording.finish(outcomeOf(end, exchanges.isEmpty() ? -1 : exchanges.last().plu));
     QVERIFY2(!recording.lostFacts(), qPrintable(m_store->error()));
 }
 
@@ -286,7 +288,18 @@ void ScaleStoreTest::journalCountsAndOrder()
     QCOMPARE(first.device, Device);
     QCOMPARE(first.fileName, QStringLiteral("shop.xml"));
     QCOMPARE(first.result, QStringLiteral("refused"));
-    QCOMPARE(first.message, QStringLiteral("the message shown"));
+    // The entry keeps the outcome, and words it in the reader's language
+    // when read: the same whichever front end ran the command.
+    QCOMPARE(first.message, QStringLiteral("Bad data format: the scale refused PLU 9."));
+    QVERIFY(list.first().message.isEmpty());
+    {
+        QTranslator russian;
+        QVERIFY(russian.load(QStringLiteral(":/translations/tarexa_ru.qm")));
+        QCoreApplication::installTranslator(&russian);
+        const QString read = m_store->transfers(10)->last().message;
+        QCoreApplication::removeTranslator(&russian);
+        QVERIFY2(read.contains(QStringLiteral("9")) && read != first.message, qPrintable(read));
+    }
     QVERIFY(!first.interrupted());
     QVERIFY(first.started.isValid() && first.started <= first.ended);
     QCOMPARE(first.accepted, 2);
@@ -595,7 +608,7 @@ void ScaleStoreTest::unusableStoreSaysWhy()
     } counting;
     RecordingProgress recording(&store, ScaleCommand::Program, Device, QString(), counting);
     recording.exchangeEnded(1, ExchangeResult::Accepted, nullptr);
-    recording.finish(outcomeOf(ScaleOutcome::Done), QString());
+    recording.finish(outcomeOf(ScaleOutcome::Done));
     QCOMPARE(counting.heard, 1);
     QVERIFY(recording.lostFacts());
     QVERIFY(recording.lostFactsNotice().contains(store.error()));
@@ -633,7 +646,7 @@ void ScaleStoreTest::newerSchemaIsRefused()
         QVERIFY(db.open());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 2);
+        QCOMPARE(q.value(0).toInt(), 3);
         QVERIFY(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
         db.close();
     }
@@ -679,7 +692,7 @@ void ScaleStoreTest::lostFactsAreAdmitted()
         if (number == 2 && !lockOutlastsTransfer)
             other.release();
     }
-    recording.finish(outcomeOf(ScaleOutcome::Done), QString());
+    recording.finish(outcomeOf(ScaleOutcome::Done));
     other.release();
 
     QVERIFY(recording.lostFacts());
@@ -795,7 +808,7 @@ void ScaleStoreTest::inFlightMarkBecomesTheFact()
         QVERIFY(m_store->snapshot(Device)->unknown.contains(4));
         if (result >= 0) {
             recording.exchangeEnded(4, ExchangeResult(result), data);
-            recording.finish(outcomeOf(ScaleOutcome::Done), QString());
+            recording.finish(outcomeOf(ScaleOutcome::Done));
         }
     }
     if (result < 0) {
@@ -804,7 +817,7 @@ void ScaleStoreTest::inFlightMarkBecomesTheFact()
         RecordingProgress next(m_store.get(), command, Device, QString(), silent);
         next.aboutToSend(4);
         next.exchangeEnded(4, ExchangeResult::Refused, data);
-        next.finish(outcomeOf(ScaleOutcome::Refused), QString());
+        next.finish(outcomeOf(ScaleOutcome::Refused));
     }
 
     const Snapshot s = *m_store->snapshot(Device);
@@ -886,9 +899,9 @@ void ScaleStoreTest::olderDatabaseIsKeyedByPort()
                 q.addBindValue(p[1]);
                 QVERIFY(q.exec());
             }
-            q.prepare("INSERT INTO transfers (started, device, command, file, ended, result)"
-                      " VALUES ('2026-01-01T00:00:00.000Z', ?, 'Read', '', "
-                      "'2026-01-01T00:00:01.000Z', 'done')");
+            q.prepare("INSERT INTO transfers (started, device, command, file, ended, result,"
+                      " message) VALUES ('2026-01-01T00:00:00.000Z', ?, 'Read', '', "
+                      "'2026-01-01T00:00:01.000Z', 'done', 'as it was shown')");
             q.addBindValue(name);
             QVERIFY(q.exec());
         };
@@ -915,6 +928,7 @@ void ScaleStoreTest::olderDatabaseIsKeyedByPort()
     QCOMPARE(journal[0].device, absent);
     QCOMPARE(journal[0].accepted + journal[0].refused + journal[0].noReply, 3);
     QCOMPARE(journal[0].noReply, 1);
+    QCOMPARE(journal[0].message, QStringLiteral("as it was shown"));    // kept in its words
     QCOMPARE(keysOf(*store.snapshot(absent)), QList<int>{ 5 });
 
     // Plugged in again: the record joins its port's, under the port's name.

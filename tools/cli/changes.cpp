@@ -124,7 +124,7 @@ Journal::Journal(std::unique_ptr<ScaleStore> store, ScaleCommand command, const 
 // inside the pause its last exchange makes anyway.
 int Journal::finish(const ScaleOutcome &outcome, int status)
 {
-    m_recording.finish(outcome, status == Done ? QString() : lastError());
+    m_recording.finish(outcome);
     m_store->close();
     printStoreNotice(*m_store);
     if (status != Done || !m_recording.recordInDoubt())

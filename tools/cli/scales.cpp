@@ -153,11 +153,6 @@ public:
         draw();
     }
 
-    QString journalMessage(const ScaleOutcome &outcome) const override
-    {
-        return outcomeMessage(outcome, QString::fromStdString(outcome.port.path));
-    }
-
     // Ends the line of the progress, so that the summary starts on its own.
     void finish()
     {

@@ -23,3 +23,8 @@ int SignalWatch::received()
 {
     return stopSignal.load();
 }
+
+QString SignalWatch::name(int signalNumber)
+{
+    return stopSignalName(signalNumber);
+}

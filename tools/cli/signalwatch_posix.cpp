@@ -32,12 +32,4 @@ SignalWatch::~SignalWatch()
         sigaction(Watched[i], &previous[i], nullptr);
 }
 
-QString SignalWatch::name(int signalNumber)
-{
-    switch (signalNumber) {
-    case SIGINT: return QStringLiteral("SIGINT");
-    case SIGTERM: return QStringLiteral("SIGTERM");
-    case SIGHUP: return QStringLiteral("SIGHUP");
-    default: return QStringLiteral("signal %1").arg(signalNumber);
-    }
-}
+

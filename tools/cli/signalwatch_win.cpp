@@ -34,12 +34,4 @@ SignalWatch::~SignalWatch()
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
-QString SignalWatch::name(int signalNumber)
-{
-    switch (signalNumber) {
-    case SIGINT: return QStringLiteral("SIGINT");
-    case SIGTERM: return QStringLiteral("SIGTERM");
-    case SIGBREAK: return QStringLiteral("SIGBREAK");
-    default: return QStringLiteral("signal %1").arg(signalNumber);
-    }
-}
+

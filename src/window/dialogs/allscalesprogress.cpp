@@ -14,11 +14,6 @@ void QueuedScalesProgress::ended(int scale, const ScaleResult &result)
     emit scaleEnded(scale, result.succeeded(), AllScalesText::resultText(result));
 }
 
-QString QueuedScalesProgress::journalMessage(const ScaleOutcome &outcome) const
-{
-    return scaleOutcomeText(outcome);
-}
-
 AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
                                                  QueuedScalesProgress &progress, QWidget *parent)
     : QDialog(parent), m_progress(progress)

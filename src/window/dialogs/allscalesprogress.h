@@ -24,7 +24,6 @@ public:
     void setValue(int scale, int value) override { emit scaleValue(scale, value); }
     bool cancelled() override { return m_cancelled; }
     void ended(int scale, const ScaleResult &result) override;
-    QString journalMessage(const ScaleOutcome &outcome) const override;
 
     void cancel() { m_cancelled = true; }
 
