@@ -1,5 +1,4 @@
 #include "allscalesprogress.h"
-#include "tarexa.h"
 
 #include <algorithm>
 
@@ -16,7 +15,7 @@ void QueuedScalesProgress::ended(int scale, const ScaleResult &result)
 
 QString QueuedScalesProgress::journalMessage(const ScaleOutcome &outcome) const
 {
-    return scaleOutcomeText(outcome);
+    return m_journalText(outcome);
 }
 
 AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,

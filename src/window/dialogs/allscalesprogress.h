@@ -8,18 +8,25 @@
 #include <QObject>
 
 #include <atomic>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
 
 // The engine's progress of several scales, from its worker threads to the
 // window: each call becomes a queued signal, handled in the window's
-// thread. Cancel is a flag any thread may read.
+// thread. Cancel is a flag any thread may read. The journal's words for an
+// outcome come from journalText.
 class QueuedScalesProgress : public QObject, public ScalesProgress
 {
     Q_OBJECT
 
 public:
+    explicit QueuedScalesProgress(std::function<QString(const ScaleOutcome &)> journalText)
+        : m_journalText(std::move(journalText))
+    {
+    }
+
     void started(int scale, int maximum) override { emit scaleStarted(scale, maximum); }
     void setValue(int scale, int value) override { emit scaleValue(scale, value); }
     bool cancelled() override { return m_cancelled; }
@@ -34,6 +41,7 @@ signals:
     void scaleEnded(int scale, bool succeeded, const QString &text);
 
 private:
+    std::function<QString(const ScaleOutcome &)> m_journalText;
     std::atomic<bool> m_cancelled{ false };
 };
 
