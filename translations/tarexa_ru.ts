@@ -1247,13 +1247,6 @@ Do you want to replace it?</source>
     </message>
 </context>
 <context>
-    <name>Tarexa::Tarexa</name>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
-</context>
-<context>
     <name>TarexaCli</name>
     <message>
         <source>Try &apos;tarexa-cli --help&apos; for more information.</source>

@@ -101,9 +101,10 @@ QList<int> ChangesCommands::plusToDelete(const PluTable &rows, const Snapshot &s
 {
     QList<int> missing = missingFromTable(rows, snapshot);
     if (!missing.isEmpty() && m_document.hadRefusals()) {
-        m_document.showStatus(tr("Values of this document were refused when it was opened or imported, so "
-                      "PLUs it lacks are not offered for deletion. Correct the file and open it "
-                      "again, or delete them with Scale > Delete."));
+        m_document.showStatus(
+            tr("Values of this document were refused when it was opened or imported, so "
+               "PLUs it lacks are not offered for deletion. Correct the file and open it "
+               "again, or delete them with Scale > Delete."));
         return QList<int>();
     }
     QList<int> kept;
@@ -113,12 +114,14 @@ QList<int> ChangesCommands::plusToDelete(const PluTable &rows, const Snapshot &s
     for (int plu : std::as_const(kept))
         missing.removeAll(plu);
     if (!kept.isEmpty())
-        m_document.showStatus(tr("Not offered for deletion, since a value of theirs was refused: PLU %1. "
-                      "Delete them with Scale > Delete if that is meant.")
-                       .arg(numberListText(kept)));
+        m_document.showStatus(
+            tr("Not offered for deletion, since a value of theirs was refused: PLU %1. "
+               "Delete them with Scale > Delete if that is meant.")
+                .arg(numberListText(kept)));
     else if (!missing.isEmpty() && snapshot.state != Snapshot::Complete)
-        m_document.showStatus(tr("Tarexa knows only part of what the scale holds, so PLUs the table lacks "
-                      "were not looked for. Compare with Scale to find them."));
+        m_document.showStatus(
+            tr("Tarexa knows only part of what the scale holds, so PLUs the table lacks "
+               "were not looked for. Compare with Scale to find them."));
     return snapshot.state == Snapshot::Complete ? missing : QList<int>();
 }
 

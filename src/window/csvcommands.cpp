@@ -78,7 +78,8 @@ void CsvCommands::exportCsv()
         && !chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         path = withSuffix(chosen, filter == csvFilter ? QStringLiteral("csv") : QStringLiteral("xlsx"));
     if (path != chosen && QFileInfo::exists(path)
-        && !m_document.confirm(tr("The file %1 already exists.\nDo you want to replace it?").arg(path), false))
+        && !m_document.confirm(
+            tr("The file %1 already exists.\nDo you want to replace it?").arg(path), false))
         return;
     WriteFailure failure;
     const bool written = path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)

@@ -88,7 +88,9 @@ void ScaleCommands::read()
         runRecorded(m_window, store, ScaleCommand::Read,
                     QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
                     m_scale.device, m_document.fileName(),
-                    [&](ScaleProgress &progress) { return readPlus(m_scale.device, plus, progress); });
+                    [&](ScaleProgress &progress) {
+                        return readPlus(m_scale.device, plus, progress);
+                    });
     for (const PLU_STRING &s : plus)
         m_sheet.putPluInRow(short(parsePluNumber(s.Number).value_or(0)), s);
     m_sheet.announceNewContents();
@@ -105,8 +107,9 @@ void ScaleCommands::delplu()
     const ScaleCommandRunning running(m_actions, m_window);
     ScaleStore store;
     const ScaleOutcome outcome =
-        runRecorded(m_window, store, ScaleCommand::Delete, QT_TRANSLATE_NOOP("Tarexa", "Deleting.."),
-                    false, m_scale.device, m_document.fileName(),
+        runRecorded(m_window, store, ScaleCommand::Delete,
+                    QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false, m_scale.device,
+                    m_document.fileName(),
                     [this](ScaleProgress &progress) {
                         return deletePlus(m_scale.device,
                                           [this](int row) { return m_sheet.isMarkedRow(row); },

@@ -22,9 +22,7 @@
 #include <QToolBar>
 
 namespace {
-
 const char *const WebAddress = "https://tarexa.kestrova.org/";
-
 } // namespace
 
 // The sheet is built before its notifications are connected, so building
@@ -45,10 +43,8 @@ Tarexa::Tarexa()
     statusBar()->showMessage(tr("Ready"));
     statusBar()->addPermanentWidget(m_scalesChoice->label());
     m_scalesChoice->reloadScales();
-
     connect(m_sheet, &QTableWidget::cellChanged, this, &Tarexa::setModified);
     connect(m_sheet, &QTableWidget::cellClicked, this, &Tarexa::setClicked);
-
     setWindowIcon(QIcon(":/images/main.png"));
     setMinimumSize(800, 400);
     showMaximized();
@@ -130,23 +126,19 @@ void Tarexa::createMenus()
 
 void Tarexa::createToolBars()
 {
-    QToolBar *fileToolBar = addToolBar(tr("File"));
-    fileToolBar->setMovable(false);
-    fileToolBar->setIconSize(QSize(48, 48));
-    fileToolBar->addActions({ newAct, openAct, saveAct });
-    fileToolBar->addSeparator();
-
-    QToolBar *tarexaToolBar = addToolBar(tr("Scale"));
-    tarexaToolBar->setMovable(false);
-    tarexaToolBar->setIconSize(QSize(48, 48));
-    tarexaToolBar->addActions({ confAct, progAct, readAct, delAct,
-                                m_changesCommands->progChangesAction() });
-    tarexaToolBar->addSeparator();
-    tarexaToolBar->addWidget(m_scalesChoice->selector());
-    QToolBar *findToolBar = addToolBar(tr("Find"));
-    findToolBar->setMovable(false);
-    findToolBar->setIconSize(QSize(48, 48));
-    findToolBar->addWidget(m_csvCommands->findField());
+    QToolBar *bars[] = { addToolBar(tr("File")), addToolBar(tr("Scale")),
+                         addToolBar(tr("Find")) };
+    for (QToolBar *bar : bars) {
+        bar->setMovable(false);
+        bar->setIconSize(QSize(48, 48));
+    }
+    bars[0]->addActions({ newAct, openAct, saveAct });
+    bars[0]->addSeparator();
+    bars[1]->addActions(
+        { confAct, progAct, readAct, delAct, m_changesCommands->progChangesAction() });
+    bars[1]->addSeparator();
+    bars[1]->addWidget(m_scalesChoice->selector());
+    bars[2]->addWidget(m_csvCommands->findField());
 }
 
 void Tarexa::about()
@@ -183,9 +175,7 @@ QString Tarexa::refusalMessage(int col, const QString &text) { return ::refusalM
 QStringList Tarexa::devices() const { return ScalesChoice::devices(); }
 QStringList Tarexa::deviceChoices() const { return ScalesChoice::deviceChoices(); }
 void Tarexa::setScaleDevice(const QString &scale, const QString &device)
-{
-    m_scalesChoice->setScaleDevice(scale, device);
-}
+{ m_scalesChoice->setScaleDevice(scale, device); }
 bool Tarexa::isTableModified() const { return m_document->isModified(); }
 QString Tarexa::currentFileName() const { return m_document->fileName(); }
 QTableWidget *Tarexa::pluTable() const { return m_sheet; }

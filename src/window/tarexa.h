@@ -16,7 +16,6 @@ class Document;
 class OutcomeBoxes;
 class PluSheet;
 class QAction;
-class QCloseEvent;
 class QTableWidget;
 class ScaleCommands;
 class ScalesChoice;
@@ -32,8 +31,7 @@ public:
     // One PLU in text form (see plu.h); the window's own name for it.
     using PLU_STRING = ::PLU_STRING;
 
-    // The message that refuses text in column col, or an empty text when the
-    // column's rule accepts it. Every value put into the table goes through it.
+    // Why column col refuses text; empty when its rule accepts it.
     static QString refusalMessage(int col, const QString &text);
 
     Tarexa();
