@@ -795,32 +795,8 @@ then log out and in again.</source>
 затем выйдите из системы и войдите снова.</translation>
     </message>
     <message>
-        <source>Could not open communication device %1.</source>
-        <translation>Не удалось открыть устройство связи %1.</translation>
-    </message>
-    <message>
-        <source>Failed to configure communication device %1.</source>
-        <translation>Не удалось настроить устройство связи %1.</translation>
-    </message>
-    <message>
-        <source>Communication error.</source>
-        <translation>Ошибка связи.</translation>
-    </message>
-    <message>
-        <source>Bad data format.</source>
-        <translation>Неверный формат данных.</translation>
-    </message>
-    <message>
-        <source>PLU not found.</source>
-        <translation>PLU не найден.</translation>
-    </message>
-    <message>
         <source>Error</source>
         <translation>Ошибка</translation>
-    </message>
-    <message>
-        <source>The list is empty</source>
-        <translation>Список пуст</translation>
     </message>
     <message>
         <source>Programming to Weigh Scale..</source>
@@ -1221,10 +1197,6 @@ Do you want to replace it?</source>
         <translation>Ничего не отправлено.</translation>
     </message>
     <message>
-        <source>What Tarexa knew of the scale was out of date; nothing was sent.</source>
-        <translation>Сведения Tarexa о весах устарели; ничего не отправлено.</translation>
-    </message>
-    <message>
         <source>Export...</source>
         <translation>Экспорт...</translation>
     </message>
@@ -1315,13 +1287,6 @@ Do you want to replace it?</source>
             <numerusform>И ещё %n элемента файла, не являющихся элементами PLU.</numerusform>
             <numerusform>И ещё %n элементов файла, не являющихся элементами PLU.</numerusform>
         </translation>
-    </message>
-</context>
-<context>
-    <name>Tarexa::Tarexa</name>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
     </message>
 </context>
 <context>

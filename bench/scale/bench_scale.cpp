@@ -26,6 +26,7 @@
 #include "scalefixture.h"
 #include "scalesim.h"
 #include "scalestore.h"
+#include "plusheet.h"
 #include "tarexa.h"
 #include "xml.h"
 
@@ -184,7 +185,7 @@ double readFloor(const ScaleSim &sim, const std::map<int, SimPlu> &stored, size_
 Figures program(ScaleSim &sim, const QString &device, int count, const QString &savedAs)
 {
     Tarexa window;
-    window.m_DeviceName = device;
+    window.setDeviceName(device);
     fillTable(window.pluTable(), count);
     Figures f;
     f.measured = timeCommand(window, "prog");
@@ -245,7 +246,7 @@ Figures read(ScaleSim &sim, const QString &device, int &rowsRead)
     const std::map<int, SimPlu> stored = sim.plus();
     const size_t framesBefore = sim.receivedFrames().size();
     Tarexa window;
-    window.m_DeviceName = device;
+    window.setDeviceName(device);
     Figures f;
     f.measured = timeCommand(window, "read");
 
@@ -307,7 +308,7 @@ ChangesFigures windowProgramChanges(ScaleSim &sim, const QString &device, int k)
 {
     const ChangesCase c = prepareChanges(sim, device, k);
     Tarexa window;
-    window.m_DeviceName = device;
+    window.setDeviceName(device);
     for (int row = 0; row < PLU_COUNT; ++row)
         for (int col = 0; col < PLU_DATA_COLUMNS; ++col)
             window.pluTable()->setItem(row, col, new QTableWidgetItem(c.table.text(row, col)));

@@ -2,13 +2,19 @@
 // Compare with Scale and the transfer history. They send and read through
 // the same progress dialog and outcome messages as Program and Read.
 
-#include "tarexa.h"
+#include "changescommands.h"
+#include "actionstate.h"
 #include "changes.h"
 #include "changesquestions.h"
 #include "check.h"
+#include "checkdialog.h"
 #include "comm.h"
 #include "comparedialog.h"
+#include "currentscale.h"
+#include "document.h"
 #include "historydialog.h"
+#include "outcomeboxes.h"
+#include "plusheet.h"
 #include "plutable.h"
 #include "probe.h"
 #include "scalecommandrunning.h"
@@ -18,7 +24,6 @@
 #include <QAction>
 #include <QIcon>
 #include <QKeySequence>
-#include <QMessageBox>
 
 #include <optional>
 
@@ -29,90 +34,94 @@ const int HistoryLength = 200;
 
 } // namespace
 
-void Tarexa::createChangesActions()
+ChangesCommands::ChangesCommands(QWidget *window, PluSheet &sheet, Document &document,
+                                 ActionState &actions, OutcomeBoxes &boxes,
+                                 const CurrentScale &scale, std::function<void()> programAll)
+    : m_window(window), m_sheet(sheet), m_document(document), m_actions(actions),
+      m_boxes(boxes), m_scale(scale), m_programAll(std::move(programAll))
 {
-    progChangesAct = new QAction(QIcon(":/images/progdata.png"), tr("Program C&hanges"), this);
-    progChangesAct->setShortcut(QKeySequence(tr("Ctrl+Shift+P")));
-    progChangesAct->setStatusTip(tr("Program only the PLUs the scale does not hold as they are"));
-    connect(progChangesAct, &QAction::triggered, this, &Tarexa::programChanges);
+    m_progChangesAct = actions.add(
+        new QAction(QIcon(":/images/progdata.png"), tr("Program C&hanges"), window));
+    m_progChangesAct->setShortcut(QKeySequence(tr("Ctrl+Shift+P")));
+    m_progChangesAct->setStatusTip(tr("Program only the PLUs the scale does not hold as they are"));
+    QObject::connect(m_progChangesAct, &QAction::triggered, m_progChangesAct,
+                     [this] { programChanges(); });
 
-    compareAct = new QAction(tr("&Compare with Scale"), this);
-    compareAct->setStatusTip(tr("Read the scale and show how it differs from the table"));
-    connect(compareAct, &QAction::triggered, this, &Tarexa::compareWithScale);
+    m_compareAct = actions.add(new QAction(tr("&Compare with Scale"), window));
+    m_compareAct->setStatusTip(tr("Read the scale and show how it differs from the table"));
+    QObject::connect(m_compareAct, &QAction::triggered, m_compareAct,
+                     [this] { compareWithScale(); });
 
-    historyAct = new QAction(tr("Transfer &History"), this);
-    historyAct->setStatusTip(tr("Show the journal of the scale commands"));
-    connect(historyAct, &QAction::triggered, this, &Tarexa::transferHistory);
-}
-
-void Tarexa::tellStoreUnusable(const ScaleStore &store)
-{
-    QMessageBox::critical(this, tr("Error"),
-                          tr("Tarexa cannot use its record of what the scale holds: %1")
-                              .arg(store.error()));
+    m_historyAct = actions.add(new QAction(tr("Transfer &History"), window));
+    m_historyAct->setStatusTip(tr("Show the journal of the scale commands"));
+    QObject::connect(m_historyAct, &QAction::triggered, m_historyAct,
+                     [this] { transferHistory(); });
 }
 
 // When nothing is known of what the scale holds Tarexa asks rather than
 // take the scale for empty; from what it knows, even in part, it sends the
 // rows the scale is not known to hold as they are.
-void Tarexa::programChanges()
+void ChangesCommands::programChanges()
 {
     ScaleStore store;
     const std::optional<Snapshot::State> state =
-        store.isUsable() ? store.recordState(m_DeviceName) : std::nullopt;
+        store.isUsable() ? store.recordState(m_scale.device) : std::nullopt;
     if (!state) {
-        tellStoreUnusable(store);
+        m_boxes.tellStoreUnusable(store);
         return;
     }
     if (*state == Snapshot::None) {
         // The command that follows opens the store anew and would not hear it.
-        tellStoreNotice(store);
-        switch (askWithoutSnapshot(this, m_DeviceName, *state)) {
+        m_boxes.tellStoreNotice(store);
+        switch (askWithoutSnapshot(m_window, m_scale.device, *state)) {
         case ChangesStart::Compare:
             compareWithScale();
             return;
         case ChangesStart::ProgramAll:
-            prog();
+            m_programAll();
             return;
         case ChangesStart::Cancel:
             return;
         }
     }
     // The scale's reply comes in while what is known of it is read.
-    ChangesSession session(m_DeviceName);
-    const std::optional<Snapshot> snapshot = store.snapshot(m_DeviceName);
+    ChangesSession session(m_scale.device);
+    const std::optional<Snapshot> snapshot = store.snapshot(m_scale.device);
     if (!snapshot) {
-        tellStoreUnusable(store);
+        m_boxes.tellStoreUnusable(store);
         return;
     }
-    sendChanges(store, tableContents(), *snapshot, session);
+    sendChanges(store, m_sheet.contents(), *snapshot, session);
 }
 
 // The PLUs the scale holds, or may hold, and the table lacks, offered for
 // deletion; only a record that knows all the scale holds can tell them, and
 // a row that had a value refused never counts as lacking.
-QList<int> Tarexa::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
+QList<int> ChangesCommands::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
 {
     QList<int> missing = missingFromTable(rows, snapshot);
-    if (!missing.isEmpty() && m_refusalsInDocument) {
-        showStatus(tr("Values of this document were refused when it was opened or imported, so "
-                      "PLUs it lacks are not offered for deletion. Correct the file and open it "
-                      "again, or delete them with Scale > Delete."));
+    if (!missing.isEmpty() && m_document.hadRefusals()) {
+        m_document.showStatus(
+            tr("Values of this document were refused when it was opened or imported, so "
+               "PLUs it lacks are not offered for deletion. Correct the file and open it "
+               "again, or delete them with Scale > Delete."));
         return QList<int>();
     }
     QList<int> kept;
     for (int plu : std::as_const(missing))
-        if (m_refusedRows.contains(plu))
+        if (m_sheet.refusedRows().contains(plu))
             kept << plu;
     for (int plu : std::as_const(kept))
         missing.removeAll(plu);
     if (!kept.isEmpty())
-        showStatus(tr("Not offered for deletion, since a value of theirs was refused: PLU %1. "
-                      "Delete them with Scale > Delete if that is meant.")
-                       .arg(numberListText(kept)));
+        m_document.showStatus(
+            tr("Not offered for deletion, since a value of theirs was refused: PLU %1. "
+               "Delete them with Scale > Delete if that is meant.")
+                .arg(numberListText(kept)));
     else if (!missing.isEmpty() && snapshot.state != Snapshot::Complete)
-        showStatus(tr("Tarexa knows only part of what the scale holds, so PLUs the table lacks "
-                      "were not looked for. Compare with Scale to find them."));
+        m_document.showStatus(
+            tr("Tarexa knows only part of what the scale holds, so PLUs the table lacks "
+               "were not looked for. Compare with Scale to find them."));
     return snapshot.state == Snapshot::Complete ? missing : QList<int>();
 }
 
@@ -120,8 +129,8 @@ QList<int> Tarexa::plusToDelete(const PluTable &rows, const Snapshot &snapshot)
 // the changes then go through; the PLUs the table lacks are deleted only
 // when the user says so. A question waits for the scale's answer and is
 // asked with the port let go.
-void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot &snapshot,
-                         ChangesSession &session)
+void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
+                                  const Snapshot &snapshot, ChangesSession &session)
 {
     const QList<int> changed = changedRows(rows, snapshot);
     const QList<int> missing = plusToDelete(rows, snapshot);
@@ -130,26 +139,28 @@ void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot
     bool deleteMissing = false;
     if ((!missing.isEmpty() || !findings.isEmpty()) && session.judge(snapshot).succeeded()) {
         session.release();
-        deleteMissing = !missing.isEmpty() && askDeleteMissing(this, missing);
-        if (!mayProgramAfterCheck(findings))
+        deleteMissing = !missing.isEmpty() && askDeleteMissing(m_window, missing);
+        if (!mayProgramAfterCheck(m_window, findings))
             return;
         session.reopen();
     }
-    const ScaleCommandRunning running(this);
+    const ScaleCommandRunning running(m_actions, m_window);
     ScaleOutcome outcome = runRecorded(
-        store, ScaleCommand::ProgramChanges,
+        m_window, store, ScaleCommand::ProgramChanges,
         QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
+        m_scale.device, m_document.fileName(),
         [&](ScaleProgress &progress) {
             return session.send(snapshot, rowsOf(rows, changed), progress);
         });
     if (outcome.kind == ScaleOutcome::Stale) {
-        store.forget(m_DeviceName);
-        tellStaleRecord(session.finding());
+        store.forget(m_scale.device);
+        m_boxes.tellStaleRecord(session.finding());
         return;
     }
     if (deleteMissing && outcome.succeeded()) {
-        outcome = runRecorded(store, ScaleCommand::ProgramChanges,
+        outcome = runRecorded(m_window, store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
+                              m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {
                                   return deletePlus(session.port(),
                                                     [&](int row) { return missing.contains(row); },
@@ -160,66 +171,58 @@ void Tarexa::sendChanges(ScaleStore &store, const PluTable &rows, const Snapshot
     store.close();
     session.release();
     if (outcome.succeeded() && changed.isEmpty() && !deleteMissing)
-        tellNothingChanged(this);
-    reportScaleOutcome(outcome);
-    tellStoreNotice(store);
-}
-
-void Tarexa::tellStaleRecord(const ProbeFinding &finding)
-{
-    QMessageBox box(QMessageBox::Warning, tr("Program Changes"),
-                    ProbeText::staleRecord(currentScaleName(), finding), QMessageBox::Ok, this);
-    box.setInformativeText(tr("Nothing was sent."));
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+        tellNothingChanged(m_window);
+    m_boxes.reportScaleOutcome(outcome);
+    m_boxes.tellStoreNotice(store);
 }
 
 // The whole scale is read into the snapshot; the table stays as it is, and
 // is compared with what was read, whether or not the record could keep it.
-void Tarexa::compareWithScale()
+void ChangesCommands::compareWithScale()
 {
     ScaleStore store;
     if (!store.isUsable()) {
-        tellStoreUnusable(store);
+        m_boxes.tellStoreUnusable(store);
         return;
     }
     ScaleOutcome outcome;
     QList<PLU_STRING> plus;
     {
-        const ScaleCommandRunning running(this);
-        outcome = runRecorded(store, ScaleCommand::Compare,
+        const ScaleCommandRunning running(m_actions, m_window);
+        outcome = runRecorded(m_window, store, ScaleCommand::Compare,
                               QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
+                              m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {
-                                  return readPlus(m_DeviceName, plus, progress);
+                                  return readPlus(m_scale.device, plus, progress);
                               });
     }
     // A scale that holds no PLU is an answer too: everything is only in
     // the table.
     const bool readToTheEnd = outcome.succeeded() || outcome.kind == ScaleOutcome::NotFound;
     if (!readToTheEnd)
-        reportScaleOutcome(outcome);
-    tellStoreNotice(store);
+        m_boxes.reportScaleOutcome(outcome);
+    m_boxes.tellStoreNotice(store);
     if (!readToTheEnd)
         return;
     const Snapshot read = snapshotOfRead(plus);
-    const PluTable rows = tableContents();
-    CompareDialog dialog(compare(rows, read), m_DeviceName, this);
+    const PluTable rows = m_sheet.contents();
+    CompareDialog dialog(compare(rows, read), m_scale.device, m_window);
     if (dialog.exec() != CompareDialog::ProgramChanges)
         return;
-    ChangesSession session(m_DeviceName);
+    ChangesSession session(m_scale.device);
     sendChanges(store, rows, read, session);
 }
 
-void Tarexa::transferHistory()
+void ChangesCommands::transferHistory()
 {
     ScaleStore store;
     const std::optional<QList<TransferRecord>> transfers =
         store.isUsable() ? store.transfers(HistoryLength) : std::nullopt;
     if (!transfers) {
-        tellStoreUnusable(store);
+        m_boxes.tellStoreUnusable(store);
         return;
     }
     TransferHistoryDialog dialog(*transfers,
-                                 [&store](int id) { return store.transferPlus(id); }, this);
+                                 [&store](int id) { return store.transferPlus(id); }, m_window);
     dialog.exec();
 }

@@ -1,5 +1,5 @@
 #include "findfilter.h"
-#include "tarexa.h"
+#include "plusheet.h"
 
 #include <QInputDialog>
 #include <QKeyEvent>

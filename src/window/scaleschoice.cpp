@@ -2,24 +2,28 @@
 // next command goes to, the Scales dialog, and Program Changes to All
 // Scales, which sends each scale what it lacks, all at once.
 
-#include "tarexa.h"
-#include "check.h"
+#include "scaleschoice.h"
+#include "actionstate.h"
 #include "allscales.h"
 #include "allscalesprogress.h"
-#include "changesquestions.h"
+#include "check.h"
+#include "checkdialog.h"
+#include "currentscale.h"
+#include "document.h"
+#include "outcomeboxes.h"
+#include "plusheet.h"
 #include "plutable.h"
 #include "scalecommandrunning.h"
 #include "scalesdialog.h"
+#include "scalestore.h"
 #include "serial.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSettings>
 #include <QSignalBlocker>
-#include <QStatusBar>
 #include <QThread>
 
 #include <algorithm>
@@ -35,56 +39,61 @@ bool anyPlan(const QList<ScalePlan> &plans, bool (ScalePlan::*is)() const)
 
 } // namespace
 
-void Tarexa::createScalesActions()
+ScalesChoice::ScalesChoice(QWidget *window, PluSheet &sheet, Document &document,
+                           ActionState &actions, OutcomeBoxes &boxes, CurrentScale &scale)
+    : m_window(window), m_sheet(sheet), m_document(document), m_actions(actions),
+      m_boxes(boxes), m_scale(scale)
 {
-    scalesAct = new QAction(tr("Scal&es..."), this);
-    scalesAct->setStatusTip(tr("Name the shop's scales and the devices they hang on"));
-    connect(scalesAct, &QAction::triggered, this, &Tarexa::editScales);
+    m_scalesAct = actions.add(new QAction(tr("Scal&es..."), window));
+    m_scalesAct->setStatusTip(tr("Name the shop's scales and the devices they hang on"));
+    QObject::connect(m_scalesAct, &QAction::triggered, m_scalesAct, [this] { editScales(); });
 
-    progAllAct = new QAction(tr("Program Changes to &All Scales"), this);
-    progAllAct->setStatusTip(tr("Program to every scale the PLUs it does not hold as they are"));
-    connect(progAllAct, &QAction::triggered, this, &Tarexa::programChangesToAllScales);
+    m_progAllAct = actions.add(new QAction(tr("Program Changes to &All Scales"), window));
+    m_progAllAct->setStatusTip(tr("Program to every scale the PLUs it does not hold as they are"));
+    QObject::connect(m_progAllAct, &QAction::triggered, m_progAllAct,
+                     [this] { programChangesToAllScales(); });
 
-    scaleSelector = new QComboBox(this);
-    scaleSelector->setToolTip(tr("The scale the next command goes to"));
-    scaleSelector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(scaleSelector, &QComboBox::activated, this,
-            [this](int index) { chooseScale(scaleSelector->itemText(index)); });
-    scaleLabel = new QLabel(this);
-    scaleLabel->setTextFormat(Qt::PlainText);
+    m_scaleSelector = new QComboBox(window);
+    m_scaleSelector->setToolTip(tr("The scale the next command goes to"));
+    m_scaleSelector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QObject::connect(m_scaleSelector, &QComboBox::activated, m_scaleSelector,
+                     [this](int index) { chooseScale(m_scaleSelector->itemText(index)); });
+    actions.addWidget(m_scaleSelector);
+    m_scaleLabel = new QLabel(window);
+    m_scaleLabel->setTextFormat(Qt::PlainText);
 }
 
 // The selector and the status bar follow the list and the current scale.
-void Tarexa::showScales()
+void ScalesChoice::showScales()
 {
-    const QSignalBlocker blocker(scaleSelector);
-    scaleSelector->clear();
-    scaleSelector->addItems(m_scales.names());
-    scaleSelector->setCurrentIndex(m_scales.indexOf(m_scales.current().name));
-    scaleLabel->setText(tr("Scale: %1 (%2)").arg(m_scales.current().name, m_DeviceName));
+    const QSignalBlocker blocker(m_scaleSelector);
+    m_scaleSelector->clear();
+    m_scaleSelector->addItems(m_scales.names());
+    m_scaleSelector->setCurrentIndex(m_scales.indexOf(m_scales.current().name));
+    m_scaleLabel->setText(tr("Scale: %1 (%2)").arg(m_scales.current().name, m_scale.device));
 }
 
 // tarexa-cli may have added or removed scales since the window last
 // looked: every change starts from what is stored, so none of them is lost.
-void Tarexa::reloadScales()
+void ScalesChoice::reloadScales()
 {
     QSettings settings;
     m_scales = ScaleList::load(settings);
-    m_DeviceName = m_scales.current().device;
+    m_scale = { m_scales.current().name, m_scales.current().device };
     showScales();
 }
 
 // Every change to the scales is stored at once, as Settings stores the
 // device, so that tarexa-cli sees it too.
-void Tarexa::keepScales()
+void ScalesChoice::keepScales()
 {
-    m_DeviceName = m_scales.current().device;
+    m_scale = { m_scales.current().name, m_scales.current().device };
     QSettings settings;
     m_scales.save(settings);
     showScales();
 }
 
-void Tarexa::setScaleDevice(const QString &scale, const QString &device)
+void ScalesChoice::setScaleDevice(const QString &scale, const QString &device)
 {
     reloadScales();
     const QString current = m_scales.current().name;
@@ -95,14 +104,19 @@ void Tarexa::setScaleDevice(const QString &scale, const QString &device)
     keepScales();
 }
 
-void Tarexa::chooseScale(const QString &name)
+void ScalesChoice::chooseScale(const QString &name)
 {
     reloadScales();
     if (m_scales.setCurrent(name))
         keepScales();
 }
 
-QStringList Tarexa::deviceChoices() const
+QStringList ScalesChoice::devices()
+{
+    return { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8" };
+}
+
+QStringList ScalesChoice::deviceChoices()
 {
     QStringList choices = devices();
     for (const std::string &present : serialPortsPresent()) {
@@ -113,60 +127,62 @@ QStringList Tarexa::deviceChoices() const
     return choices;
 }
 
-void Tarexa::editScales()
+void ScalesChoice::editScales()
 {
     reloadScales();
     const bool served = !m_scales.isFresh() || ScaleStore().hasServed(m_scales.current().device);
-    ScalesDialog dialog(m_scales, deviceChoices(), served, this);
+    ScalesDialog dialog(m_scales, deviceChoices(), served, m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_scales = dialog.scales();
     keepScales();
 }
 
-void Tarexa::programChangesToAllScales()
+void ScalesChoice::programChangesToAllScales()
 {
     reloadScales();
     ScaleStore store;
-    const PluTable rows = tableContents();
+    const PluTable rows = m_sheet.contents();
     const std::optional<QList<ScalePlan>> plans =
         store.isUsable() ? planChanges(rows, m_scales.scales(), store) : std::nullopt;
     if (!plans) {
-        tellStoreUnusable(store);
+        m_boxes.tellStoreUnusable(store);
         return;
     }
-    tellStoreNotice(store);
+    m_boxes.tellStoreNotice(store);
     // Every scale something is known of is asked for its first PLU, even
     // with nothing to send: its summary then says that it holds the table.
     if (!anyPlan(*plans, &ScalePlan::visited)) {
-        showAllScalesSummary(unsentResults(*plans));
+        m_boxes.showAllScalesSummary(unsentResults(*plans));
         return;
     }
-    if (anyPlan(*plans, &ScalePlan::hasWork) && !mayProgramAfterCheck(presendCheck(rows)))
+    if (anyPlan(*plans, &ScalePlan::hasWork)
+        && !mayProgramAfterCheck(m_window, presendCheck(rows)))
         return;
     QList<ScaleResult> results;
     {
-        const ScaleCommandRunning running(this);
+        const ScaleCommandRunning running(m_actions, m_window);
         results = runOnAllScales(rows, *plans);
     }
-    showAllScalesSummary(results);
+    m_boxes.showAllScalesSummary(results);
 }
 
 // The engine's threads run behind the dialog while the window's own events
 // go on. Should the event loop be told to quit (the application closing),
 // the scales are cancelled and the window waits for their current PLU.
-QList<ScaleResult> Tarexa::runOnAllScales(const PluTable &rows, const QList<ScalePlan> &plans)
+QList<ScaleResult> ScalesChoice::runOnAllScales(const PluTable &rows,
+                                                const QList<ScalePlan> &plans)
 {
     QueuedScalesProgress progress;
-    AllScalesProgressDialog dialog(plans, progress, this);
+    AllScalesProgressDialog dialog(plans, progress, m_window);
     dialog.setWindowModality(Qt::WindowModal);
     QList<ScaleResult> results;
-    const QString fileName = filename;
+    const QString fileName = m_document.fileName();
     std::unique_ptr<QThread> worker(QThread::create([&] {
         results = programChangesToScales(rows, plans, fileName, progress);
     }));
     QEventLoop loop;
-    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
     dialog.show();
     loop.exec();
@@ -174,22 +190,4 @@ QList<ScaleResult> Tarexa::runOnAllScales(const PluTable &rows, const QList<Scal
         progress.cancel();
     worker->wait();
     return results;
-}
-
-void Tarexa::showAllScalesSummary(const QList<ScaleResult> &results)
-{
-    QStringList lines;
-    for (const ScaleResult &result : results)
-        lines << AllScalesText::resultLine(result);
-    const QStringList failed = AllScalesText::failedScales(results);
-    const QString headline = failed.isEmpty()
-        ? tr("Every scale holds the table's PLUs now.")
-        : tr("These scales did not get all their changes: %1.")
-              .arg(failed.join(QLatin1String(", ")));
-    QMessageBox box(failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
-                    tr("Program Changes to All Scales"),
-                    headline + QLatin1String("\n\n") + lines.join(QLatin1Char('\n')),
-                    QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);     // names are the user's, not markup
-    box.exec();
 }

@@ -29,7 +29,7 @@ bool ScaleSession::start()
     if (!m_scale.start())
         return false;
     m_window.reset(new Tarexa);
-    m_window->m_DeviceName = m_scale.deviceName();
+    m_window->setDeviceName(m_scale.deviceName());
     m_watch.start(0);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "appidentity.h"
 #include "testapp.h"
+#include "plusheet.h"
 #include "tarexa.h"
 
 #include <QAction>

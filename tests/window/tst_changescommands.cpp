@@ -68,7 +68,7 @@ void ChangesCommandsTest::readTheScale()
 // programmed or read looks like.
 void ChangesCommandsTest::withoutAnyRecordAsksFirst()
 {
-    QVERIFY(ScaleStore().forget(m_session->window()->m_DeviceName));
+    QVERIFY(ScaleStore().forget(m_session->window()->deviceName()));
     typeInto(m_session->table(), 4, PriceColumn, "1.00");
     m_session->answerer().pressButton(QMessageBox::Cancel);
 
@@ -88,7 +88,7 @@ void ChangesCommandsTest::withoutAnyRecordAsksFirst()
 void ChangesCommandsTest::afterProgramSendsOnlyWhatChanged()
 {
     m_session->sim().setPlus({});
-    QVERIFY(ScaleStore().forget(m_session->window()->m_DeviceName));
+    QVERIFY(ScaleStore().forget(m_session->window()->deviceName()));
     for (int row : { 4, 5 })
         typeInto(m_session->table(), row, PriceColumn, "1.00");
     m_session->trigger("&Program");
@@ -195,7 +195,7 @@ void ChangesCommandsTest::compareListsTheDifferences()
 void ChangesCommandsTest::historyShowsTheTransfers()
 {
     readTheScale();
-    const QString device = m_session->window()->m_DeviceName;
+    const QString device = m_session->window()->deviceName();
     QStringList shown;
     m_session->answerer().handleWith([&shown](QWidget *dialog) {
         if (auto *history = qobject_cast<TransferHistoryDialog *>(dialog)) {

@@ -122,7 +122,7 @@ void DeleteTest::noMarks()
 
 void DeleteTest::noScale()
 {
-    m_session->window()->m_DeviceName = "/nonexistent/ttyTarexa";
+    m_session->window()->setDeviceName("/nonexistent/ttyTarexa");
     m_session->trigger("&Delete");
     QCOMPARE(m_session->answerer().texts(),
              QStringList("Could not open communication device /nonexistent/ttyTarexa."));

@@ -5,6 +5,7 @@
 #include "cp1251.h"
 #include "modalanswerer.h"
 #include "scalefixture.h"
+#include "outcomeboxes.h"
 #include "tarexa.h"
 
 #include <QElapsedTimer>

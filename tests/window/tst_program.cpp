@@ -3,6 +3,7 @@
 
 #include "cp1251.h"
 #include "scalesession.h"
+#include "scalecommands.h"
 #include "tarexa.h"
 #include "testapp.h"
 
@@ -183,7 +184,7 @@ void ProgramTest::emptyTable()
 
 void ProgramTest::noScaleBeforeEmptyList()
 {
-    m_session->window()->m_DeviceName = "/nonexistent/ttyTarexa";
+    m_session->window()->setDeviceName("/nonexistent/ttyTarexa");
     programAnyway(m_session->window(), m_session->table(), m_session->answerer());
     QCOMPARE(m_session->answerer().texts(),
              QStringList("Could not open communication device /nonexistent/ttyTarexa."));
@@ -284,7 +285,7 @@ void ProgramTest::deviceNamedInCyrillic()
     QTemporaryDir folder;
     const QString link = folder.filePath("весы");
     QVERIFY(QFile::link(m_session->scale().deviceName(), link));
-    m_session->window()->m_DeviceName = link;
+    m_session->window()->setDeviceName(link);
     fill(2, { "3.00" });
     programAnyway(m_session->window(), m_session->table(), m_session->answerer());
     QCOMPARE(m_session->answerer().texts(), QStringList());

@@ -278,7 +278,7 @@ void ReadTest::question()
 void ReadTest::noScaleClearsDocument()
 {
     typeInto(m_session->table(), 3, 0, "2.50");
-    m_session->window()->m_DeviceName = "/nonexistent/ttyTarexa";
+    m_session->window()->setDeviceName("/nonexistent/ttyTarexa");
     m_session->answerer().pressButton(QMessageBox::Yes);
     m_session->trigger("&Read");
 

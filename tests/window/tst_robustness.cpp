@@ -185,7 +185,7 @@ void RobustnessTest::nulByteInACell()
 
     ScaleFixture scale;
     QVERIFY2(scale.start(), scale.errorText().c_str());
-    window->m_DeviceName = scale.deviceName();
+    window->setDeviceName(scale.deviceName());
     programAnyway(window, table, *answerer);
     QVERIFY2(answerer->boxes.size() == 1, qPrintable(answerer->texts().join('|')));
     QCOMPARE(scale.sim().plus().at(2).name[0], QString("a b"));

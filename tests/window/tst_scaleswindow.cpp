@@ -99,18 +99,18 @@ void ScalesWindowTest::selectorSetsTheCurrentScale()
         auto *selector = window.findChild<QComboBox *>();
         QCOMPARE(selectorItems(selector), QStringList({ "Deli", "Meat" }));
         QCOMPARE(selector->currentText(), QString("Meat"));
-        QCOMPARE(window.m_DeviceName, QString("/dev/ttyUSB1"));
+        QCOMPARE(window.deviceName(), QString("/dev/ttyUSB1"));
         QCOMPARE(statusScale(window), QString("Scale: Meat (/dev/ttyUSB1)"));
 
         QTest::keyClick(selector, Qt::Key_Up);
         QCOMPARE(selector->currentText(), QString("Deli"));
-        QCOMPARE(window.m_DeviceName, QString("COM3"));
+        QCOMPARE(window.deviceName(), QString("COM3"));
         QCOMPARE(statusScale(window), QString("Scale: Deli (COM3)"));
         QCOMPARE(QSettings().value("Device").toString(), QString("COM3"));
     }
     Tarexa restarted;
     QCOMPARE(restarted.findChild<QComboBox *>()->currentText(), QString("Deli"));
-    QCOMPARE(restarted.m_DeviceName, QString("COM3"));
+    QCOMPARE(restarted.deviceName(), QString("COM3"));
 }
 
 // Settings still picks the device: the current scale's, and only its. The
@@ -124,7 +124,7 @@ void ScalesWindowTest::settingsMoveTheCurrentScale()
     SettingsDialog *forDeli = window.findChildren<SettingsDialog *>().last();
     forDeli->comboDevice->setEditText("COM9");
     QTest::mouseClick(forDeli->btnOK, Qt::LeftButton);
-    QCOMPARE(window.m_DeviceName, QString("COM9"));
+    QCOMPARE(window.deviceName(), QString("COM9"));
     QCOMPARE(statusScale(window), QString("Scale: Deli (COM9)"));
 
     QMetaObject::invokeMethod(&window, "config");
@@ -132,7 +132,7 @@ void ScalesWindowTest::settingsMoveTheCurrentScale()
     QTest::keyClick(window.findChild<QComboBox *>(), Qt::Key_Down);
     forDeli->comboDevice->setEditText("COM7");
     QTest::mouseClick(forDeli->btnOK, Qt::LeftButton);
-    QCOMPARE(window.m_DeviceName, QString("COM4"));
+    QCOMPARE(window.deviceName(), QString("COM4"));
     QCOMPARE(statusScale(window), QString("Scale: Meat (COM4)"));
     QSettings settings;
     const ScaleList stored = ScaleList::load(settings);
@@ -154,7 +154,7 @@ void ScalesWindowTest::scalesAddedMeanwhileAreKept()
     }
     auto *selector = window.findChild<QComboBox *>();
     QTest::keyClick(selector, Qt::Key_Down);
-    QCOMPARE(window.m_DeviceName, QString("COM4"));
+    QCOMPARE(window.deviceName(), QString("COM4"));
     QCOMPARE(selectorItems(selector), QStringList({ "Deli", "Meat", "Produce" }));
     QSettings settings;
     QCOMPARE(ScaleList::load(settings).names(), QStringList({ "Deli", "Meat", "Produce" }));

@@ -42,7 +42,7 @@ SettingsDialog *SettingsTest::openDialog(Tarexa &window)
 void SettingsTest::firstStartUsesCom1()
 {
     Tarexa window;
-    QCOMPARE(window.m_DeviceName, QString("COM1"));
+    QCOMPARE(window.deviceName(), QString("COM1"));
     SettingsDialog *dialog = openDialog(window);
     QCOMPARE(dialog->comboDevice->currentText(), QString("COM1"));
 }
@@ -75,11 +75,11 @@ void SettingsTest::okStoresTypedName()
         SettingsDialog *dialog = openDialog(window);
         dialog->comboDevice->setEditText("COM12");
         QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
-        QCOMPARE(window.m_DeviceName, QString("COM12"));
+        QCOMPARE(window.deviceName(), QString("COM12"));
         QCOMPARE(QSettings().value("Device").toString(), QString("COM12"));
     }
     Tarexa restarted;
-    QCOMPARE(restarted.m_DeviceName, QString("COM12"));
+    QCOMPARE(restarted.deviceName(), QString("COM12"));
     SettingsDialog *dialog = openDialog(restarted);
     QCOMPARE(dialog->comboDevice->currentText(), QString("COM12"));
 }
@@ -88,7 +88,7 @@ void SettingsTest::cancelAndEscapeKeepTheName()
 {
     QSettings().setValue("Device", "COM3");
     Tarexa window;
-    QCOMPARE(window.m_DeviceName, QString("COM3"));
+    QCOMPARE(window.deviceName(), QString("COM3"));
 
     SettingsDialog *dialog = openDialog(window);
     dialog->comboDevice->setEditText("COM7");
@@ -98,7 +98,7 @@ void SettingsTest::cancelAndEscapeKeepTheName()
     dialog->comboDevice->setEditText("COM8");
     QTest::keyClick(dialog, Qt::Key_Escape);
 
-    QCOMPARE(window.m_DeviceName, QString("COM3"));
+    QCOMPARE(window.deviceName(), QString("COM3"));
     QCOMPARE(QSettings().value("Device").toString(), QString("COM3"));
 }
 
@@ -108,7 +108,7 @@ void SettingsTest::emptyNameIsStored()
     SettingsDialog *dialog = openDialog(window);
     dialog->comboDevice->setEditText(QString());
     QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
-    QCOMPARE(window.m_DeviceName, QString());
+    QCOMPARE(window.deviceName(), QString());
     QVERIFY(QSettings().contains("Device"));
     QCOMPARE(QSettings().value("Device").toString(), QString());
 }

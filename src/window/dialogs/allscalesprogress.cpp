@@ -1,5 +1,4 @@
 #include "allscalesprogress.h"
-#include "tarexa.h"
 
 #include <algorithm>
 

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <functional>
 
 class QLabel;
 class QProgressBar;

@@ -54,6 +54,11 @@ bool CheckFindingsDialog::askProgramAnyway(QWidget *parent,
     return dialog.exec() == QDialog::Accepted;
 }
 
+bool mayProgramAfterCheck(QWidget *parent, const QList<CheckFinding> &findings)
+{
+    return findings.isEmpty() || CheckFindingsDialog::askProgramAnyway(parent, findings);
+}
+
 void showCheckFindings(QWidget *parent, const QList<CheckFinding> &findings,
                        std::function<void(int row, int column)> goTo)
 {

@@ -46,4 +46,9 @@ private:
 void showCheckFindings(QWidget *parent, const QList<CheckFinding> &findings,
                        std::function<void(int row, int column)> goTo);
 
+// Before programming: with no finding programming goes on as it always
+// did; otherwise only when the user says so, and before the port is
+// touched.
+bool mayProgramAfterCheck(QWidget *parent, const QList<CheckFinding> &findings);
+
 #endif // CHECKDIALOG_H

@@ -1,23 +1,17 @@
 #include "settings.h"
-#include "tarexa.h"
 
-SettingsDialog::SettingsDialog(QWidget *parent)
-    : QDialog(parent)
+SettingsDialog::SettingsDialog(const QStringList &choices, const QString &device,
+                               const QString &scale, QWidget *parent)
+    : QDialog(parent), m_scale(scale)
 {
     setupUi(this);
-    comboDevice->addItems(mainWindow()->deviceChoices());
-    comboDevice->setEditText(mainWindow()->m_DeviceName);
-    m_scale = mainWindow()->currentScaleName();
-}
-
-Tarexa *SettingsDialog::mainWindow() const
-{
-    return static_cast<Tarexa *>(parentWidget());
+    comboDevice->addItems(choices);
+    comboDevice->setEditText(device);
 }
 
 void SettingsDialog::on_btnOK_clicked()
 {
-    mainWindow()->setScaleDevice(m_scale, comboDevice->currentText());
+    emit deviceChosen(m_scale, comboDevice->currentText());
     accept();
 }
 

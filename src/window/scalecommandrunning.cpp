@@ -1,0 +1,85 @@
+#include "scalecommandrunning.h"
+#include "outcomeboxes.h"
+#include "scale.h"
+#include "scalestore.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// How long the window may spend, between commands, removing old journal
+// entries.
+const int JournalTidyingMs = 200;
+
+// The engine's progress as a dialog over the window. The dialog appears
+// only once the port is set up, stays up at its maximum and keeps a Cancel
+// that was pressed until the command is over.
+class DialogProgress : public ScaleProgress
+{
+    Q_DECLARE_TR_FUNCTIONS(Tarexa)
+
+public:
+    DialogProgress(QWidget *parent, const char *label, bool showAtOnce)
+        : m_parent(parent), m_label(label), m_showAtOnce(showAtOnce)
+    {
+    }
+
+    void started(int maximum) override
+    {
+        m_dialog = std::make_unique<QProgressDialog>(tr(m_label), tr("Cancel"),
+                                                     0, maximum, m_parent);
+        if (m_showAtOnce)
+            m_dialog->setMinimumDuration(0);
+        m_dialog->setAutoReset(false);
+        m_dialog->setAutoClose(false);
+    }
+    void setValue(int value) override { m_dialog->setValue(value); }
+    bool cancelled() override
+    {
+        QCoreApplication::processEvents();
+        return m_dialog->wasCanceled();
+    }
+
+private:
+    QWidget *m_parent;
+    const char *m_label;
+    bool m_showAtOnce;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+// The standing retention of the journal, in small steps between commands.
+void tidyJournal()
+{
+    const QSettings settings;
+    ScaleStore store(ScaleStore::defaultPath(), JournalTidyingMs);
+    store.applyRetention(journalRetentionDays(settings), JournalTidyingMs);
+}
+
+} // namespace
+
+ScaleCommandRunning::ScaleCommandRunning(const ActionState &actions, QObject *context)
+    : m_hold(actions), m_context(context)
+{
+}
+
+ScaleCommandRunning::~ScaleCommandRunning()
+{
+    QTimer::singleShot(0, m_context, &tidyJournal);
+}
+
+ScaleOutcome runRecorded(QWidget *window, ScaleStore &store, ScaleCommand command,
+                         const char *label, bool showAtOnce, const QString &deviceName,
+                         const QString &fileName,
+                         const std::function<ScaleOutcome(ScaleProgress &)> &run)
+{
+    DialogProgress progress(window, label, showAtOnce);
+    RecordingProgress recording(&store, command, deviceName, fileName, progress);
+    const ScaleOutcome outcome = run(recording);
+    recording.finish(outcome);
+    return outcome;
+}
