@@ -56,6 +56,8 @@ int widest(const QStringList &texts)
 
 const int ListingBusyTimeoutMs = 300;
 
+} // namespace
+
 // One line a scale: "*" for the current one, name, device and when it last
 // took a command to the end, in aligned columns.
 int listScales()
@@ -116,6 +118,8 @@ int removeScale(const QString &name)
         printLine(ScaleList::tr("%1 is the current scale now.").arg(scales.current().name));
     return savedScales(scales);
 }
+
+namespace {
 
 // The progress of every scale at once on one line of standard error, such
 // as "Deli 12/20  Meat 3/5", when it is a terminal; nothing otherwise. The
@@ -283,18 +287,6 @@ QString noScaleNamed(const ScaleList &scales, const QString &name)
 {
     return TarexaCli::tr("No scale is named \"%1\". The scales are: %2.")
         .arg(name, scales.names().join(QLatin1String(", ")));
-}
-
-int scales(const QStringList &arguments)
-{
-    const QString action = arguments.value(0);
-    if (arguments.isEmpty())
-        return listScales();
-    if (action == QLatin1String("add") && arguments.size() == 3)
-        return addScale(arguments.at(1), arguments.at(2));
-    if (action == QLatin1String("remove") && arguments.size() == 2)
-        return removeScale(arguments.at(1));
-    return wrongArguments(QStringList{ QStringLiteral("scales") } + arguments);
 }
 
 int programChangedToAllScales(const QString &fileName)
