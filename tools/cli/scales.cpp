@@ -6,6 +6,7 @@
 #include "journaltext.h"
 #include "plutable.h"
 #include "signalwatch.h"
+#include "terminal.h"
 #include "terminalprogress.h"
 
 #include <QDateTime>
@@ -16,8 +17,6 @@
 #include <mutex>
 #include <optional>
 #include <vector>
-
-#include <unistd.h>
 
 namespace cli {
 
@@ -128,7 +127,7 @@ class AllScalesProgress : public ScalesProgress
 {
 public:
     explicit AllScalesProgress(const QList<ScalePlan> &plans)
-        : m_onTerminal(::isatty(STDERR_FILENO) == 1)
+        : m_onTerminal(standardErrorIsTerminal())
     {
         for (const ScalePlan &plan : plans)
             m_scales.push_back({ plan.scale.name, int(plan.changed.size()), 0, plan.visited() });
