@@ -375,8 +375,8 @@ QString helpEntry(const QString &head, const QString &text, int column)
     const QString indent = QLatin1String("  ");
     QString entry = indent + head;
     entry = entry.size() + indent.size() > column ? entry + indent : entry.leftJustified(column);
-    return entry
-        + QString(text).replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(column, QLatin1Char(' ')));
+    const QString newLine = QLatin1Char('\n') + QString(column, QLatin1Char(' '));
+    return entry + QString(text).replace(QLatin1Char('\n'), newLine);
 }
 
 const int SummaryColumn = 24;
