@@ -1696,97 +1696,199 @@ Do you want to replace it?</source>
         <translation>Ошибка связи: не удалось отправить кадр на %1 (PLU %2).</translation>
     </message>
     <message>
-        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.
-
-Commands:
-  program FILE          program every PLU of FILE
-  read [-o FILE]        read every PLU into FILE (or standard output)
-  delete N [N...]       delete these PLUs (ranges such as 3-10 too)
-  check FILE            list every value of FILE a column refuses, and
-                        what the scale would handle badly
-  convert IN OUT        a PLU file to OUT.csv or OUT.xlsx, or a spreadsheet
-                        (CSV, TXT, .xlsx, .ods, read by its contents) to OUT.xml
-  program --changed FILE  program only the PLUs the scale is not known to
-                        hold as they are (--delete-missing: delete the PLUs
-                        FILE lacks; --dry-run: only list them)
-  diff FILE             read the scale and list how it differs from FILE
-  history [--limit N]   list the latest scale commands
-  history --prune DAYS  remove journal entries older than DAYS days
-  scales                list the scales (the current one marked *) and
-                        when each last took a command to the end
-  scales add NAME DEVICE  add a scale on serial device DEVICE
-  scales remove NAME    remove a scale
-  program --changed --all-scales FILE  program --changed on every scale at
-                        once; scales on the same port take turns
-
-program, read, delete and diff talk to the current scale, or to the one
---scale NAME or --device DEVICE gives.
-
-Exit status:
-  0    done
-  1    check found problems, convert refused values of a spreadsheet,
-       or diff found differences
-  2    usage error
-  3    the file cannot be read or written, or has no PLU with a price, or
-       (program --changed --delete-missing) had values refused
-  4    the port cannot be opened or configured, or failed during a transfer
-  5    the scale did not answer
-  6    the scale refused a PLU or replied with bad data
-  7    program --changed: what the scale holds is not known, or what Tarexa
-       knew of it is out of date; run diff first
-  8    the record of what the scale holds cannot be used
-  9    the scale took the command, but Tarexa could not record it; run
-       diff before the next program --changed
-  129, 130, 143  stopped by SIGHUP, SIGINT (Ctrl+C) or SIGTERM after the
-       exchange in progress; a read writes nothing
-program --changed --all-scales ends with 0 only when every scale got all its
+        <source>program FILE</source>
+        <translation>program ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>program every PLU of FILE</source>
+        <translation>записать все PLU из ФАЙЛА</translation>
+    </message>
+    <message>
+        <source>read [-o FILE]</source>
+        <translation>read [-o ФАЙЛ]</translation>
+    </message>
+    <message>
+        <source>read every PLU into FILE (or standard output)</source>
+        <translation>считать все PLU в ФАЙЛ (или в стандартный вывод)</translation>
+    </message>
+    <message>
+        <source>delete N [N...]</source>
+        <translation>delete N [N...]</translation>
+    </message>
+    <message>
+        <source>delete these PLUs (ranges such as 3-10 too)</source>
+        <translation>удалить эти PLU (можно и диапазоны, например 3-10)</translation>
+    </message>
+    <message>
+        <source>check FILE</source>
+        <translation>check ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>list every value of FILE a column refuses, and
+what the scale would handle badly</source>
+        <translation>перечислить значения ФАЙЛА, которые отклоняет столбец,
+и то, с чем весы не справятся</translation>
+    </message>
+    <message>
+        <source>convert IN OUT</source>
+        <translation>convert ВХОД ВЫХОД</translation>
+    </message>
+    <message>
+        <source>a PLU file to OUT.csv or OUT.xlsx, or a spreadsheet
+(CSV, TXT, .xlsx, .ods, read by its contents) to OUT.xml</source>
+        <translation>файл PLU в ВЫХОД.csv или ВЫХОД.xlsx, или электронную
+таблицу (CSV, TXT, .xlsx, .ods, по содержимому) в ВЫХОД.xml</translation>
+    </message>
+    <message>
+        <source>program --changed FILE</source>
+        <translation>program --changed ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>program only the PLUs the scale is not known to
+hold as they are (--delete-missing: delete the PLUs
+FILE lacks; --dry-run: only list them)</source>
+        <translation>записать только PLU, о которых неизвестно, что они
+есть в весах в том же виде (--delete-missing: удалить
+PLU, которых нет в ФАЙЛЕ; --dry-run: только перечислить)</translation>
+    </message>
+    <message>
+        <source>diff FILE</source>
+        <translation>diff ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>read the scale and list how it differs from FILE</source>
+        <translation>считать весы и перечислить отличия от ФАЙЛА</translation>
+    </message>
+    <message>
+        <source>history [--limit N]</source>
+        <translation>history [--limit N]</translation>
+    </message>
+    <message>
+        <source>list the latest scale commands</source>
+        <translation>показать последние команды обмена с весами</translation>
+    </message>
+    <message>
+        <source>history --prune DAYS</source>
+        <translation>history --prune ДНИ</translation>
+    </message>
+    <message>
+        <source>remove journal entries older than DAYS days</source>
+        <translation>удалить записи журнала старше ДНЕЙ дней</translation>
+    </message>
+    <message>
+        <source>scales</source>
+        <translation>scales</translation>
+    </message>
+    <message>
+        <source>list the scales (the current one marked *) and
+when each last took a command to the end</source>
+        <translation>перечислить весы (текущие отмечены *) и время,
+когда каждые последний раз выполнили команду до конца</translation>
+    </message>
+    <message>
+        <source>scales add NAME DEVICE</source>
+        <translation>scales add ИМЯ УСТРОЙСТВО</translation>
+    </message>
+    <message>
+        <source>add a scale on serial device DEVICE</source>
+        <translation>добавить весы на последовательном устройстве</translation>
+    </message>
+    <message>
+        <source>scales remove NAME</source>
+        <translation>scales remove ИМЯ</translation>
+    </message>
+    <message>
+        <source>remove a scale</source>
+        <translation>удалить весы</translation>
+    </message>
+    <message>
+        <source>program --changed --all-scales FILE</source>
+        <translation>program --changed --all-scales ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>program --changed on every scale at
+once; scales on the same port take turns</source>
+        <translation>program --changed для всех весов
+сразу; весы на одном порту работают по очереди</translation>
+    </message>
+    <message>
+        <source>Programs, reads and deletes the PLUs of a weigh scale, and checks PLU files.</source>
+        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.</translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation>Команды:</translation>
+    </message>
+    <message>
+        <source>program, read, delete and diff talk to the current scale, or to the one
+--scale NAME or --device DEVICE gives.</source>
+        <translation>program, read, delete и diff обращаются к текущим весам или к тем, что
+указаны в --scale ИМЯ или --device УСТРОЙСТВО.</translation>
+    </message>
+    <message>
+        <source>Exit status:</source>
+        <translation>Коды завершения:</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>выполнено</translation>
+    </message>
+    <message>
+        <source>check found problems, convert refused values of a spreadsheet,
+or diff found differences</source>
+        <translation>check нашла проблемы, convert отклонила значения электронной таблицы,
+или diff нашла различия</translation>
+    </message>
+    <message>
+        <source>usage error</source>
+        <translation>ошибка в командной строке</translation>
+    </message>
+    <message>
+        <source>the file cannot be read or written, or has no PLU with a price, or
+(program --changed --delete-missing) had values refused</source>
+        <translation>файл нельзя прочитать или записать, или в нём нет PLU с ценой, или
+(program --changed --delete-missing) в нём были отклонены значения</translation>
+    </message>
+    <message>
+        <source>the port cannot be opened or configured, or failed during a transfer</source>
+        <translation>порт нельзя открыть или настроить, или он отказал во время обмена</translation>
+    </message>
+    <message>
+        <source>the scale did not answer</source>
+        <translation>весы не ответили</translation>
+    </message>
+    <message>
+        <source>the scale refused a PLU or replied with bad data</source>
+        <translation>весы отклонили PLU или ответили неверными данными</translation>
+    </message>
+    <message>
+        <source>program --changed: what the scale holds is not known, or what Tarexa
+knew of it is out of date; run diff first</source>
+        <translation>program --changed: содержимое весов неизвестно или сведения о нём
+устарели; сначала выполните diff</translation>
+    </message>
+    <message>
+        <source>the record of what the scale holds cannot be used</source>
+        <translation>сведения о содержимом весов нельзя использовать</translation>
+    </message>
+    <message>
+        <source>the scale took the command, but Tarexa could not record it; run
+diff before the next program --changed</source>
+        <translation>весы выполнили команду, но Tarexa не смогла её записать; перед
+следующим program --changed выполните diff</translation>
+    </message>
+    <message>
+        <source>stopped by SIGHUP, SIGINT (Ctrl+C) or SIGTERM after the
+exchange in progress; a read writes nothing</source>
+        <translation>остановлено сигналом SIGHUP, SIGINT (Ctrl+C) или SIGTERM
+после текущего обмена; read ничего не записывает</translation>
+    </message>
+    <message>
+        <source>program --changed --all-scales ends with 0 only when every scale got all its
 changes; otherwise with 129, 130 or 143 when stopped, or else with the status
 of the first failed scale in the list (4, 5, 6, 7 or 9), naming the failed
 scales.</source>
-        <translation>Записывает PLU в весы, считывает и удаляет их, проверяет файлы PLU.
-
-Команды:
-  program ФАЙЛ          записать все PLU из ФАЙЛА
-  read [-o ФАЙЛ]        считать все PLU в ФАЙЛ (или в стандартный вывод)
-  delete N [N...]       удалить эти PLU (можно и диапазоны, например 3-10)
-  check ФАЙЛ            перечислить значения ФАЙЛА, которые отклоняет столбец,
-                        и то, с чем весы не справятся
-  convert ВХОД ВЫХОД    файл PLU в ВЫХОД.csv или ВЫХОД.xlsx, или электронную
-                        таблицу (CSV, TXT, .xlsx, .ods, по содержимому) в ВЫХОД.xml
-  program --changed ФАЙЛ  записать только PLU, о которых неизвестно, что они
-                        есть в весах в том же виде (--delete-missing: удалить
-                        PLU, которых нет в ФАЙЛЕ; --dry-run: только перечислить)
-  diff ФАЙЛ             считать весы и перечислить отличия от ФАЙЛА
-  history [--limit N]   показать последние команды обмена с весами
-  history --prune ДНИ   удалить записи журнала старше ДНЕЙ дней
-  scales                перечислить весы (текущие отмечены *) и время,
-                        когда каждые последний раз выполнили команду до конца
-  scales add ИМЯ УСТРОЙСТВО  добавить весы на последовательном устройстве
-  scales remove ИМЯ     удалить весы
-  program --changed --all-scales ФАЙЛ  program --changed для всех весов
-                        сразу; весы на одном порту работают по очереди
-
-program, read, delete и diff обращаются к текущим весам или к тем, что
-указаны в --scale ИМЯ или --device УСТРОЙСТВО.
-
-Коды завершения:
-  0    выполнено
-  1    check нашла проблемы, convert отклонила значения электронной таблицы,
-       или diff нашла различия
-  2    ошибка в командной строке
-  3    файл нельзя прочитать или записать, или в нём нет PLU с ценой, или
-       (program --changed --delete-missing) в нём были отклонены значения
-  4    порт нельзя открыть или настроить, или он отказал во время обмена
-  5    весы не ответили
-  6    весы отклонили PLU или ответили неверными данными
-  7    program --changed: содержимое весов неизвестно или сведения о нём
-       устарели; сначала выполните diff
-  8    сведения о содержимом весов нельзя использовать
-  9    весы выполнили команду, но Tarexa не смогла её записать; перед
-       следующим program --changed выполните diff
-  129, 130, 143  остановлено сигналом SIGHUP, SIGINT (Ctrl+C) или SIGTERM
-       после текущего обмена; read ничего не записывает
-program --changed --all-scales завершается с 0, только если все весы получили
+        <translation>program --changed --all-scales завершается с 0, только если все весы получили
 все изменения; иначе с 129, 130 или 143 при остановке или с кодом первых
 неудачных весов в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
     </message>

@@ -460,6 +460,18 @@ void CliTest::exitStatuses_data()
     QTest::newRow("bad prune") << QStringList{ "history", "--prune", "0" } << 0 << 0 << 2
                                << "Not a number of days: 0";
     QTest::newRow("help with Qt's options") << QStringList{ "--help-all" } << 0 << 0 << 0 << "";
+    QTest::newRow("unknown command") << QStringList{ "frobnicate" } << 0 << 0 << 2
+                                     << "Unknown command or wrong arguments: frobnicate";
+    QTest::newRow("missing argument") << QStringList{ "convert", "@good.xml" } << 0 << 0 << 2
+                                      << "Unknown command or wrong arguments: convert";
+    QTest::newRow("extra argument") << QStringList{ "check", "@good.xml", "@junk.xml" }
+                                    << 0 << 0 << 2 << "Unknown command or wrong arguments: check";
+    QTest::newRow("extra argument to a scale command") << QStringList{ "read", "x" }
+                                                       << 0 << 0 << 2
+                                                       << "Unknown command or wrong arguments: read x";
+    QTest::newRow("an option scales does not take") << QStringList{ "scales", "--limit", "3" }
+                                                    << 0 << 0 << 2
+                                                    << "--limit does not apply to scales.";
 }
 
 void CliTest::exitStatuses()

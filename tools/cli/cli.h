@@ -1,12 +1,14 @@
 #ifndef TAREXA_CLI_H
 #define TAREXA_CLI_H
 
-// What the commands of tarexa-cli share, and the commands that live in
-// files of their own: convert (convert.cpp), those about what the scale
-// holds, program --changed, diff and history (changes.cpp), and those about
-// the shop's named scales, scales and program --changed --all-scales
-// (scales.cpp).
+// What the commands of tarexa-cli share (cli.cpp), and the commands: those
+// that send, read, delete and check every PLU (plucommands.cpp), convert
+// (convert.cpp), those about what the scale holds, program --changed, diff
+// and history (changes.cpp), and those about the shop's named scales,
+// scales and program --changed --all-scales (scales.cpp). Which command a
+// command line means is told in commands.cpp.
 
+#include "exitstatus.h"
 #include "scale.h"
 #include "scalelist.h"
 #include "scalestore.h"
@@ -23,22 +25,6 @@ class ScalePort;
 class TerminalProgress;
 
 namespace cli {
-
-// The exit statuses, as --help and the manual page list them.
-enum ExitStatus
-{
-    Done = 0,
-    ProblemsFound = 1,
-    UsageError = 2,
-    FileError = 3,
-    PortError = 4,
-    NoAnswer = 5,
-    ScaleRefused = 6,
-    NoSnapshot = 7,
-    StoreError = 8,
-    Unrecorded = 9,
-    Interrupted = 130,
-};
 
 // The scale a command talks to: its device, what messages call it, and the
 // option that chose it, for the commands the user is told to run.
@@ -89,6 +75,8 @@ int writeOut(const QString &fileName, const PluTable &table);
 // loadTable for a command that sends or converts the PLUs: each refusal is
 // said on standard error.
 bool loadTableSayingRefusals(const QString &fileName, PluTable &table);
+// "what in N s." on standard error, N the seconds progress took.
+void printSummary(const QString &what, const TerminalProgress &progress);
 void printProgramSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
 void printDeleteSummary(const ScaleOutcome &outcome, const TerminalProgress &progress);
 // Programs every row in use of table, or deletes the count PLUs isMarked
@@ -125,6 +113,16 @@ private:
     RecordingProgress m_recording;
 };
 
+// program FILE: every PLU of the file that has a price.
+int program(const QString &deviceName, const QString &fileName);
+// read [-o FILE]: every PLU of the scale into the file, or standard output
+// when fileName is empty.
+int read(const QString &deviceName, const QString &fileName);
+// delete N [N...]: the PLUs the arguments name, each a number or a range.
+int remove(const QString &deviceName, const QStringList &arguments);
+// check FILE: the refused values and what the scale would handle badly.
+int check(const QString &fileName);
+
 // convert IN OUT: IN read by its contents (a PLU file, a workbook or CSV
 // text), OUT written as its suffix says (.xml, .csv or .xlsx).
 int convert(const QString &input, const QString &output);
@@ -148,8 +146,13 @@ void tidyJournal();
 ScaleList configuredScales();
 // "No scale is named ..." with the names there are.
 QString noScaleNamed(const ScaleList &scales, const QString &name);
-// scales, scales add NAME DEVICE, scales remove NAME.
-int scales(const QStringList &arguments);
+// scales: the scales, the current one marked, and when each last took a
+// command to the end.
+int listScales();
+// scales add NAME DEVICE
+int addScale(const QString &name, const QString &device);
+// scales remove NAME
+int removeScale(const QString &name);
 // program --changed --all-scales FILE: Done only when every scale got all
 // its changes; else Interrupted after Ctrl+C, or what the first scale that
 // failed ended with (NoSnapshot for one left out or found out of date,

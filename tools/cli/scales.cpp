@@ -6,6 +6,7 @@
 #include "journaltext.h"
 #include "plutable.h"
 #include "signalwatch.h"
+#include "terminal.h"
 #include "terminalprogress.h"
 
 #include <QDateTime>
@@ -16,8 +17,6 @@
 #include <mutex>
 #include <optional>
 #include <vector>
-
-#include <unistd.h>
 
 namespace cli {
 
@@ -55,6 +54,8 @@ int widest(const QStringList &texts)
 }
 
 const int ListingBusyTimeoutMs = 300;
+
+} // namespace
 
 // One line a scale: "*" for the current one, name, device and when it last
 // took a command to the end, in aligned columns.
@@ -117,6 +118,8 @@ int removeScale(const QString &name)
     return savedScales(scales);
 }
 
+namespace {
+
 // The progress of every scale at once on one line of standard error, such
 // as "Deli 12/20  Meat 3/5", when it is a terminal; nothing otherwise. The
 // workers of the ports call it each from their own thread.
@@ -124,7 +127,7 @@ class AllScalesProgress : public ScalesProgress
 {
 public:
     explicit AllScalesProgress(const QList<ScalePlan> &plans)
-        : m_onTerminal(::isatty(STDERR_FILENO) == 1)
+        : m_onTerminal(standardErrorIsTerminal())
     {
         for (const ScalePlan &plan : plans)
             m_scales.push_back({ plan.scale.name, int(plan.changed.size()), 0, plan.visited() });
@@ -278,18 +281,6 @@ QString noScaleNamed(const ScaleList &scales, const QString &name)
 {
     return TarexaCli::tr("No scale is named \"%1\". The scales are: %2.")
         .arg(name, scales.names().join(QLatin1String(", ")));
-}
-
-int scales(const QStringList &arguments)
-{
-    const QString action = arguments.value(0);
-    if (arguments.isEmpty())
-        return listScales();
-    if (action == QLatin1String("add") && arguments.size() == 3)
-        return addScale(arguments.at(1), arguments.at(2));
-    if (action == QLatin1String("remove") && arguments.size() == 2)
-        return removeScale(arguments.at(1));
-    return wrongArguments(QStringList{ QStringLiteral("scales") } + arguments);
 }
 
 int programChangedToAllScales(const QString &fileName)

@@ -1,15 +1,12 @@
 #include "terminalprogress.h"
 #include "signalwatch.h"
+#include "terminal.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 #include <algorithm>
 #include <cstdio>
-#include <cwchar>
-
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,7 +28,7 @@ QString minutesAndSeconds(double seconds)
 // terminals show it.
 int columnsOf(char32_t code)
 {
-    const int columns = ::wcwidth(wchar_t(code));
+    const int columns = characterColumns(code);
     return columns < 0 ? 1 : columns;
 }
 
@@ -50,7 +47,7 @@ QString withBar(const QString &text, double fraction, int columns)
 } // namespace
 
 TerminalProgress::TerminalProgress(int total, Total meaning)
-    : m_total(total), m_meaning(meaning), m_onTerminal(::isatty(STDERR_FILENO) == 1)
+    : m_total(total), m_meaning(meaning), m_onTerminal(standardErrorIsTerminal())
 {
     m_clock.start();
 }
@@ -150,10 +147,8 @@ void TerminalProgress::finish(bool completed)
 
 int terminalColumns()
 {
-    winsize size {};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return FallbackColumns;
+    const int columns = standardErrorColumns();
+    return columns > 0 ? columns : FallbackColumns;
 }
 
 int displayColumns(const QString &text)
