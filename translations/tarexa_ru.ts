@@ -1296,38 +1296,6 @@ Do you want to replace it?</source>
         <translation>Подробнее: «tarexa-cli --help».</translation>
     </message>
     <message>
-        <source>Could not open communication device %1.</source>
-        <translation>Не удалось открыть устройство связи %1.</translation>
-    </message>
-    <message>
-        <source>Failed to configure communication device %1.</source>
-        <translation>Не удалось настроить устройство связи %1.</translation>
-    </message>
-    <message>
-        <source>Interrupted after PLU %1.</source>
-        <translation>Прервано после PLU %1.</translation>
-    </message>
-    <message>
-        <source>Communication error: the scale did not answer.</source>
-        <translation>Ошибка связи: весы не ответили.</translation>
-    </message>
-    <message>
-        <source>Communication error: the scale did not answer (PLU %1).</source>
-        <translation>Ошибка связи: весы не ответили (PLU %1).</translation>
-    </message>
-    <message>
-        <source>Bad data format: the scale refused PLU %1.</source>
-        <translation>Неверный формат данных: весы отклонили PLU %1.</translation>
-    </message>
-    <message>
-        <source>PLU not found: the scale holds no PLU.</source>
-        <translation>PLU не найден: в весах нет ни одного PLU.</translation>
-    </message>
-    <message>
-        <source>The list is empty: no PLU of the file has a price.</source>
-        <translation>Список пуст: ни у одного PLU в файле нет цены.</translation>
-    </message>
-    <message>
         <source>in %1 s.</source>
         <translation>за %1 с.</translation>
     </message>
@@ -1520,10 +1488,6 @@ Do you want to replace it?</source>
         <translation>Сначала выполните «tarexa-cli diff%1 %2», чтобы считать весы.</translation>
     </message>
     <message>
-        <source>What Tarexa knew of %1 was out of date; nothing was sent.</source>
-        <translation>Сведения Tarexa о %1 устарели; ничего не отправлено.</translation>
-    </message>
-    <message>
         <source>--dry-run cannot go with --all-scales.</source>
         <translation>--dry-run нельзя указывать вместе с --all-scales.</translation>
     </message>
@@ -1586,10 +1550,6 @@ Do you want to replace it?</source>
             <numerusform>все старше %n дней.</numerusform>
             <numerusform>все старше %n дней.</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>Stopped by signal %1 after PLU %2.</source>
-        <translation>Остановлено сигналом %1 после PLU %2.</translation>
     </message>
     <message numerus="yes">
         <source>%n PLU(s) sent, %1 accepted, %2 refused</source>
@@ -1686,14 +1646,6 @@ Do you want to replace it?</source>
     <message>
         <source>PLU %1 (row %2) has no price in the file; it was left out.</source>
         <translation>У PLU %1 (строка %2) в файле нет цены; он пропущен.</translation>
-    </message>
-    <message>
-        <source>Communication error: a frame could not be sent to %1.</source>
-        <translation>Ошибка связи: не удалось отправить кадр на %1.</translation>
-    </message>
-    <message>
-        <source>Communication error: a frame could not be sent to %1 (PLU %2).</source>
-        <translation>Ошибка связи: не удалось отправить кадр на %1 (PLU %2).</translation>
     </message>
     <message>
         <source>program FILE</source>

@@ -2,6 +2,7 @@
 
 #include "changes.h"
 #include "cli.h"
+#include "outcometext.h"
 #include "comm.h"
 #include "probe.h"
 #include "journaltext.h"
@@ -203,7 +204,7 @@ int programChanged(const ScaleChoice &scale, const QString &fileName, bool delet
         // A port that does not open is the first thing to mend.
         if (!session.port().isOpen()) {
             const ScaleOutcome failed = session.judge(Snapshot());
-            printError(outcomeMessage(failed, scale.device));
+            printError(OutcomeText::line(failed, scale.device));
             return statusOf(failed, scale.device);
         }
         return noSnapshot(scale, fileName,

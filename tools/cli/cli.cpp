@@ -3,6 +3,7 @@
 // its bar, summary and journal entry.
 
 #include "cli.h"
+#include "outcometext.h"
 #include "comm.h"
 #include "plutable.h"
 #include "rules.h"
@@ -18,18 +19,8 @@
 
 namespace cli {
 
-namespace {
-QString lastErrorText;
-}
-
-QString lastError()
-{
-    return lastErrorText;
-}
-
 void printError(const QString &text)
 {
-    lastErrorText = text;
     std::fprintf(stderr, "tarexa-cli: %s\n", text.toLocal8Bit().constData());
 }
 
@@ -75,49 +66,6 @@ int wrongArguments(const QStringList &args)
     return usageError(TarexaCli::tr("Unknown command or wrong arguments: %1").arg(args.join(QLatin1Char(' '))));
 }
 
-QString portFailureMessage(const QString &deviceName, const PortFailure &failure)
-{
-    return failure.kind == PortFailure::CannotOpen
-        ? TarexaCli::tr("Could not open communication device %1.").arg(deviceName)
-        : TarexaCli::tr("Failed to configure communication device %1.").arg(deviceName);
-}
-
-// What went wrong, in one line; empty when nothing did.
-QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName)
-{
-    const QString at = QString::number(outcome.plu);
-    switch (outcome.kind) {
-    case ScaleOutcome::Done:
-        break;
-    case ScaleOutcome::Cancelled:
-        return SignalWatch::received() != 0
-            ? TarexaCli::tr("Stopped by signal %1 after PLU %2.")
-                  .arg(SignalWatch::name(SignalWatch::received()), at)
-            : TarexaCli::tr("Interrupted after PLU %1.").arg(at);
-    case ScaleOutcome::PortFailed:
-        if (outcome.port.kind != PortFailure::CannotWrite)
-            return portFailureMessage(deviceName, outcome.port);
-        return outcome.plu < 0
-            ? TarexaCli::tr("Communication error: a frame could not be sent to %1.").arg(deviceName)
-            : TarexaCli::tr("Communication error: a frame could not be sent to %1 (PLU %2).")
-                  .arg(deviceName, at);
-    case ScaleOutcome::NoReply:
-        return outcome.plu < 0 ? TarexaCli::tr("Communication error: the scale did not answer.")
-                               : TarexaCli::tr("Communication error: the scale did not answer "
-                                    "(PLU %1).").arg(at);
-    case ScaleOutcome::Refused:
-        return TarexaCli::tr("Bad data format: the scale refused PLU %1.").arg(at);
-    case ScaleOutcome::NotFound:
-        return TarexaCli::tr("PLU not found: the scale holds no PLU.");
-    case ScaleOutcome::EmptyList:
-        return TarexaCli::tr("The list is empty: no PLU of the file has a price.");
-    case ScaleOutcome::Stale:
-        return TarexaCli::tr("What Tarexa knew of %1 was out of date; nothing was sent.")
-            .arg(deviceName);
-    }
-    return QString();
-}
-
 int exitStatusOf(ScaleOutcome::Kind kind)
 {
     switch (kind) {
@@ -143,7 +91,7 @@ int exitStatusOf(ScaleOutcome::Kind kind)
 // The one place an outcome becomes an exit status and its message.
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName)
 {
-    const QString message = outcomeMessage(outcome, deviceName);
+    const QString message = OutcomeText::line(outcome, deviceName);
     if (!message.isEmpty())
         printError(message);
     if (outcome.kind == ScaleOutcome::PortFailed)
@@ -198,7 +146,7 @@ int emptyFile()
 {
     ScaleOutcome empty;
     empty.kind = ScaleOutcome::EmptyList;
-    printError(outcomeMessage(empty, QString()));
+    printError(OutcomeText::line(empty, QString()));
     return FileError;
 }
 

@@ -56,10 +56,6 @@ QString shellWord(const QString &text);
 int usageError(const QString &text);
 // The usage error for a command line that is no command.
 int wrongArguments(const QStringList &args);
-// The last text printError printed: the message the journal keeps.
-QString lastError();
-// What went wrong, in one line; empty when nothing did.
-QString outcomeMessage(const ScaleOutcome &outcome, const QString &deviceName);
 int exitStatusOf(ScaleOutcome::Kind kind);
 // Says what went wrong and gives back the exit status.
 int statusOf(const ScaleOutcome &outcome, const QString &deviceName);
