@@ -42,6 +42,24 @@ bool ScaleFixture::waitForFrames(int count, int timeoutMs)
                            timeoutMs);
 }
 
+bool ScalePerTest::start(const ScaleSimOptions &options)
+{
+    m_scale = std::make_unique<ScaleFixture>(options);
+    return m_scale->start();
+}
+
+ScaleTiming quickTiming()
+{
+    ScaleTiming timing;
+    timing.line.pauseAfterExchangeMs = 5;
+    timing.line.byteTimeoutMs = 200;
+    timing.line.replyBoundMs = 2000;
+    timing.line.quietAfterReplyMs = 5;
+    timing.settleBeforeProgrammingMs = 5;
+    timing.pauseBetweenReadsMs = 5;
+    return timing;
+}
+
 bool ScaleLine::openOn(ScaleFixture &scale, const ScaleSimOptions &options)
 {
     scale.sim().setOptions(options);
