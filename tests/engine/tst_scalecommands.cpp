@@ -64,19 +64,6 @@ private:
     int m_at;
 };
 
-// A PLU as the scale in the reply tests holds it.
-SimPlu storedPlu(int number)
-{
-    SimPlu p;
-    p.number = number;
-    p.price = "1.50";
-    p.name[0] = "abc";
-    p.barcode = "4600000000017";
-    p.barType = 1;
-    p.durability = 10;
-    return p;
-}
-
 QList<int> range(int first, int last)
 {
     QList<int> numbers;
@@ -703,7 +690,7 @@ void ScaleCommandsTest::replyShapes()
 
     for (int number : { 5, 12 }) {
         const QByteArray frame =
-            WSerial::buildFrame('0', replyDataText(storedPlu(number).dataText(), options));
+            WSerial::buildFrame('0', replyDataText(barcodedSimPlu(number).dataText(), options));
         ScaleReply reply;
         reply.ok = true;
         reply.bytes = frame;
@@ -728,7 +715,7 @@ void ScaleCommandsTest::repliesWithoutANumberDoNotStopTheRead()
     options.replacedField = 1;
     options.replacementText = "x";
     m_scale->sim().setOptions(options);
-    m_scale->sim().setPlus({ { 5, storedPlu(5) }, { 12, storedPlu(12) } });
+    m_scale->sim().setPlus({ { 5, barcodedSimPlu(5) }, { 12, barcodedSimPlu(12) } });
 
     QList<PLU_STRING> got;
     WatchedProgress progress;

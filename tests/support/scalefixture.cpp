@@ -98,6 +98,18 @@ SimPlu plainSimPlu(int number)
     return p;
 }
 
+SimPlu barcodedSimPlu(int number, const QString &name, const QString &barcode)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "1.50";
+    p.name[0] = name;
+    p.barcode = barcode;
+    p.barType = barcode.isEmpty() ? 0 : 1;
+    p.durability = 10;
+    return p;
+}
+
 SimPlu simPluOf(int number, const PLU_STRING &row)
 {
     const PLU typed = typedPlu(number, row);

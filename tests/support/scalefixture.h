@@ -74,6 +74,10 @@ speed_t lineSpeed(const std::string &path, speed_t set = 0);
 
 // A PLU for the simulated scale: price 2.00, the name "PLU n", durability 5.
 SimPlu plainSimPlu(int number);
+// A PLU for the simulated scale at price 1.50, durability 10, with a barcode
+// (none when it is empty).
+SimPlu barcodedSimPlu(int number, const QString &name = "abc",
+                      const QString &barcode = "4600000000017");
 // A row of a table as the scale holds it once programmed.
 SimPlu simPluOf(int number, const PLU_STRING &row);
 

@@ -24,23 +24,11 @@ QString unnumbered(int count)
                    "out of the table; check the PLU numbers stored in the scale.").arg(count);
 }
 
-SimPlu simPlu(int number, const QString &name = "abc", const QString &barcode = "4600000000017")
-{
-    SimPlu p;
-    p.number = number;
-    p.price = "1.50";
-    p.name[0] = name;
-    p.barcode = barcode;
-    p.barType = barcode.isEmpty() ? 0 : 1;
-    p.durability = 10;
-    return p;
-}
-
 std::map<int, SimPlu> simPlus(const QList<int> &numbers)
 {
     std::map<int, SimPlu> plus;
     for (int n : numbers)
-        plus[n] = simPlu(n);
+        plus[n] = barcodedSimPlu(n);
     return plus;
 }
 
@@ -127,7 +115,7 @@ QList<int> ReadTest::filledRows() const
 void ReadTest::readsStoredPlus()
 {
     std::map<int, SimPlu> plus = simPlus({ 5, 7, 12 });
-    plus[7] = simPlu(7, Bread, QString());
+    plus[7] = barcodedSimPlu(7, Bread, QString());
     m_session->sim().setPlus(plus);
 
     m_session->trigger("&Read");
