@@ -853,11 +853,7 @@ void CliTest::knowTenPlus()
 
 QByteArray CliTest::commandsFrom(size_t frame)
 {
-    QByteArray commands;
-    const std::vector<QByteArray> frames = m_scale->sim().receivedFrames();
-    for (size_t i = frame; i < frames.size(); ++i)
-        commands += frames[i].at(1);
-    return commands;
+    return m_scale->commandBytes().mid(qsizetype(frame));
 }
 
 void CliTest::deletionsOnlyFromACleanFile_data()

@@ -36,6 +36,14 @@ QString ScaleFixture::deviceName() const
     return QString::fromStdString(m_sim.devicePath());
 }
 
+QByteArray ScaleFixture::commandBytes() const
+{
+    QByteArray commands;
+    for (const QByteArray &frame : m_sim.receivedFrames())
+        commands += frame.at(1);
+    return commands;
+}
+
 bool ScaleFixture::waitForFrames(int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return int(m_sim.receivedFrames().size()) >= count; },

@@ -34,6 +34,8 @@ public:
     std::string errorText() const { return m_sim.errorText(); }
     ScaleSim &sim() { return m_sim; }
 
+    // The command byte of every frame the scale received, in order.
+    QByteArray commandBytes() const;
     // Waits until the scale has received count frames in all.
     bool waitForFrames(int count, int timeoutMs = 5000);
 
