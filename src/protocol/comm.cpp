@@ -281,7 +281,7 @@ QString openFailureDetails(const std::string &devicePath, int error)
     return details;
 }
 
-ScalePort::ScalePort(const QString &deviceName, const LineTiming &timing) : m_timing(timing)
+ScalePort::ScalePort(const QString &deviceName, const LineTiming &timing)
 {
     m_port.setTiming(timing);
     m_failure.path = devicePathOf(deviceName);
@@ -344,7 +344,7 @@ void ScalePort::startExchange(unsigned char cmd, const QString &data)
         m_failure.kind = PortFailure::CannotWrite;
         m_failure.error = m_port.LastError();
     }
-    m_replyDeadline = Clock::now() + std::chrono::milliseconds(m_timing.replyBoundMs);
+    m_replyDeadline = Clock::now() + std::chrono::milliseconds(m_port.timing().replyBoundMs);
 }
 
 // The system keeps the bytes that came while the caller was busy, so the
@@ -354,9 +354,10 @@ ScaleReply ScalePort::finishExchange(int limit)
     ReplyBuffer buffer{};
     Clock::time_point ended = Clock::now();
     const bool ok = m_frameSent
-        && m_port.collectReply(buffer, limit, m_replyDeadline, m_timing.quietAfterReplyMs, &ended);
+        && m_port.collectReply(buffer, limit, m_replyDeadline,
+                               m_port.timing().quietAfterReplyMs, &ended);
     // The pause runs from the reply's end: the quiet after it is part of it.
-    m_lineFreeAt = ended + std::chrono::milliseconds(m_timing.pauseAfterExchangeMs);
+    m_lineFreeAt = ended + std::chrono::milliseconds(m_port.timing().pauseAfterExchangeMs);
     return replyIn(buffer, ok);
 }
 

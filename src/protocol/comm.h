@@ -67,9 +67,9 @@ public:
     // SYN bytes, up to ETX (kept) or answer_len counted bytes; then discards
     // what is pending on the line and pauses (see LineTiming). False when a
     // reply byte did not come in time, when the reply was not complete
-    // within the reply bound after the frame went out, or when answer_len asked for
-    // more than the buffer holds and the reply went on past its end (it is
-    // cut there); and, with no reply waited for, when the frame could not
+    // within the reply bound after the frame went out, or when answer_len
+    // asked for more than the buffer holds and the reply went on past its
+    // end (it is cut there); and, with no reply waited for, when the frame could not
     // be written whole (LastError() says why). Nothing but reply bytes is
     // written to answer_buf, and its last place stays as it was.
     bool sendScaleCmd(unsigned char cmd, const QString &data,
@@ -240,7 +240,6 @@ private:
     Clock::time_point m_lineFreeAt = Clock::now();
     Clock::time_point m_replyDeadline = Clock::now();
     bool m_frameSent = false;
-    LineTiming m_timing;
 };
 
 #endif // COMM_H

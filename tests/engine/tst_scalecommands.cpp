@@ -459,8 +459,8 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     ProbeFinding finding;
     WatchedProgress again;
     RecordingProgress resend(&store, ScaleCommand::ProgramChanges, device, QString(), again);
-    const ScaleOutcome resent = programChangesOn(port, known, rowsOf(table, changedRows(table, known)),
-                                                 resend, finding, timing);
+    const PluTable toSend = rowsOf(table, changedRows(table, known));
+    const ScaleOutcome resent = programChangesOn(port, known, toSend, resend, finding, timing);
     resend.finish(resent, QString());
     QCOMPARE(resent.kind, ScaleOutcome::Done);
     QCOMPARE(again.exchanged, QList<int>{ 3 });
@@ -557,8 +557,8 @@ void ScaleCommandsTest::probeComesBeforeAnythingIsSent()
                    timing.line);
     ProbeFinding finding;
     WatchedProgress progress;
-    const ScaleOutcome outcome = programChangesOn(port, record, rowsOf(table, changedRows(table, record)),
-                                                  progress, finding, timing);
+    const PluTable toSend = rowsOf(table, changedRows(table, record));
+    const ScaleOutcome outcome = programChangesOn(port, record, toSend, progress, finding, timing);
     QCOMPARE(outcome.kind, kind);
     QCOMPARE(finding.stale(), kind == ScaleOutcome::Stale);
     const QByteArray commands = m_scale->commandBytes();
@@ -694,7 +694,8 @@ void ScaleCommandsTest::replyShapes()
         QVERIFY(reply.understood());
         PLU_STRING s;
         QCOMPARE(int(replyToPlu(reply.dataText(), s)), numbered ? number : -1);
-        const QStringList texts = { s.Price, s.Name[0], s.Name[1], s.Name[2], s.Barcode, s.Durabil };
+        const QStringList texts = { s.Price,   s.Name[0], s.Name[1],
+                                    s.Name[2], s.Barcode, s.Durabil };
         if (numbered) {
             QCOMPARE(s.Number, QString::number(number));
             QCOMPARE(texts, cells);
