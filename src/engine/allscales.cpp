@@ -65,6 +65,7 @@ struct Turns
     const QString &fileName;
     ScalesProgress &progress;
     const QString &storePath;
+    const ScaleTiming &timing;
     std::vector<ScaleResult> &results;
 };
 
@@ -93,9 +94,9 @@ void programOneScale(const Turns &turns, ScaleStore &store, int index)
     RecordingProgress recording(&store, ScaleCommand::ProgramChanges, plan.scale.device,
                                 turns.fileName, one);
     {
-        ScalePort scale(plan.scale.device);
+        ScalePort scale(plan.scale.device, turns.timing.line);
         result.outcome = programChangesOn(scale, record, rowsOf(turns.table, changed), recording,
-                                          result.probe);
+                                          result.probe, turns.timing);
     }
     // A record found out of date is no guide to anything: it goes.
     const bool stale = result.outcome.kind == ScaleOutcome::Stale;
@@ -152,11 +153,11 @@ QList<ScaleResult> unsentResults(const QList<ScalePlan> &plans)
 
 QList<ScaleResult> programChangesToScales(const PluTable &table, const QList<ScalePlan> &plans,
                                           const QString &fileName, ScalesProgress &progress,
-                                          const QString &storePath)
+                                          const QString &storePath, const ScaleTiming &timing)
 {
     const QList<ScaleResult> unsent = unsentResults(plans);
     std::vector<ScaleResult> results(unsent.begin(), unsent.end());
-    const Turns turns{ table, plans, fileName, progress, storePath, results };
+    const Turns turns{ table, plans, fileName, progress, storePath, timing, results };
     std::vector<std::thread> workers;
     for (const std::vector<int> &indices : turnsByPort(plans))
         workers.emplace_back(programInTurn, std::cref(turns), indices);

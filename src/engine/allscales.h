@@ -77,7 +77,8 @@ QList<ScaleResult> unsentResults(const QList<ScalePlan> &plans);
 // plan, in the plans' order, when every thread is done.
 QList<ScaleResult> programChangesToScales(const PluTable &table, const QList<ScalePlan> &plans,
                                           const QString &fileName, ScalesProgress &progress,
-                                          const QString &storePath = ScaleStore::defaultPath());
+                                          const QString &storePath = ScaleStore::defaultPath(),
+                                          const ScaleTiming &timing = ScaleTiming());
 
 // The texts of the summary, as the window and tarexa-cli show them.
 struct AllScalesText

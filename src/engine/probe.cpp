@@ -89,19 +89,21 @@ ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding 
 }
 
 ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
-                              ScaleProgress &progress, ProbeFinding &finding)
+                              ScaleProgress &progress, ProbeFinding &finding,
+                              const ScaleTiming &timing)
 {
     if (!scale.isOpen())
         return portFailed(scale);
     const ScaleOutcome outcome = probeRecord(scale, record, finding);
     if (!outcome.succeeded() || toSend.rowsInUse().isEmpty())
         return outcome;
-    return programPlus(scale, toSend, progress);
+    return programPlus(scale, toSend, progress, timing);
 }
 
-ChangesSession::ChangesSession(const QString &deviceName) : m_deviceName(deviceName)
+ChangesSession::ChangesSession(const QString &deviceName, const ScaleTiming &timing)
+    : m_deviceName(deviceName), m_timing(timing)
 {
-    m_port.emplace(deviceName);
+    m_port.emplace(deviceName, timing.line);
     if (m_port->isOpen())
         requestFirstPlu(*m_port);
 }
@@ -123,7 +125,7 @@ void ChangesSession::release()
 void ChangesSession::reopen()
 {
     m_port.reset();
-    m_port.emplace(m_deviceName);
+    m_port.emplace(m_deviceName, m_timing.line);
     if (!m_port->isOpen())
         m_verdict = portFailed(*m_port);
 }
@@ -134,7 +136,7 @@ ScaleOutcome ChangesSession::send(const Snapshot &record, const PluTable &toSend
     const ScaleOutcome verdict = judge(record);
     if (!verdict.succeeded() || toSend.rowsInUse().isEmpty())
         return verdict;
-    return programPlus(*m_port, toSend, progress);
+    return programPlus(*m_port, toSend, progress, m_timing);
 }
 
 QString ProbeText::staleRecord(const QString &scale, const ProbeFinding &finding)

@@ -50,7 +50,8 @@ ScaleOutcome probeRecord(ScalePort &scale, const Snapshot &record, ProbeFinding 
 // record holds, the rows of toSend as Program sends them; with no row to
 // send, Done with nothing sent. A port that did not open is PortFailed.
 ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const PluTable &toSend,
-                              ScaleProgress &progress, ProbeFinding &finding);
+                              ScaleProgress &progress, ProbeFinding &finding,
+                              const ScaleTiming &timing = ScaleTiming());
 
 // Program Changes on one scale, for a caller that reads what is known of
 // the scale and plans what to send meanwhile: the port is opened and the
@@ -59,7 +60,7 @@ ScaleOutcome programChangesOn(ScalePort &scale, const Snapshot &record, const Pl
 class ChangesSession
 {
 public:
-    explicit ChangesSession(const QString &deviceName);
+    explicit ChangesSession(const QString &deviceName, const ScaleTiming &timing = ScaleTiming());
 
     // The probe's verdict on record, its reply collected the first time:
     // Done, Stale (see finding()), NoReply, or PortFailed.
@@ -79,6 +80,7 @@ public:
 
 private:
     QString m_deviceName;
+    ScaleTiming m_timing;
     std::optional<ScalePort> m_port;
     std::optional<ScaleOutcome> m_verdict;
     ProbeFinding m_finding;

@@ -20,8 +20,6 @@ const unsigned char NextPluCmd = 0x63;
 const int ShortReplyLimit = 7;
 const int PluReplyLimit = 200;
 
-const int SettleBeforeProgrammingMs = 500;
-const int PauseBetweenReadsMs = 100;
 const int ReadRequestsAfterFirst = PLU_COUNT;    // 1000 requests at most in all
 const int ReadProgressMaximum = PLU_COUNT - 1;  // the highest PLU number
 const int DeleteProgressMaximum = PLU_COUNT;
@@ -168,13 +166,14 @@ ScaleOutcome &stopAfter(ScaleOutcome &outcome, const ScalePort &scale, const Sca
 } // namespace
 
 ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
-                         ScaleProgress &progress)
+                         ScaleProgress &progress, const ScaleTiming &timing)
 {
-    ScalePort scale(deviceName);
-    return programPlus(scale, table, progress);
+    ScalePort scale(deviceName, timing.line);
+    return programPlus(scale, table, progress, timing);
 }
 
-ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress)
+ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress,
+                         const ScaleTiming &timing)
 {
     if (!scale.isOpen())
         return portFailed(scale);
@@ -187,7 +186,7 @@ ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress 
         frames << pluDataText(typedPlu(row, table.row(row)));
     // Gives the scale a moment on the freshly opened line; whatever the
     // progress does when it starts is done inside it.
-    scale.rest(SettleBeforeProgrammingMs);
+    scale.rest(timing.settleBeforeProgrammingMs);
     progress.started(int(rows.size()));
     qsizetype next = 0;
     for (int row = 0; row < PLU_COUNT; ++row) {
@@ -268,9 +267,9 @@ ScaleOutcome takeFirstPlu(ScalePort &scale, QList<PLU_STRING> &plus)
 // The scale does not say how many PLUs it holds: it answers "next" with a
 // refusal once it has none left.
 ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
-                      ScaleProgress &progress)
+                      ScaleProgress &progress, const ScaleTiming &timing)
 {
-    ScalePort scale(deviceName);
+    ScalePort scale(deviceName, timing.line);
     if (!scale.isOpen())
         return portFailed(scale);
     ScaleOutcome outcome;
@@ -297,15 +296,15 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
         }
         if (progress.cancelled())
             return stop(outcome, ScaleOutcome::Cancelled, last);
-        scale.rest(PauseBetweenReadsMs);
+        scale.rest(timing.pauseBetweenReadsMs);
     }
     return stop(outcome, ScaleOutcome::Done, last);
 }
 
 ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)> &isMarked,
-                        ScaleProgress &progress)
+                        ScaleProgress &progress, const ScaleTiming &timing)
 {
-    ScalePort scale(deviceName);
+    ScalePort scale(deviceName, timing.line);
     return deletePlus(scale, isMarked, progress);
 }
 

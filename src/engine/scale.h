@@ -81,26 +81,40 @@ struct ScaleOutcome
     }
 };
 
-class ScalePort;
+// The waits of the scale commands: the line's own and the commands'. The
+// defaults are what a real scale needs; tests on the simulated scale
+// shorten them.
+struct ScaleTiming
+{
+    LineTiming line;
+    // The scale's moment on a freshly opened line before the first PLU
+    // is programmed.
+    int settleBeforeProgrammingMs = 500;
+    // The rest between two read requests, after the line's own pause.
+    int pauseBetweenReadsMs = 100;
+};
 
-// Sends every row in use of table, in ascending order, 500 ms after the port
-// is set up; the progress value after the k-th accepted PLU is k - 1.
+// Sends every row in use of table, in ascending order, once the port is
+// set up and the scale has settled; the progress value after the k-th
+// accepted PLU is k - 1.
 ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
-                         ScaleProgress &progress);
-// The same on a port opened already (PortFailed when it did not open).
-ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress);
+                         ScaleProgress &progress, const ScaleTiming &timing = ScaleTiming());
+// The same on a port opened already (PortFailed when it did not open); the
+// line keeps the port's timing.
+ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress &progress,
+                         const ScaleTiming &timing = ScaleTiming());
 
 // Reads the scale's PLUs: one "first" request and up to 999 "next" ones.
 // Every PLU read is appended to plus in the order it came (a later PLU of
 // the same number replaces the earlier one when put into a table); texts
 // arrive with control characters as blanks, not yet held to the rules.
 ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
-                      ScaleProgress &progress);
+                      ScaleProgress &progress, const ScaleTiming &timing = ScaleTiming());
 
 // Deletes, in ascending order, the PLUs for which isMarked(row) is true,
 // asking it when the pass reaches each row; the progress value is the row.
 ScaleOutcome deletePlus(const QString &deviceName, const std::function<bool(int)> &isMarked,
-                        ScaleProgress &progress);
+                        ScaleProgress &progress, const ScaleTiming &timing = ScaleTiming());
 ScaleOutcome deletePlus(ScalePort &scale, const std::function<bool(int)> &isMarked,
                         ScaleProgress &progress);
 

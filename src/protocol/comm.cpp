@@ -14,15 +14,6 @@
 
 namespace {
 
-const unsigned ByteTimeoutUs = 1000000;
-const int PauseAfterExchangeMs = 100;
-// How long the line must stay quiet after a reply for the reply to be taken
-// as this frame's: long enough for the scale's own answer to follow a late
-// copy of an earlier one (a frame's time on the line and a little more),
-// and short enough to leave the rest of the pause that follows every
-// exchange for the work done in it.
-const int QuietAfterReplyMs = 80;
-
 // A reply buffer after collecting, which started all zeros.
 ScaleReply replyIn(const ReplyBuffer &buffer, bool ok)
 {
@@ -74,20 +65,21 @@ QByteArray WSerial::buildFrame(unsigned char cmd, const QString &data)
 }
 
 bool WSerial::sendScaleCmd(unsigned char cmd, const QString &data,
-                           ReplyBuffer &answer_buf, int answer_len, int replyBoundMs)
+                           ReplyBuffer &answer_buf, int answer_len)
 {
-    const bool complete = exchangeFrame(cmd, data, answer_buf, answer_len, replyBoundMs);
-    delay(PauseAfterExchangeMs);
+    const bool complete = exchangeFrame(cmd, data, answer_buf, answer_len);
+    delay(m_timing.pauseAfterExchangeMs);
     return complete;
 }
 
 bool WSerial::exchangeFrame(unsigned char cmd, const QString &data,
-                            ReplyBuffer &answer_buf, int answer_len, int replyBoundMs)
+                            ReplyBuffer &answer_buf, int answer_len)
 {
     if (!writeFrame(cmd, data))
         return false;
     return collectReply(answer_buf, answer_len,
-                        std::chrono::steady_clock::now() + std::chrono::milliseconds(replyBoundMs));
+                        std::chrono::steady_clock::now()
+                            + std::chrono::milliseconds(m_timing.replyBoundMs));
 }
 
 bool WSerial::writeFrame(unsigned char cmd, const QString &data)
@@ -103,7 +95,7 @@ bool WSerial::writeFrame(unsigned char cmd, const QString &data)
     return suppressWrite || written == frame.size();
 }
 
-// Each byte may take a second, and the whole reply its bound; the waits are
+// Each byte may take its time-out, and the whole reply its bound; the waits are
 // cut into slices, so that a stop asked for by a signal (which need not
 // reach this thread) ends the exchange at most a grace time later, however
 // busy the line is. The buffer's last place keeps the zero that ends the
@@ -118,7 +110,7 @@ bool WSerial::collectReply(ReplyBuffer &answer_buf, int answer_len,
     const int room = int(answer_buf.size()) - 1;
     ReplyCollector collector(answer_buf.data(), std::min(answer_len, room));
     bool complete = true;
-    steady_clock::time_point byteDue = steady_clock::now() + microseconds(ByteTimeoutUs);
+    steady_clock::time_point byteDue = steady_clock::now() + milliseconds(m_timing.byteTimeoutMs);
     bool stopping = false;
     while (collector.wantsMore()) {
         const steady_clock::time_point now = steady_clock::now();
@@ -137,7 +129,7 @@ bool WSerial::collectReply(ReplyBuffer &answer_buf, int answer_len,
         const unsigned wait = std::max(1000u, static_cast<unsigned>(slice.count()));
         if (ReadBytes(&byte, 1, wait) == 1) {
             collector.feed(byte);
-            byteDue = steady_clock::now() + microseconds(ByteTimeoutUs);
+            byteDue = steady_clock::now() + milliseconds(m_timing.byteTimeoutMs);
         } else if (steady_clock::now() - now < microseconds(wait / 2)) {
             // Nothing, and long before the wait was over: the line is gone.
             complete = false;
@@ -305,8 +297,9 @@ QString openFailureDetails(const std::string &devicePath, int error)
     return details;
 }
 
-ScalePort::ScalePort(const QString &deviceName)
+ScalePort::ScalePort(const QString &deviceName, const LineTiming &timing)
 {
+    m_port.setTiming(timing);
     m_failure.path = devicePathOf(deviceName);
     if (!m_port.OpenDevice(m_failure.path.c_str())) {
         m_failure.kind = PortFailure::CannotOpen;
@@ -367,7 +360,7 @@ void ScalePort::startExchange(unsigned char cmd, const QString &data)
         m_failure.kind = PortFailure::CannotWrite;
         m_failure.error = m_port.LastError();
     }
-    m_replyDeadline = Clock::now() + std::chrono::milliseconds(WSerial::ReplyBoundMs);
+    m_replyDeadline = Clock::now() + std::chrono::milliseconds(m_port.timing().replyBoundMs);
 }
 
 // The system keeps the bytes that came while the caller was busy, so the
@@ -377,9 +370,10 @@ ScaleReply ScalePort::finishExchange(int limit)
     ReplyBuffer buffer{};
     Clock::time_point ended = Clock::now();
     const bool ok = m_frameSent
-        && m_port.collectReply(buffer, limit, m_replyDeadline, QuietAfterReplyMs, &ended);
+        && m_port.collectReply(buffer, limit, m_replyDeadline,
+                               m_port.timing().quietAfterReplyMs, &ended);
     // The pause runs from the reply's end: the quiet after it is part of it.
-    m_lineFreeAt = ended + std::chrono::milliseconds(PauseAfterExchangeMs);
+    m_lineFreeAt = ended + std::chrono::milliseconds(m_port.timing().pauseAfterExchangeMs);
     return replyIn(buffer, ok);
 }
 
@@ -407,11 +401,10 @@ bool ScaleReply::understood() const
         && bytes.mid(bytes.size() - 3, 2) == frameDigits(frameSum(frame));
 }
 
-ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data,
-                         int limit, int boundMs)
+ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data, int limit)
 {
     ReplyBuffer buffer{};
-    const bool ok = port.sendScaleCmd(cmd, data, buffer, limit, boundMs);
+    const bool ok = port.sendScaleCmd(cmd, data, buffer, limit);
     return replyIn(buffer, ok);
 }
 

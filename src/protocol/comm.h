@@ -30,37 +30,54 @@ unsigned char frameSum(const QByteArray &bytes);
 // collects, and the zero that ends it.
 using ReplyBuffer = std::array<unsigned char, 500>;
 
+// The line's waits. The defaults are what a real scale needs; tests on the
+// simulated scale shorten them.
+struct LineTiming
+{
+    // The rest the line takes after each exchange before the next frame.
+    int pauseAfterExchangeMs = 100;
+    // How long one reply byte may take to follow the one before.
+    int byteTimeoutMs = 1000;
+    // Longest time one exchange may take from the written frame to the
+    // complete reply. A scale that keeps the line busy with SYN bytes
+    // would otherwise hold the program for ever.
+    int replyBoundMs = 10000;
+    // How long the line must stay quiet after a reply for the reply to be
+    // taken as this frame's: long enough for the scale's own answer to
+    // follow a late copy of an earlier one (a frame's time on the line and
+    // a little more), and short enough to leave the rest of the pause that
+    // follows every exchange for the work done in it.
+    int quietAfterReplyMs = 80;
+};
+
 // The scale's frame: SOH, command (or, in a reply, status) byte, two length
 // digits, the data in Windows-1251, two checksum digits, ETX. A digit is
 // 0x30 + a 4-bit value, so 10..15 are ":" to "?".
 class WSerial : public MSerial
 {
 public:
-    // Longest time one exchange may take from the written frame to the
-    // complete reply. A scale that keeps the line busy with SYN bytes
-    // would otherwise hold the program for ever.
-    static constexpr int ReplyBoundMs = 10000;
     // The slices a wait for a reply byte is cut into, so that a stop asked
     // for meanwhile is noticed in time.
     static constexpr int WaitSliceMs = 50;
 
+    void setTiming(const LineTiming &timing) { m_timing = timing; }
+    const LineTiming &timing() const { return m_timing; }
+
     // Sends one command and collects its reply into answer_buf, leaving out
     // SYN bytes, up to ETX (kept) or answer_len counted bytes; then discards
-    // what is pending on the line and pauses 100 ms. False when a reply
-    // byte did not come within 1000 ms, when the reply was not complete
-    // replyBoundMs after the frame went out, or when answer_len asked for
-    // more than the buffer holds and the reply went on past its end (it is
-    // cut there); and, with no reply waited for, when the frame could not
+    // what is pending on the line and pauses (see LineTiming). False when a
+    // reply byte did not come in time, when the reply was not complete
+    // within the reply bound after the frame went out, or when answer_len
+    // asked for more than the buffer holds and the reply went on past its
+    // end (it is cut there); and, with no reply waited for, when the frame could not
     // be written whole (LastError() says why). Nothing but reply bytes is
     // written to answer_buf, and its last place stays as it was.
     bool sendScaleCmd(unsigned char cmd, const QString &data,
-                      ReplyBuffer &answer_buf, int answer_len,
-                      int replyBoundMs = ReplyBoundMs);
+                      ReplyBuffer &answer_buf, int answer_len);
     // sendScaleCmd without the pause after it, for callers that keep the
     // line's pauses themselves and use them for work of their own.
     bool exchangeFrame(unsigned char cmd, const QString &data,
-                       ReplyBuffer &answer_buf, int answer_len,
-                       int replyBoundMs = ReplyBoundMs);
+                       ReplyBuffer &answer_buf, int answer_len);
     // exchangeFrame in two halves: the frame goes out (after what is
     // pending on the line is discarded), and later its reply is collected,
     // no later than deadline. With quietAfterMs, a reply that ends in its
@@ -84,6 +101,8 @@ public:
 private:
     // For span, no byte comes but SYN and copies of the reply.
     bool onlyCopiesFollow(const unsigned char *reply, int length, std::chrono::milliseconds span);
+
+    LineTiming m_timing;
 };
 
 // Stores a reply as it arrives, one byte at a time: SYN bytes are left out
@@ -163,7 +182,7 @@ struct ScaleReply
 // Sends cmd with data and collects at most limit counted reply bytes (see
 // WSerial::sendScaleCmd).
 ScaleReply scaleExchange(WSerial &port, unsigned char cmd, const QString &data = QString(),
-                         int limit = 200, int boundMs = WSerial::ReplyBoundMs);
+                         int limit = 200);
 
 // Why the port could not be used, as the system told it.
 struct PortFailure
@@ -183,7 +202,7 @@ struct PortFailure
 class ScalePort
 {
 public:
-    explicit ScalePort(const QString &deviceName);
+    explicit ScalePort(const QString &deviceName, const LineTiming &timing = LineTiming());
     ~ScalePort();
     ScalePort(const ScalePort &) = delete;
     ScalePort &operator=(const ScalePort &) = delete;
@@ -196,7 +215,7 @@ public:
     void close();
 
     // One exchange, once the line has had its pause after the one before.
-    // The 100 ms pause that follows it is not waited for here: whatever the
+    // The pause that follows it is not waited for here: whatever the
     // caller does next runs inside it, and the next exchange waits for the
     // rest.
     ScaleReply exchange(unsigned char cmd, const QString &data, int limit);

@@ -364,7 +364,7 @@ void AllScalesTest::threeScalesOneVanishes()
 
     WatchedScales progress;
     const QList<ScaleResult> results =
-        programChangesToScales(table, *plans, "shop.xml", progress, storePath());
+        programChangesToScales(table, *plans, "shop.xml", progress, storePath(), quickTiming());
 
     QCOMPARE(results.size(), 3);
     QCOMPARE(results[0].outcome.kind, ScaleOutcome::Done);
@@ -445,7 +445,7 @@ void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut()
     QCOMPARE(plans[1].leftOut(), !partlyKnown);
     WatchedScales progress;
     const QList<ScaleResult> results =
-        programChangesToScales(table, plans, "shop.xml", progress, storePath());
+        programChangesToScales(table, plans, "shop.xml", progress, storePath(), quickTiming());
 
     QCOMPARE(progress.threadOf[0], progress.threadOf[2]);
     QCOMPARE(int(line.sim().receivedFrames().size()), 1 + 3 + 1);
@@ -482,6 +482,7 @@ void AllScalesTest::sharedPortTakesTurnsAndUnknownIsLeftOut()
 // Cancelled after Deli's second PLU: Deli stops there, Bakery, waiting for
 // the same line, never gets its turn, and Till on a port of its own stops
 // too, long before its 200 PLUs are through (or never begins).
+// The real waits, against which "long before" is measured.
 void AllScalesTest::cancelStopsEveryScale()
 {
     ScaleFixture &line = newScale();
@@ -531,8 +532,9 @@ void AllScalesTest::everyPortGetsItsOwnSettingsBack()
     QVERIFY(store.replaceSnapshot(till.deviceName(), {}));
 
     WatchedScales progress;
-    const QList<ScaleResult> results = programChangesToScales(
-        table, *planChanges(table, scales, store), "shop.xml", progress, storePath());
+    const QList<ScaleResult> results =
+        programChangesToScales(table, *planChanges(table, scales, store), "shop.xml", progress,
+                               storePath(), quickTiming());
 
     QVERIFY(AllScalesText::failedScales(results).isEmpty());
     QCOMPARE(lineSpeed(deli.devicePath()), speed_t(B1200));

@@ -136,7 +136,7 @@ private:
     void knowTenPlus();
     QByteArray commandsFrom(size_t frame);
 
-    std::unique_ptr<ScaleFixture> m_scale;
+    ScalePerTest m_scale;
     QTemporaryDir m_dir;
     // The tool's database of what the scale holds, new for every test.
     std::unique_ptr<QTemporaryDir> m_data;
@@ -145,8 +145,7 @@ private:
 void CliTest::init()
 {
     QVERIFY(m_dir.isValid());
-    m_scale = std::make_unique<ScaleFixture>();
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
     m_data = std::make_unique<QTemporaryDir>();
     QVERIFY(m_data->isValid());
     // Every run of the tool, on a terminal too, keeps its record of the
@@ -158,7 +157,7 @@ void CliTest::init()
 
 void CliTest::cleanup()
 {
-    m_scale.reset();
+    m_scale.stop();
 }
 
 // The test's scale is given to the commands that talk to a scale; the
@@ -866,11 +865,7 @@ void CliTest::knowTenPlus()
 
 QByteArray CliTest::commandsFrom(size_t frame)
 {
-    QByteArray commands;
-    const std::vector<QByteArray> frames = m_scale->sim().receivedFrames();
-    for (size_t i = frame; i < frames.size(); ++i)
-        commands += frames[i].at(1);
-    return commands;
+    return m_scale->commandBytes().mid(qsizetype(frame));
 }
 
 void CliTest::deletionsOnlyFromACleanFile_data()

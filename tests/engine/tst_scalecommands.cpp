@@ -1,5 +1,6 @@
 // The three scale commands of the engine against the simulated scale, with
 // no window: how each ends, the PLU it stops at and the progress it reports.
+// The commands run with short waits; one case of each keeps the real ones.
 
 #include "changes.h"
 #include "comm.h"
@@ -42,7 +43,7 @@ private:
 class HangingUpProgress : public WatchedProgress
 {
 public:
-    HangingUpProgress(std::unique_ptr<ScaleFixture> &scale, int at) : m_scale(scale), m_at(at) {}
+    HangingUpProgress(ScalePerTest &scale, int at) : m_scale(scale.owner()), m_at(at) {}
     void aboutToSend(int plu) override { hangUpAt(plu); }
     void setValue(int value) override
     {
@@ -98,21 +99,41 @@ private slots:
     void probeComesBeforeAnythingIsSent_data();
     void probeComesBeforeAnythingIsSent();
     void lateRepeatedReplyIsNotTaken();
+    void readStopsAfterAThousandRequests();
+    void replyShapes_data();
+    void replyShapes();
+    void repliesWithoutANumberDoNotStopTheRead();
 
 private:
-    std::unique_ptr<ScaleFixture> m_scale;
+    ScalePerTest m_scale;
 };
 
 void ScaleCommandsTest::init()
 {
-    m_scale = std::make_unique<ScaleFixture>();
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
 }
 
 void ScaleCommandsTest::cleanup()
 {
-    m_scale.reset();
+    m_scale.stop();
 }
+
+namespace {
+
+// The real waits for the rows named "all", the short ones for the rest.
+ScaleTiming timingOfRow()
+{
+    return QTest::currentDataTag() == QByteArray("all") ? ScaleTiming() : quickTiming();
+}
+
+// A command run with the real waits took at least the pauses it must keep.
+void checkPausesKept(const QElapsedTimer &elapsed, qint64 leastMs)
+{
+    if (QTest::currentDataTag() == QByteArray("all"))
+        QVERIFY2(elapsed.elapsed() >= leastMs, QByteArray::number(elapsed.elapsed()));
+}
+
+} // namespace
 
 Q_DECLARE_METATYPE(ScaleOutcome::Kind)
 Q_DECLARE_METATYPE(ScaleCommand)
@@ -157,7 +178,11 @@ void ScaleCommandsTest::program()
     table.setText(7, Name1Column, "no price: not sent");
 
     WatchedProgress progress(cancelAfter);
-    const ScaleOutcome outcome = programPlus(m_scale->deviceName(), table, progress);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const ScaleOutcome outcome = programPlus(m_scale->deviceName(), table, progress, timingOfRow());
+    // The scale's settling, then a pause between each two PLUs.
+    checkPausesKept(elapsed, 500 + 2 * 100);
 
     QTEST(outcome.kind, "kind");
     QTEST(outcome.plu, "stopPlu");
@@ -205,7 +230,11 @@ void ScaleCommandsTest::read()
 
     QList<PLU_STRING> got;
     WatchedProgress progress(cancelAfter);
-    const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress, timingOfRow());
+    // Both pauses after each of the three requests before the last.
+    checkPausesKept(elapsed, 3 * (100 + 100));
 
     QTEST(outcome.kind, "kind");
     QTEST(outcome.plu, "stopPlu");
@@ -248,9 +277,13 @@ void ScaleCommandsTest::remove()
     m_scale->sim().setOptions(options);
 
     WatchedProgress progress;
+    QElapsedTimer elapsed;
+    elapsed.start();
     const ScaleOutcome outcome = deletePlus(m_scale->deviceName(),
                                             [](int row) { return row == 3 || row == 8; },
-                                            progress);
+                                            progress, timingOfRow());
+    // The pause between the two PLUs.
+    checkPausesKept(elapsed, 100);
 
     QTEST(outcome.kind, "kind");
     QTEST(outcome.plu, "stopPlu");
@@ -344,7 +377,7 @@ void ScaleCommandsTest::changesResumeACutOffProgram()
     {
         WatchedProgress inner;
         RecordingProgress recording(&store, ScaleCommand::Program, device, "t.xml", inner);
-        const ScaleOutcome cut = programPlus(device, table, recording);
+        const ScaleOutcome cut = programPlus(device, table, recording, quickTiming());
         QCOMPARE(cut.kind, ScaleOutcome::NoReply);
         recording.finish(cut);
         QVERIFY(!recording.lostFacts());
@@ -352,8 +385,7 @@ void ScaleCommandsTest::changesResumeACutOffProgram()
 
     // The scale comes back on a new line, holding what it accepted.
     const std::map<int, SimPlu> held = m_scale->sim().plus();
-    m_scale = std::make_unique<ScaleFixture>();
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
     m_scale->sim().setPlus(held);
     const std::optional<Snapshot> snapshot = store.snapshot(device);
     QVERIFY(snapshot);
@@ -364,7 +396,7 @@ void ScaleCommandsTest::changesResumeACutOffProgram()
     RecordingProgress recording(&store, ScaleCommand::ProgramChanges, m_scale->deviceName(),
                                 "t.xml", inner);
     const ScaleOutcome outcome =
-        programPlus(m_scale->deviceName(), rowsOf(table, changed), recording);
+        programPlus(m_scale->deviceName(), rowsOf(table, changed), recording, quickTiming());
     QCOMPARE(outcome.kind, ScaleOutcome::Done);
     QCOMPARE(inner.exchanged, resent);
     QCOMPARE(int(m_scale->sim().receivedFrames().size()), int(resent.size()));
@@ -379,7 +411,7 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown_data()
 }
 
 // The scale carries out the command, then its reply stops after two bytes
-// for longer than the byte time-out. The PLU is then unknown, and the next
+// for three byte time-outs. The PLU is then unknown, and the next
 // Program Changes sends it again, or offers it for deletion as a PLU the
 // scale may hold.
 void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
@@ -395,8 +427,9 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     }
     m_scale->sim().setPlus({ { 1, simPluOf(1, table.row(1)) }, { 3, simPluOf(3, table.row(3)) } });
     QVERIFY(store.replaceSnapshot(device, { table.row(1), table.row(3) }));
+    const ScaleTiming timing = quickTiming();
     ScaleSimOptions lost;
-    lost.gapMs = 1500;
+    lost.gapMs = 3 * timing.line.byteTimeoutMs;
     lost.gapAfter = 2;
     m_scale->sim().setOptions(lost);
 
@@ -405,8 +438,8 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
     RecordingProgress recording(&store, deleting ? ScaleCommand::Delete : ScaleCommand::Program,
                                 device, QString(), inner);
     const ScaleOutcome outcome =
-        deleting ? deletePlus(device, [](int row) { return row == 3; }, recording)
-                 : programPlus(device, rowsOf(table, { 3 }), recording);
+        deleting ? deletePlus(device, [](int row) { return row == 3; }, recording, timing)
+                 : programPlus(device, rowsOf(table, { 3 }), recording, timing);
     recording.finish(outcome);
     QCOMPARE(outcome.kind, ScaleOutcome::NoReply);
     QCOMPARE(m_scale->sim().plus().count(3), size_t(deleting ? 0 : 1));
@@ -422,12 +455,12 @@ void ScaleCommandsTest::lostReplyLeavesThePluUnknown()
         return;
     }
     QCOMPARE(changedRows(table, known), QList<int>{ 3 });
-    ScalePort port(device);
+    ScalePort port(device, timing.line);
     ProbeFinding finding;
     WatchedProgress again;
     RecordingProgress resend(&store, ScaleCommand::ProgramChanges, device, QString(), again);
-    const ScaleOutcome resent =
-        programChangesOn(port, known, rowsOf(table, changedRows(table, known)), resend, finding);
+    const PluTable toSend = rowsOf(table, changedRows(table, known));
+    const ScaleOutcome resent = programChangesOn(port, known, toSend, resend, finding, timing);
     resend.finish(resent);
     QCOMPARE(resent.kind, ScaleOutcome::Done);
     QCOMPARE(again.exchanged, QList<int>{ 3 });
@@ -461,11 +494,12 @@ void ScaleCommandsTest::lineGoneBeforeAFrame()
 
     HangingUpProgress inner(m_scale, stopPlu);
     RecordingProgress recording(&store, command, device, QString(), inner);
+    const ScaleTiming timing = quickTiming();
     const ScaleOutcome outcome =
-        command == ScaleCommand::Program ? programPlus(device, table, recording)
-        : command == ScaleCommand::Read ? readPlus(device, plus, recording)
+        command == ScaleCommand::Program ? programPlus(device, table, recording, timing)
+        : command == ScaleCommand::Read ? readPlus(device, plus, recording, timing)
                                         : deletePlus(device, [](int row) { return row == 3 || row == 8; },
-                                                     recording);
+                                                     recording, timing);
     recording.finish(outcome);
 
     QVERIFY(inner.sinceHangUp.isValid());
@@ -518,16 +552,16 @@ void ScaleCommandsTest::probeComesBeforeAnythingIsSent()
     m_scale->sim().setOptions(options);
     table.setText(2, PriceColumn, "3.00");
 
-    ScalePort port(scale == "gone" ? QString("/dev/tarexa-no-such-port") : m_scale->deviceName());
+    const ScaleTiming timing = quickTiming();
+    ScalePort port(scale == "gone" ? QString("/dev/tarexa-no-such-port") : m_scale->deviceName(),
+                   timing.line);
     ProbeFinding finding;
     WatchedProgress progress;
-    const ScaleOutcome outcome =
-        programChangesOn(port, record, rowsOf(table, changedRows(table, record)), progress, finding);
+    const PluTable toSend = rowsOf(table, changedRows(table, record));
+    const ScaleOutcome outcome = programChangesOn(port, record, toSend, progress, finding, timing);
     QCOMPARE(outcome.kind, kind);
     QCOMPARE(finding.stale(), kind == ScaleOutcome::Stale);
-    QByteArray commands;
-    for (const QByteArray &frame : m_scale->sim().receivedFrames())
-        commands += frame.at(1);
+    const QByteArray commands = m_scale->commandBytes();
     QTEST(commands, "commands");
     QCOMPARE(m_scale->sim().plus().count(2) && m_scale->sim().plus().at(2).price == "3.00",
              kind == ScaleOutcome::Done);
@@ -537,6 +571,7 @@ void ScaleCommandsTest::probeComesBeforeAnythingIsSent()
 // arrive while the next frame waits for its own reply, and refuses PLU 2.
 // The copy is not taken for PLU 2's answer: two replies came, so what the
 // scale did with PLU 2 is unknown, and the next Program Changes sends it.
+// The real waits: when the copy comes is measured against them.
 void ScaleCommandsTest::lateRepeatedReplyIsNotTaken()
 {
     QTemporaryDir dir;
@@ -564,6 +599,131 @@ void ScaleCommandsTest::lateRepeatedReplyIsNotTaken()
     QVERIFY(known.knowsHeld(1));
     QCOMPARE(known.unknown, QSet<int>{ 2 });
     QCOMPARE(changedRows(table, known), (QList<int>{ 2, 3 }));
+}
+
+// A scale that never runs out of PLUs: the read stops after 1000 requests,
+// one "first" and the rest "next", and ends as done. The count does not
+// depend on the waits, so the line takes none.
+void ScaleCommandsTest::readStopsAfterAThousandRequests()
+{
+    ScaleSimOptions options;
+    options.alwaysFound = true;
+    m_scale->sim().setOptions(options);
+    SimPlu p;
+    p.number = 3;
+    p.price = "1.00";
+    m_scale->sim().setPlus({ { 3, p } });
+    ScaleTiming noWaits = quickTiming();
+    noWaits.line.pauseAfterExchangeMs = 0;
+    noWaits.line.quietAfterReplyMs = 0;
+    noWaits.pauseBetweenReadsMs = 0;
+
+    QList<PLU_STRING> got;
+    WatchedProgress progress;
+    const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress, noWaits);
+
+    QCOMPARE(outcome.kind, ScaleOutcome::Done);
+    QCOMPARE(outcome.unnumbered, 0);
+    const QByteArray commands = m_scale->commandBytes();
+    QCOMPARE(commands.size(), 1000);
+    QCOMPARE(commands.count('b'), 1);
+    QCOMPARE(commands.at(0), 'b');
+    QVERIFY(!got.isEmpty());
+    const PLU_STRING &last = got.constLast();
+    QCOMPARE(last.Number, QString("3"));
+    QCOMPARE(QStringList({ last.Price, last.Name[0], last.Name[1], last.Name[2], last.Barcode,
+                           last.Durabil }),
+             QStringList({ "1.00", "", "", "", "", "0" }));
+}
+
+// The scale holds PLUs 5 and 12; every reply it sends is misshapen alike.
+void ScaleCommandsTest::replyShapes_data()
+{
+    QTest::addColumn<int>("replyFields");
+    QTest::addColumn<bool>("lastFieldOpen");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<QStringList>("cells");
+
+    const QStringList whole = { "1.50", "abc", "", "", "4600000000017", "10" };
+    const QStringList noBarcode = { "1.50", "abc", "", "", "", "10" };
+
+    QTest::newRow("as stored") << 0 << false << 0 << "" << true << whole;
+    // A whole reply's data ends before its checksum digits and ETX: they
+    // are never taken for a field.
+    QTest::newRow("three fields") << 3 << false << 0 << "" << true
+        << QStringList({ "1.50", "abc", "", "", "", "" });
+    QTest::newRow("bar type 0") << 0 << false << 7 << "0" << true << noBarcode;
+    QTest::newRow("bar type 256") << 0 << false << 7 << "256" << true << noBarcode;
+    QTest::newRow("bar type not a number") << 0 << false << 7 << "x" << true << noBarcode;
+    QTest::newRow("zeros with bar type 1") << 0 << false << 6 << "0000000000000" << true
+        << QStringList({ "1.50", "abc", "", "", "0000000000000", "10" });
+    // Replies that name no row (0 to 998) fill none.
+    for (const char *number : { "999", "-1", "65535", "x", "", "0,005", "5.0", "+5" })
+        QTest::newRow(qPrintable(QString("number '%1'").arg(number)))
+            << 0 << false << 1 << number << false << QStringList();
+    // A control character in a text field reaches its cell as a blank.
+    QTest::newRow("control characters in a name") << 0 << false << 3 << "a\x01" "b\x1f" << true
+        << QStringList({ "1.50", "a b ", "", "", "4600000000017", "10" });
+    QTest::newRow("no TAB after the durability") << 0 << true << 0 << "" << true << whole;
+}
+
+// Each reply as the scale frames it, through the parser a read uses.
+void ScaleCommandsTest::replyShapes()
+{
+    QFETCH(int, replyFields);
+    QFETCH(bool, lastFieldOpen);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(bool, numbered);
+    QFETCH(QStringList, cells);
+    ScaleSimOptions options;
+    options.replyFields = replyFields;
+    options.lastFieldOpen = lastFieldOpen;
+    options.replacedField = field;
+    options.replacementText = text.toStdString();
+
+    for (int number : { 5, 12 }) {
+        const QByteArray frame =
+            WSerial::buildFrame('0', replyDataText(barcodedSimPlu(number).dataText(), options));
+        ScaleReply reply;
+        reply.ok = true;
+        reply.bytes = frame;
+        reply.statusByte = frame.at(1);
+        QVERIFY(reply.understood());
+        PLU_STRING s;
+        QCOMPARE(int(replyToPlu(reply.dataText(), s)), numbered ? number : -1);
+        const QStringList texts = { s.Price,   s.Name[0], s.Name[1],
+                                    s.Name[2], s.Barcode, s.Durabil };
+        if (numbered) {
+            QCOMPARE(s.Number, QString::number(number));
+            QCOMPARE(texts, cells);
+        } else {
+            QCOMPARE(texts, QStringList({ "", "", "", "", "", "" }));     // left alone
+        }
+    }
+}
+
+// Replies that name no PLU are counted, and the read goes on past them.
+void ScaleCommandsTest::repliesWithoutANumberDoNotStopTheRead()
+{
+    ScaleSimOptions options;
+    options.replacedField = 1;
+    options.replacementText = "x";
+    m_scale->sim().setOptions(options);
+    m_scale->sim().setPlus({ { 5, barcodedSimPlu(5) }, { 12, barcodedSimPlu(12) } });
+
+    QList<PLU_STRING> got;
+    WatchedProgress progress;
+    const ScaleOutcome outcome = readPlus(m_scale->deviceName(), got, progress, quickTiming());
+
+    QCOMPARE(outcome.kind, ScaleOutcome::Done);
+    QCOMPARE(outcome.unnumbered, 2);
+    QCOMPARE(outcome.accepted, 0);
+    QVERIFY(got.isEmpty());
+    const QByteArray commands = m_scale->commandBytes();
+    QCOMPARE(commands, QByteArray("bcc"));
 }
 
 QTEST_GUILESS_MAIN(ScaleCommandsTest)

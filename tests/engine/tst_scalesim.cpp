@@ -34,21 +34,20 @@ private slots:
     void programAsChildProcess();
 
 private:
-    std::unique_ptr<ScaleFixture> m_scale;
+    ScalePerTest m_scale;
     ScaleLine m_line;
 };
 
 void ScaleSimTest::init()
 {
-    m_scale.reset(new ScaleFixture);
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
     QVERIFY(m_line.openOn(*m_scale));
 }
 
 void ScaleSimTest::cleanup()
 {
     m_line.close();
-    m_scale.reset();
+    m_scale.stop();
 }
 
 void ScaleSimTest::programReadDelete()
@@ -131,8 +130,7 @@ void ScaleSimTest::storeAndLog()
     options.storePath = dir.filePath("plus.txt").toStdString();
     options.frameLogPath = dir.filePath("frames.log").toStdString();
     m_line.close();
-    m_scale.reset(new ScaleFixture(options));
-    QVERIFY(m_scale->start());
+    QVERIFY(m_scale.start(options));
     QVERIFY(m_line.openOn(*m_scale, options));
     QCOMPARE(scaleExchange(m_line.port, 'A', Milk, 7).status(), '0');
     QCOMPARE(scaleExchange(m_line.port, 'b').status(), '0');
@@ -144,7 +142,7 @@ void ScaleSimTest::storeAndLog()
     QCOMPARE(lines[1], QByteArray("01 62 30 30 3c 32 03"));
 
     m_line.close();
-    m_scale.reset();
+    m_scale.stop();
     ScaleSim reloaded(options);
     QVERIFY(reloaded.open());
     QCOMPARE(reloaded.plus().size(), size_t(1));

@@ -90,15 +90,14 @@ private slots:
 private:
     bool openPort();
 
-    ScaleFixture *m_scale = nullptr;
+    ScalePerTest m_scale;
     MSerial m_port;
     bool m_open = false;
 };
 
 void SerialTest::init()
 {
-    m_scale = new ScaleFixture;
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
     m_port = MSerial();
     m_open = false;
 }
@@ -107,8 +106,7 @@ void SerialTest::cleanup()
 {
     if (m_open)
         m_port.CloseDevice();
-    delete m_scale;
-    m_scale = nullptr;
+    m_scale.stop();
 }
 
 bool SerialTest::openPort()

@@ -36,10 +36,36 @@ QString ScaleFixture::deviceName() const
     return QString::fromStdString(m_sim.devicePath());
 }
 
+QByteArray ScaleFixture::commandBytes() const
+{
+    QByteArray commands;
+    for (const QByteArray &frame : m_sim.receivedFrames())
+        commands += frame.at(1);
+    return commands;
+}
+
 bool ScaleFixture::waitForFrames(int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return int(m_sim.receivedFrames().size()) >= count; },
                            timeoutMs);
+}
+
+bool ScalePerTest::start(const ScaleSimOptions &options)
+{
+    m_scale = std::make_unique<ScaleFixture>(options);
+    return m_scale->start();
+}
+
+ScaleTiming quickTiming()
+{
+    ScaleTiming timing;
+    timing.line.pauseAfterExchangeMs = 5;
+    timing.line.byteTimeoutMs = 200;
+    timing.line.replyBoundMs = 2000;
+    timing.line.quietAfterReplyMs = 5;
+    timing.settleBeforeProgrammingMs = 5;
+    timing.pauseBetweenReadsMs = 5;
+    return timing;
 }
 
 bool ScaleLine::openOn(ScaleFixture &scale, const ScaleSimOptions &options)
@@ -77,6 +103,18 @@ SimPlu plainSimPlu(int number)
     p.price = "2.00";
     p.name[0] = "PLU " + QString::number(number);
     p.durability = 5;
+    return p;
+}
+
+SimPlu barcodedSimPlu(int number, const QString &name, const QString &barcode)
+{
+    SimPlu p;
+    p.number = number;
+    p.price = "1.50";
+    p.name[0] = name;
+    p.barcode = barcode;
+    p.barType = barcode.isEmpty() ? 0 : 1;
+    p.durability = 10;
     return p;
 }
 

@@ -67,10 +67,7 @@ void ScaleSession::clickCell(int row, int col)
 
 QByteArray ScaleSession::commandBytes()
 {
-    QByteArray commands;
-    for (const QByteArray &frame : frames())
-        commands += frame.at(1);
-    return commands;
+    return m_scale.commandBytes();
 }
 
 bool ScaleSession::isEmptyRow(int row) const

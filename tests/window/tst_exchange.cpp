@@ -24,6 +24,14 @@ namespace {
 
 const QString Row5 = "5\t1.50\tabc\t\t\t0000000000000\t0\t10\t";
 
+// The line's own waits, but another bound on the whole reply.
+LineTiming boundedTo(int boundMs)
+{
+    LineTiming timing;
+    timing.replyBoundMs = boundMs;
+    return timing;
+}
+
 } // namespace
 
 class ExchangeTest : public QObject
@@ -50,21 +58,20 @@ private slots:
     void openFailureDetailsNameTheGroup();
 
 private:
-    std::unique_ptr<ScaleFixture> m_scale;
+    ScalePerTest m_scale;
     ScaleLine m_line;
 };
 
 void ExchangeTest::init()
 {
-    m_scale.reset(new ScaleFixture);
-    QVERIFY2(m_scale->start(), m_scale->errorText().c_str());
+    QVERIFY2(m_scale.start(), m_scale.errorText().c_str());
     QVERIFY(m_line.openOn(*m_scale));
 }
 
 void ExchangeTest::cleanup()
 {
     m_line.close();
-    m_scale.reset();
+    m_scale.stop();
 }
 
 void ExchangeTest::synBeforeReply()
@@ -86,7 +93,8 @@ void ExchangeTest::gapsBelowASecond()
     const ScaleReply slow = scaleExchange(m_line.port, 'b');
     QVERIFY(slow.ok);       // gaps below 1000 ms, all well within the 10 s bound
     QCOMPARE(slow.bytes, WSerial::buildFrame('1', QString()));
-    QVERIFY(!scaleExchange(m_line.port, 'b', QString(), 200, 300).ok);   // 9 bytes: over 300 ms
+    m_line.port.setTiming(boundedTo(300));
+    QVERIFY(!scaleExchange(m_line.port, 'b').ok);   // 9 bytes: over 300 ms
 }
 
 void ExchangeTest::silentScale()
@@ -123,12 +131,13 @@ void ExchangeTest::endlessSynIsBounded()
     m_scale->sim().setOptions(options);
     QElapsedTimer timer;
     timer.start();
-    const ScaleReply reply = scaleExchange(m_line.port, 'b', QString(), 200, 400);
+    m_line.port.setTiming(boundedTo(400));
+    const ScaleReply reply = scaleExchange(m_line.port, 'b');
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!reply.ok);
     QVERIFY(reply.bytes.isEmpty());
     QVERIFY2(elapsed >= 490 && elapsed < 1400, QByteArray::number(elapsed));
-    QCOMPARE(WSerial::ReplyBoundMs, 10000);
+    QCOMPARE(LineTiming().replyBoundMs, 10000);
 }
 
 void ExchangeTest::boundPassesMidWait_data()
@@ -163,7 +172,8 @@ void ExchangeTest::boundPassesMidWait()
     m_scale->sim().setOptions(options);
     QElapsedTimer timer;
     timer.start();
-    const ScaleReply reply = scaleExchange(m_line.port, 'b', QString(), 200, boundMs);
+    m_line.port.setTiming(boundedTo(boundMs));
+    const ScaleReply reply = scaleExchange(m_line.port, 'b');
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!reply.ok);
     QVERIFY2(elapsed < boundMs + 900, QByteArray::number(elapsed));

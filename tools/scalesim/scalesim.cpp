@@ -44,8 +44,9 @@ bool carriesPlu(unsigned char cmd, char status)
     return (cmd == 'b' || cmd == 'c') && status == '0';
 }
 
-// A stored PLU's data text as a faulty scale would send it.
-QString misshapen(const QString &dataText, const ScaleSimOptions &options)
+} // namespace
+
+QString replyDataText(const QString &dataText, const ScaleSimOptions &options)
 {
     QStringList fields = dataText.split(QLatin1Char('\t'));
     fields.removeLast();    // the empty text after the final TAB
@@ -58,8 +59,6 @@ QString misshapen(const QString &dataText, const ScaleSimOptions &options)
         text += QLatin1Char('\t');
     return text;
 }
-
-} // namespace
 
 QString SimPlu::dataText() const
 {
@@ -267,7 +266,7 @@ void ScaleSim::handleFrame(const QByteArray &frame, Clock::time_point arrival)
     if (now.refuseAt != m_commands)
         reply = carryOut(cmd, fromCp1251(frame.mid(4, frame.size() - 7)));
     if (carriesPlu(cmd, reply.status) && !reply.data.isEmpty())
-        reply.data = misshapen(reply.data, now);
+        reply.data = replyDataText(reply.data, now);
     reply.data += QString(now.overlongBy, QLatin1Char('X'));
 
     QByteArray bytes(now.garbageBeforeReply, '~');

@@ -51,6 +51,10 @@ struct ScaleSimOptions
     std::string storePath;      // PLUs loaded at start, saved on every change
 };
 
+// A stored PLU's data text as the scale sends it in a "b" or "c" reply,
+// misshapen as options say.
+QString replyDataText(const QString &dataText, const ScaleSimOptions &options);
+
 // Finds command frames in a byte stream: starts at SOH, ends at an ETX whose
 // place matches the length digits and whose checksum is right. Anything else
 // is skipped; an SOH always starts a new frame.
