@@ -197,7 +197,7 @@ ScaleOutcome programPlus(ScalePort &scale, const PluTable &table, ScaleProgress 
             progress.exchangeEnded(row, result, &table.row(row));
             if (result != ExchangeResult::Accepted)
                 return stopAfter(outcome, scale, reply, row);
-            progress.setValue(outcome.accepted++);
+            progress.setValue(++outcome.accepted);
         }
         if (progress.cancelled())
             return stop(outcome, ScaleOutcome::Cancelled, row);

@@ -33,7 +33,9 @@ public:
     // with the highest progress value the command can reach. The window
     // opens its progress dialog here, so a failed port shows none.
     virtual void started(int maximum) { (void)maximum; }
-    // The progress value after an exchange, as the window's dialog shows it.
+    // The progress after an exchange: while programming, the count of PLUs
+    // the scale has taken; while reading, the number of the PLU that came;
+    // while deleting, the row reached.
     virtual void setValue(int value) = 0;
     // Asked between PLUs (the window processes its events here); true stops
     // the command after the exchange that just ended.
@@ -95,8 +97,8 @@ struct ScaleTiming
 };
 
 // Sends every row in use of table, in ascending order, once the port is
-// set up and the scale has settled; the progress value after the k-th
-// accepted PLU is k - 1.
+// set up and the scale has settled; the progress value is the count of
+// PLUs the scale has taken.
 ScaleOutcome programPlus(const QString &deviceName, const PluTable &table,
                          ScaleProgress &progress, const ScaleTiming &timing = ScaleTiming());
 // The same on a port opened already (PortFailed when it did not open); the

@@ -18,14 +18,17 @@ const int JournalTidyingMs = 200;
 
 // The engine's progress as a dialog over the window. The dialog appears
 // only once the port is set up, stays up at its maximum and keeps a Cancel
-// that was pressed until the command is over.
+// that was pressed until the command is over. While programming, the
+// dialog stands one behind the count of PLUs the scale took, as the
+// window's Program has always shown it: it never fills before it closes.
 class DialogProgress : public ScaleProgress
 {
     Q_DECLARE_TR_FUNCTIONS(Tarexa)
 
 public:
-    DialogProgress(QWidget *parent, const char *label, bool showAtOnce)
-        : m_parent(parent), m_label(label), m_showAtOnce(showAtOnce)
+    DialogProgress(QWidget *parent, const char *label, bool showAtOnce, bool countsPlus)
+        : m_parent(parent), m_label(label), m_showAtOnce(showAtOnce),
+          m_oneBehind(countsPlus ? 1 : 0)
     {
     }
 
@@ -38,7 +41,7 @@ public:
         m_dialog->setAutoReset(false);
         m_dialog->setAutoClose(false);
     }
-    void setValue(int value) override { m_dialog->setValue(value); }
+    void setValue(int value) override { m_dialog->setValue(value - m_oneBehind); }
     bool cancelled() override
     {
         QCoreApplication::processEvents();
@@ -49,6 +52,7 @@ private:
     QWidget *m_parent;
     const char *m_label;
     bool m_showAtOnce;
+    int m_oneBehind;
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
@@ -77,7 +81,9 @@ ScaleOutcome runRecorded(QWidget *window, ScaleStore &store, ScaleCommand comman
                          const QString &fileName,
                          const std::function<ScaleOutcome(ScaleProgress &)> &run)
 {
-    DialogProgress progress(window, label, showAtOnce);
+    const bool programs = command == ScaleCommand::Program
+                       || command == ScaleCommand::ProgramChanges;
+    DialogProgress progress(window, label, showAtOnce, programs);
     RecordingProgress recording(&store, command, deviceName, fileName, progress);
     const ScaleOutcome outcome = run(recording);
     recording.finish(outcome);

@@ -146,18 +146,18 @@ void ScaleCommandsTest::program_data()
     QTest::addColumn<int>("cancelAfter");
     QTest::addColumn<ScaleOutcome::Kind>("kind");
     QTest::addColumn<int>("stopPlu");
-    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QList<int>>("values");     // the count of PLUs taken, as it grows
     QTest::addColumn<int>("frames");
 
     const QList<int> rows = { 2, 5, 998 };
     QTest::newRow("all") << rows << 0 << 0 << -1 << ScaleOutcome::Done << -1
-                         << QList<int>{ 0, 1, 2 } << 3;
+                         << QList<int>{ 1, 2, 3 } << 3;
     QTest::newRow("refused") << rows << 2 << 0 << -1 << ScaleOutcome::Refused << 5
-                             << QList<int>{ 0 } << 2;
+                             << QList<int>{ 1 } << 2;
     QTest::newRow("silent") << rows << 0 << 3 << -1 << ScaleOutcome::NoReply << 998
-                            << QList<int>{ 0, 1 } << 3;
+                            << QList<int>{ 1, 2 } << 3;
     QTest::newRow("cancelled") << rows << 0 << 0 << 1 << ScaleOutcome::Cancelled << 2
-                               << QList<int>{ 0 } << 1;
+                               << QList<int>{ 1 } << 1;
     QTest::newRow("empty") << QList<int>() << 0 << 0 << -1 << ScaleOutcome::EmptyList << -1
                            << QList<int>() << 0;
 }

@@ -139,11 +139,10 @@ public:
         draw();
     }
 
-    // The value after the k-th accepted PLU is k - 1.
     void setValue(int scale, int value) override
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_scales[size_t(scale)].sent = value + 1;
+        m_scales[size_t(scale)].sent = value;
         draw();
     }
 

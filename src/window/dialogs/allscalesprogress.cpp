@@ -70,11 +70,10 @@ void AllScalesProgressDialog::scaleStarted(int scale, int maximum)
     }
 }
 
-// The engine's value after the k-th PLU taken is k - 1.
 void AllScalesProgressDialog::scaleValue(int scale, int value)
 {
     if (QProgressBar *bar = m_bars.value(scale))
-        bar->setValue(value + 1);
+        bar->setValue(value);
 }
 
 void AllScalesProgressDialog::scaleEnded(int scale, bool succeeded, const QString &text)
