@@ -601,6 +601,54 @@
         <source>Stopped by signal %1 after PLU %2.</source>
         <translation>Остановлено сигналом %1 после PLU %2.</translation>
     </message>
+    <message>
+        <source>Program</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Program Changes</source>
+        <translation>Запись изменений</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Чтение</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Удаление</translation>
+    </message>
+    <message>
+        <source>Compare</source>
+        <translation>Сравнение</translation>
+    </message>
+    <message>
+        <source>port failed</source>
+        <translation>сбой порта</translation>
+    </message>
+    <message>
+        <source>no reply</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>отклонено</translation>
+    </message>
+    <message>
+        <source>accepted</source>
+        <translation>принято</translation>
+    </message>
+    <message>
+        <source>no PLU on the scale</source>
+        <translation>на весах нет PLU</translation>
+    </message>
+    <message>
+        <source>record out of date</source>
+        <translation>сведения устарели</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>прервано</translation>
+    </message>
 </context>
 <context>
     <name>ProbeText</name>

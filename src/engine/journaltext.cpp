@@ -1,4 +1,5 @@
 #include "journaltext.h"
+#include "outcometext.h"
 #include "rules.h"
 
 #include <QCoreApplication>
@@ -61,7 +62,8 @@ QStringList historyLines(const QList<TransferRecord> &transfers)
     for (const TransferRecord &t : transfers) {
         QString line = JournalText::tr("#%1  %2  %3  %4  %5  %6")
                            .arg(QString::number(t.id), journalTimeText(t.started), t.device,
-                                t.command, countsText(t), t.result);
+                                OutcomeText::journalWord(t.command), countsText(t),
+                                OutcomeText::journalWord(t.result));
         if (!t.message.isEmpty())
             line += QStringLiteral(": ") + t.message;
         lines << line;
@@ -74,7 +76,8 @@ QStringList transferPluLines(const QList<ExchangeRecord> &exchanges)
     QStringList lines;
     for (const ExchangeRecord &e : exchanges)
         lines << JournalText::tr("PLU %1  %2  %3")
-                     .arg(QString::number(e.plu), exchangeResultName(e.result), journalTimeText(e.at));
+                     .arg(QString::number(e.plu), OutcomeText::journalWord(exchangeResultName(e.result)),
+                          journalTimeText(e.at));
     return lines;
 }
 

@@ -116,3 +116,29 @@ QString OutcomeText::summaryWords(const ScaleOutcome &outcome)
     }
     return tr("nothing to send");
 }
+
+QString OutcomeText::journalWord(const QString &storedName)
+{
+    static const char *const Words[] = {
+        QT_TRANSLATE_NOOP("OutcomeText", "Program"),
+        QT_TRANSLATE_NOOP("OutcomeText", "Program Changes"),
+        QT_TRANSLATE_NOOP("OutcomeText", "Read"),
+        QT_TRANSLATE_NOOP("OutcomeText", "Delete"),
+        QT_TRANSLATE_NOOP("OutcomeText", "Compare"),
+        QT_TRANSLATE_NOOP("OutcomeText", "done"),
+        QT_TRANSLATE_NOOP("OutcomeText", "cancelled"),
+        QT_TRANSLATE_NOOP("OutcomeText", "port failed"),
+        QT_TRANSLATE_NOOP("OutcomeText", "no reply"),
+        QT_TRANSLATE_NOOP("OutcomeText", "refused"),
+        QT_TRANSLATE_NOOP("OutcomeText", "accepted"),
+        QT_TRANSLATE_NOOP("OutcomeText", "no PLU on the scale"),
+        QT_TRANSLATE_NOOP("OutcomeText", "record out of date"),
+        QT_TRANSLATE_NOOP("OutcomeText", "nothing to send"),
+        QT_TRANSLATE_NOOP("OutcomeText", "interrupted"),
+    };
+    for (const char *word : Words) {
+        if (storedName == QLatin1String(word))
+            return tr(word);
+    }
+    return storedName;
+}

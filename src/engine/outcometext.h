@@ -25,6 +25,11 @@ public:
     // How one scale's turn ended, to follow its counts in the summary of
     // all scales ("the scale refused PLU 5").
     static QString summaryWords(const ScaleOutcome &outcome);
+    // The journal keeps commands and results under fixed English names
+    // (commandName, outcomeName, exchangeResultName, "interrupted"): these
+    // are their words in the reader's language. A name it does not know,
+    // from a later version, is shown as it stands.
+    static QString journalWord(const QString &storedName);
 };
 
 #endif // OUTCOMETEXT_H

@@ -231,7 +231,7 @@ QString stopSignalName(int signalNumber)
 #ifdef SIGBREAK
     case SIGBREAK: return QStringLiteral("SIGBREAK");
 #endif
-    default: return QStringLiteral("signal %1").arg(signalNumber);
+    default: return QString::number(signalNumber);
     }
 }
 

@@ -3,6 +3,7 @@
 // stood in for by calling the progress's exchangeEnded as they do.
 
 #include "changes.h"
+#include "outcometext.h"
 #include "comm.h"
 #include "plutable.h"
 #include "probe.h"
@@ -297,8 +298,11 @@ void ScaleStoreTest::journalCountsAndOrder()
         QVERIFY(russian.load(QStringLiteral(":/translations/tarexa_ru.qm")));
         QCoreApplication::installTranslator(&russian);
         const QString read = m_store->transfers(10)->last().message;
+        const QString resultWord = OutcomeText::journalWord(first.result);
+        const QString commandWord = OutcomeText::journalWord(first.command);
         QCoreApplication::removeTranslator(&russian);
         QVERIFY2(read.contains(QStringLiteral("9")) && read != first.message, qPrintable(read));
+        QVERIFY(resultWord != first.result && commandWord != first.command);
     }
     QVERIFY(!first.interrupted());
     QVERIFY(first.started.isValid() && first.started <= first.ended);

@@ -23,8 +23,3 @@ int SignalWatch::received()
 {
     return stopSignal.load();
 }
-
-QString SignalWatch::name(int signalNumber)
-{
-    return stopSignalName(signalNumber);
-}

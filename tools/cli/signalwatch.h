@@ -27,8 +27,6 @@ public:
     // Keeps the first signal and asks the line to stop; safe in a signal
     // handler.
     static void stopAsked(int signalNumber) noexcept;
-    // "SIGTERM" and the like.
-    static QString name(int signalNumber);
 };
 
 #endif // SIGNALWATCH_H

@@ -1,4 +1,5 @@
 #include "historydialog.h"
+#include "outcometext.h"
 #include "journaltext.h"
 
 #include <QDialogButtonBox>
@@ -79,10 +80,12 @@ TransferHistoryDialog::TransferHistoryDialog(const QList<TransferRecord> &transf
 
 void TransferHistoryDialog::addTransfer(const TransferRecord &t)
 {
-    auto *item = new QTreeWidgetItem(m_transfers, { journalTimeText(t.started), t.device, t.command,
+    auto *item = new QTreeWidgetItem(m_transfers, { journalTimeText(t.started), t.device,
+                                                    OutcomeText::journalWord(t.command),
                                                     QString::number(t.accepted),
                                                     QString::number(t.refused),
-                                                    QString::number(t.noReply), t.result });
+                                                    QString::number(t.noReply),
+                                                    OutcomeText::journalWord(t.result) });
     item->setData(TimeCol, TransferIdRole, t.id);
     item->setData(TimeCol, MessageRole, t.message);
     for (int col : { AcceptedCol, RefusedCol, NoReplyCol })
@@ -119,6 +122,7 @@ void TransferHistoryDialog::showPlusOf(QTreeWidgetItem *transferItem)
     else
         m_detail->setText(message);
     for (const ExchangeRecord &e : *exchanges)
-        new QTreeWidgetItem(m_plus, { QString::number(e.plu), exchangeResultName(e.result),
+        new QTreeWidgetItem(m_plus, { QString::number(e.plu),
+                                      OutcomeText::journalWord(exchangeResultName(e.result)),
                                       journalTimeText(e.at) });
 }
