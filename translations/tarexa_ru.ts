@@ -1892,6 +1892,10 @@ scales.</source>
 все изменения; иначе с 129, 130 или 143 при остановке или с кодом первых
 неудачных весов в списке (4, 5, 6, 7 или 9), называя неудачные весы.</translation>
     </message>
+    <message>
+        <source>An empty --device or -o names nothing; give a port or a file name.</source>
+        <translation>Пустое значение --device или -o ничего не называет; укажите порт или имя файла.</translation>
+    </message>
 </context>
 <context>
     <name>TransferHistoryDialog</name>

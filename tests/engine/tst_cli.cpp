@@ -438,6 +438,10 @@ void CliTest::exitStatuses_data()
                                             << 0 << 0 << 3 << "The file holds no PLU";
     QTest::newRow("unwritable output") << QStringList{ "read", "-o", "@nofolder/out.xml" }
                                        << 0 << 0 << 3 << "Could not write to";
+    QTest::newRow("empty device") << QStringList{ "--device", "", "read" } << 0 << 0 << 2
+                                  << "An empty --device or -o names nothing";
+    QTest::newRow("empty output") << QStringList{ "read", "-o", "" } << 0 << 0 << 2
+                                  << "An empty --device or -o names nothing";
     QTest::newRow("no such port") << QStringList{ "--device", "ttyNoSuchPort", "read" }
                                   << 0 << 0 << 4 << "Could not open communication device";
     QTest::newRow("silent scale") << QStringList{ "program", "@good.xml" } << 0 << 1 << 5

@@ -252,6 +252,13 @@ const UsageRule OptionsApart[] = {
           return isSet(p, "all-scales") && isSet(p, "dry-run");
       },
       QT_TRANSLATE_NOOP("TarexaCli", "--dry-run cannot go with --all-scales.") },
+    // An empty name would open the folder /dev/, or write a read nowhere.
+    { [](const QCommandLineParser &p, const QString &) {
+          return (isSet(p, "device") && p.value(QStringLiteral("device")).isEmpty())
+              || (isSet(p, "output") && p.value(QStringLiteral("output")).isEmpty());
+      },
+      QT_TRANSLATE_NOOP("TarexaCli",
+                        "An empty --device or -o names nothing; give a port or a file name.") },
 };
 
 template<size_t N>
