@@ -103,6 +103,8 @@ private slots:
     void replyShapes_data();
     void replyShapes();
     void repliesWithoutANumberDoNotStopTheRead();
+    void lineFaults_data();
+    void lineFaults();
 
 private:
     ScalePerTest m_scale;
@@ -137,6 +139,7 @@ void checkPausesKept(const QElapsedTimer &elapsed, qint64 leastMs)
 
 Q_DECLARE_METATYPE(ScaleOutcome::Kind)
 Q_DECLARE_METATYPE(ScaleCommand)
+Q_DECLARE_METATYPE(ScaleSimOptions)
 
 void ScaleCommandsTest::program_data()
 {
@@ -724,6 +727,125 @@ void ScaleCommandsTest::repliesWithoutANumberDoNotStopTheRead()
     QVERIFY(got.isEmpty());
     const QByteArray commands = m_scale->commandBytes();
     QCOMPARE(commands, QByteArray("bcc"));
+}
+
+// The scale misbehaving on the line while PLUs 3, 4 and 9 (price "n.25")
+// are programmed or read: how the command ends, what the scale or the read
+// ends up with, the port closed after it, and a next command that works.
+void ScaleCommandsTest::lineFaults_data()
+{
+    QTest::addColumn<ScaleCommand>("command");
+    QTest::addColumn<ScaleSimOptions>("options");
+    QTest::addColumn<bool>("realWaits");    // the fault is measured against them
+    QTest::addColumn<ScaleOutcome::Kind>("kind");
+    QTest::addColumn<int>("stopPlu");
+    QTest::addColumn<int>("storedOrRead");  // PLUs in the scale, or PLUs read
+    QTest::addColumn<int>("accepted");      // PLUs the command knows were taken
+
+    ScaleSimOptions overlong;
+    overlong.overlongBy = 400;
+    QTest::newRow("reply longer than its limit")
+        << ScaleCommand::Read << overlong << false << ScaleOutcome::Done << 9 << 3 << 3;
+
+    // Bytes before the SOH make a reply that was not understood: not the
+    // scale's answer that it holds nothing, nor a refusal.
+    ScaleSimOptions garbage;
+    garbage.garbageBeforeReply = 6;
+    QTest::newRow("garbage before SOH, read")
+        << ScaleCommand::Read << garbage << false << ScaleOutcome::NoReply << -1 << 0 << 0;
+    // The scale stored the first PLU; its reply was not understood, so the
+    // command cannot count it as taken.
+    QTest::newRow("garbage before SOH, program")
+        << ScaleCommand::Program << garbage << false << ScaleOutcome::NoReply << 3 << 1 << 0;
+
+    ScaleSimOptions lastRefused;
+    lastRefused.refuseAt = 3;
+    QTest::newRow("last PLU refused")
+        << ScaleCommand::Program << lastRefused << false << ScaleOutcome::Refused << 9 << 2 << 2;
+
+    // Either side of the real byte time-out of a second.
+    ScaleSimOptions slowByte;
+    slowByte.gapMs = 900;
+    slowByte.gapAfter = 3;
+    QTest::newRow("900 ms between two reply bytes")
+        << ScaleCommand::Program << slowByte << true << ScaleOutcome::Done << -1 << 3 << 3;
+    ScaleSimOptions tooSlowByte;
+    tooSlowByte.gapMs = 1100;
+    tooSlowByte.gapAfter = 3;
+    QTest::newRow("1100 ms between two reply bytes")
+        << ScaleCommand::Program << tooSlowByte << true << ScaleOutcome::NoReply << 3 << 1 << 0;
+
+    // At the real line speed, bytes that belong to one exchange must not be
+    // taken for the reply of the next.
+    ScaleSimOptions synPaced;
+    synPaced.synBeforeReply = 1;
+    synPaced.baud = 9600;
+    QTest::newRow("a SYN before each reply, 9600 baud")
+        << ScaleCommand::Program << synPaced << true << ScaleOutcome::Done << -1 << 3 << 3;
+    ScaleSimOptions repeated;
+    repeated.repeatAfterMs = 40;
+    repeated.refuseAt = 2;
+    repeated.baud = 9600;
+    QTest::newRow("replies sent twice, second PLU refused, 9600 baud")
+        << ScaleCommand::Program << repeated << true << ScaleOutcome::Refused << 4 << 1 << 1;
+    repeated.refuseAt = 0;
+    QTest::newRow("replies sent twice, read, 9600 baud")
+        << ScaleCommand::Read << repeated << true << ScaleOutcome::Done << 9 << 3 << 3;
+}
+
+void ScaleCommandsTest::lineFaults()
+{
+    QFETCH(ScaleCommand, command);
+    QFETCH(ScaleSimOptions, options);
+    QFETCH(bool, realWaits);
+    QFETCH(int, storedOrRead);
+    const QList<int> rows = { 3, 4, 9 };
+    const QString device = m_scale->deviceName();
+    const int baseline = descriptorsOn(m_scale->devicePath());
+    m_scale->sim().setOptions(options);
+    const ScaleTiming timing = realWaits ? ScaleTiming() : quickTiming();
+
+    WatchedProgress progress;
+    ScaleOutcome outcome;
+    QList<PLU_STRING> got;
+    if (command == ScaleCommand::Program) {
+        PluTable table;
+        for (int row : rows)
+            table.setText(row, PriceColumn, QString::number(row) + ".25");
+        outcome = programPlus(device, table, progress, timing);
+        QCOMPARE(int(m_scale->sim().plus().size()), storedOrRead);
+    } else {
+        std::map<int, SimPlu> plus;
+        for (int n : rows) {
+            plus[n] = plainSimPlu(n);
+            plus[n].price = QString::number(n) + ".25";
+        }
+        m_scale->sim().setPlus(plus);
+        outcome = readPlus(device, got, progress, timing);
+        QCOMPARE(int(got.size()), storedOrRead);
+        if (!got.isEmpty()) {
+            QCOMPARE(got.constLast().Number, QString("9"));
+            QCOMPARE(got.constLast().Price, QString("9.25"));
+            QCOMPARE(got.constLast().Name[0], QString("PLU 9"));
+        }
+    }
+    QTEST(outcome.kind, "kind");
+    QTEST(outcome.plu, "stopPlu");
+    QTEST(outcome.accepted, "accepted");
+    QCOMPARE(descriptorsOn(m_scale->devicePath()), baseline);
+
+    // Nothing of the fault is left for the next command to suffer from: with
+    // the scale behaving again, programming works at once. A reply given up
+    // on may still be on its way: it ends first.
+    const int received = int(m_scale->sim().receivedFrames().size());
+    QVERIFY(QTest::qWaitFor([&] { return m_scale->sim().repliesFinished() >= received; }, 3000));
+    m_scale->sim().setOptions(ScaleSimOptions());
+    PluTable next;
+    next.setText(20, PriceColumn, "1.00");
+    WatchedProgress again;
+    QCOMPARE(programPlus(device, next, again, quickTiming()).kind, ScaleOutcome::Done);
+    QCOMPARE(int(m_scale->sim().receivedFrames().size()), received + 1);
+    QVERIFY(m_scale->sim().plus().count(20));
 }
 
 QTEST_GUILESS_MAIN(ScaleCommandsTest)

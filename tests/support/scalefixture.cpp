@@ -1,5 +1,7 @@
 #include "scalefixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <fcntl.h>
@@ -48,6 +50,16 @@ bool ScaleFixture::waitForFrames(int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return int(m_sim.receivedFrames().size()) >= count; },
                            timeoutMs);
+}
+
+int descriptorsOn(const std::string &devicePath)
+{
+    int count = 0;
+    const QDir fds("/proc/self/fd");
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == QString::fromStdString(devicePath))
+            ++count;
+    return count;
 }
 
 bool ScalePerTest::start(const ScaleSimOptions &options)

@@ -74,6 +74,11 @@ ScaleTiming quickTiming();
 // the test's own; with a speed, sets it first. 0 when the line cannot be used.
 speed_t lineSpeed(const std::string &path, speed_t set = 0);
 
+// Descriptors of this process that lead to the device at devicePath. The
+// simulator, running in this process, holds one of its own: a command that
+// closed its port leaves the count as it found it.
+int descriptorsOn(const std::string &devicePath);
+
 // A PLU for the simulated scale: price 2.00, the name "PLU n", durability 5.
 SimPlu plainSimPlu(int number);
 // A PLU for the simulated scale at price 1.50, durability 10, with a barcode
