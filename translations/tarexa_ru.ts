@@ -649,6 +649,10 @@
         <source>interrupted</source>
         <translation>прервано</translation>
     </message>
+    <message>
+        <source>Communication error: the scale did not answer after PLU %1.</source>
+        <translation>Ошибка связи: весы не ответили после PLU %1.</translation>
+    </message>
 </context>
 <context>
     <name>ProbeText</name>

@@ -79,8 +79,10 @@ QString OutcomeText::line(const ScaleOutcome &outcome, const QString &deviceName
             ? cannotWriteLine(outcome, deviceName)
             : portFailureTitle(outcome.port, deviceName);
     case ScaleOutcome::NoReply:
-        return outcome.plu < 0
-            ? tr("Communication error: the scale did not answer.")
+        if (outcome.plu < 0)
+            return tr("Communication error: the scale did not answer.");
+        return outcome.pluCameLast
+            ? tr("Communication error: the scale did not answer after PLU %1.").arg(at)
             : tr("Communication error: the scale did not answer (PLU %1).").arg(at);
     case ScaleOutcome::Refused:
         return tr("Bad data format: the scale refused PLU %1.").arg(at);

@@ -283,6 +283,7 @@ ScaleOutcome readPlus(const QString &deviceName, QList<PLU_STRING> &plus,
     case ExchangeResult::Accepted: break;
     }
     int last = number;
+    outcome.pluCameLast = true;
     for (int request = 0; request < ReadRequestsAfterFirst; ++request) {
         const ExchangeResult result = readOnePlu(scale, NextPluCmd, plus, outcome, number);
         reportRead(progress, result, number, plus);

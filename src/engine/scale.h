@@ -74,6 +74,8 @@ struct ScaleOutcome
     int accepted = 0;       // PLUs programmed, read or deleted
     int unnumbered = 0;     // read replies that named no PLU (0 to 998)
     int stopSignal = 0;     // Cancelled by a signal to the process: its number
+    bool pluCameLast = false;   // a read: plu is the last PLU that came, not
+                                // the one the exchange that ended it was about
 
     bool succeeded() const { return kind == Done; }
     // The port failed before the command could send anything.

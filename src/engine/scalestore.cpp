@@ -1018,6 +1018,8 @@ QString journalMessage(const QSqlQuery &q, const TransferRecord &r)
     outcome.port.error = q.value(13).toInt();
     outcome.port.path = q.value(14).toString().toStdString();
     outcome.stopSignal = q.value(15).toInt();
+    outcome.pluCameLast = r.command == commandName(ScaleCommand::Read)
+                       || r.command == commandName(ScaleCommand::Compare);
     return OutcomeText::line(outcome, r.device);
 }
 

@@ -446,6 +446,9 @@ void CliTest::exitStatuses_data()
                                   << 0 << 0 << 4 << "Could not open communication device";
     QTest::newRow("silent scale") << QStringList{ "program", "@good.xml" } << 0 << 1 << 5
                                   << "did not answer (PLU 4)";
+    // A read names the last PLU that came: the scale was asked for the next.
+    QTest::newRow("scale silent during a read") << QStringList{ "read" } << 0 << 3 << 5
+                                                << "did not answer after PLU 2.";
     QTest::newRow("refused PLU") << QStringList{ "program", "@good.xml" } << 1 << 0 << 6
                                  << "refused PLU 4";
     QTest::newRow("changes without snapshot") << QStringList{ "program", "--changed", "@good.xml" }

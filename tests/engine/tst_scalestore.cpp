@@ -306,6 +306,10 @@ void ScaleStoreTest::journalCountsAndOrder()
     }
     QVERIFY(!first.interrupted());
     QVERIFY(first.started.isValid() && first.started <= first.ended);
+    // A read's PLU is the last that came: the silence was after it.
+    run(ScaleCommand::Read, { { 5, ExchangeResult::Accepted } }, ScaleOutcome::NoReply);
+    QCOMPARE(m_store->transfers(1)->first().message,
+             QStringLiteral("Communication error: the scale did not answer after PLU 5."));
     QCOMPARE(first.accepted, 2);
     QCOMPARE(first.refused, 1);
     QCOMPARE(first.noReply, 0);
