@@ -542,10 +542,6 @@
         <translation>PLU не найден.</translation>
     </message>
     <message>
-        <source>What Tarexa knew of the scale was out of date; nothing was sent.</source>
-        <translation>Сведения Tarexa о весах устарели; ничего не отправлено.</translation>
-    </message>
-    <message>
         <source>Interrupted after PLU %1.</source>
         <translation>Прервано после PLU %1.</translation>
     </message>

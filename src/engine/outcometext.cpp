@@ -47,6 +47,7 @@ QString OutcomeText::title(const ScaleOutcome &outcome, const QString &deviceNam
     switch (outcome.kind) {
     case ScaleOutcome::Done:
     case ScaleOutcome::Cancelled:
+    case ScaleOutcome::Stale:       // told with what was found, where it was found
         break;
     case ScaleOutcome::PortFailed:
         return portFailureTitle(outcome.port, deviceName);
@@ -58,8 +59,6 @@ QString OutcomeText::title(const ScaleOutcome &outcome, const QString &deviceNam
         return tr("Bad data format.");
     case ScaleOutcome::NotFound:
         return tr("PLU not found.");
-    case ScaleOutcome::Stale:
-        return tr("What Tarexa knew of the scale was out of date; nothing was sent.");
     }
     return QString();
 }

@@ -16,8 +16,8 @@ struct OutcomeText
 
 public:
     // The few words a message box shows ("Communication error."); empty for
-    // a command that was done or cancelled. deviceName is the port as the
-    // user named it.
+    // a command that was done or cancelled, or that found the record stale
+    // (said with what was found). deviceName is the port as the user named it.
     static QString title(const ScaleOutcome &outcome, const QString &deviceName);
     // One line that says what happened and where ("Communication error: the
     // scale did not answer (PLU 5)."); empty when the command was done.
