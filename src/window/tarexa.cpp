@@ -156,7 +156,7 @@ void Tarexa::about()
     const QString text =
         tr("<center><b>%1</b> - %2<br><br>Check for new versions at:<br>"
            "<a href=\"%3\">%3</a></center>")
-            .arg(QString::fromLatin1(ApplicationName))
+            .arg(shownApplicationName())
             .arg(QLatin1String("v ") + applicationVersion())
             .arg(QString::fromLatin1(WebAddress));
     QMessageBox::about(this, tr("About.."), text);
