@@ -25,11 +25,12 @@ SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
 # check the systemd units of the scheduled upload), the Windows cross build,
 # Wine to run it, the check that the screenshots can still be made, and
 # LibreOffice Calc without a display as the spreadsheet program that .xlsx
-# files go round through.
+# files go round through, and poppler's pdftotext and pdfinfo to read back
+# the printed price list.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev systemd man-db g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
-    libreoffice-calc-nogui
+    libreoffice-calc-nogui poppler-utils
 )
 
 as_root() {

@@ -66,14 +66,6 @@
         <translation>«Сравнить» сначала считывает весы и показывает различия; оттуда можно отправить изменения. «Записать все» отправляет все заполненные строки таблицы.</translation>
     </message>
     <message>
-        <source>Compare</source>
-        <translation>Сравнить</translation>
-    </message>
-    <message>
-        <source>Program All</source>
-        <translation>Записать все</translation>
-    </message>
-    <message>
         <source>The scale holds PLUs that the table does not: %1.</source>
         <translation>В весах есть PLU, которых нет в таблице: %1.</translation>
     </message>
@@ -88,6 +80,14 @@
     <message>
         <source>Nothing differs from what the scale holds; nothing was sent.</source>
         <translation>Различий с весами нет; ничего не отправлено.</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Сравнить</translation>
+    </message>
+    <message>
+        <source>Program &amp;All</source>
+        <translation>Записать &amp;все</translation>
     </message>
 </context>
 <context>
@@ -167,10 +167,6 @@
         <translation>Весы</translation>
     </message>
     <message>
-        <source>Program Changes</source>
-        <translation>Записать изменения</translation>
-    </message>
-    <message>
         <source>Only in the table (%1)</source>
         <translation>Только в таблице (%1)</translation>
     </message>
@@ -181,6 +177,10 @@
     <message>
         <source>Different (%1)</source>
         <translation>Различаются (%1)</translation>
+    </message>
+    <message>
+        <source>Program &amp;Changes</source>
+        <translation>Записать &amp;изменения</translation>
     </message>
 </context>
 <context>
@@ -393,14 +393,6 @@
         <translation>Отклонённые значения (эти строки пропущены):</translation>
     </message>
     <message>
-        <source>Replace the table</source>
-        <translation>Заменить таблицу</translation>
-    </message>
-    <message>
-        <source>Update only these PLUs</source>
-        <translation>Обновить только эти PLU</translation>
-    </message>
-    <message>
         <source>Import</source>
         <translation>Импорт</translation>
     </message>
@@ -443,6 +435,14 @@
     <message>
         <source>Without a Price column the file can only update the PLUs it lists.</source>
         <translation>Без столбца цен файл может только обновить перечисленные в нём PLU.</translation>
+    </message>
+    <message>
+        <source>&amp;Replace the table</source>
+        <translation>&amp;Заменить таблицу</translation>
+    </message>
+    <message>
+        <source>&amp;Update only these PLUs</source>
+        <translation>&amp;Обновить только эти PLU</translation>
     </message>
 </context>
 <context>
@@ -912,7 +912,7 @@ then log out and in again.</source>
     </message>
     <message>
         <source>&amp;Save</source>
-        <translation>&amp;Сохранить</translation>
+        <translation>Со&amp;хранить</translation>
     </message>
     <message>
         <source>Ctrl+S</source>
@@ -1097,14 +1097,6 @@ Do you want to replace it?</source>
         <translation>Сохранить изменения в документе?</translation>
     </message>
     <message>
-        <source>Yes</source>
-        <translation>Да</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>Нет</translation>
-    </message>
-    <message>
         <source>not a regular file</source>
         <translation>это не обычный файл</translation>
     </message>
@@ -1138,15 +1130,11 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>&amp;Compare with Scale</source>
-        <translation>&amp;Сравнить с весами</translation>
+        <translation>С&amp;равнить с весами</translation>
     </message>
     <message>
         <source>Read the scale and show how it differs from the table</source>
         <translation>Считать весы и показать отличия от таблицы</translation>
-    </message>
-    <message>
-        <source>Transfer &amp;History</source>
-        <translation>&amp;Журнал обмена</translation>
     </message>
     <message>
         <source>Show the journal of the scale commands</source>
@@ -1157,16 +1145,8 @@ Do you want to replace it?</source>
         <translation>Tarexa не может использовать сведения о содержимом весов: %1</translation>
     </message>
     <message>
-        <source>Check</source>
-        <translation>Проверка</translation>
-    </message>
-    <message>
         <source>List what the scale would handle badly</source>
         <translation>Показать то, с чем весы не справятся</translation>
-    </message>
-    <message>
-        <source>Go to PLU...</source>
-        <translation>Перейти к PLU...</translation>
     </message>
     <message>
         <source>Ctrl+G</source>
@@ -1245,16 +1225,8 @@ Do you want to replace it?</source>
         <translation>Ничего не отправлено.</translation>
     </message>
     <message>
-        <source>Export...</source>
-        <translation>Экспорт...</translation>
-    </message>
-    <message>
         <source>Save the PLUs in use as a spreadsheet file (.xlsx or CSV)</source>
         <translation>Сохранить используемые PLU в файл электронной таблицы (.xlsx или CSV)</translation>
-    </message>
-    <message>
-        <source>Import...</source>
-        <translation>Импорт...</translation>
     </message>
     <message>
         <source>Take PLUs from a spreadsheet file (CSV, .xlsx or .ods)</source>
@@ -1335,6 +1307,102 @@ Do you want to replace it?</source>
             <numerusform>И ещё %n элемента файла, не являющихся элементами PLU.</numerusform>
             <numerusform>И ещё %n элементов файла, не являющихся элементами PLU.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Weigh Scale</source>
+        <translation>Весы</translation>
+    </message>
+    <message>
+        <source>&amp;Transfer History</source>
+        <translation>&amp;Журнал обмена</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>&amp;Экспорт...</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Импорт...</translation>
+    </message>
+    <message>
+        <source>Chec&amp;k</source>
+        <translation>&amp;Проверка</translation>
+    </message>
+    <message>
+        <source>&amp;Go to PLU...</source>
+        <translation>&amp;Перейти к PLU...</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Да</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Нет</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Отмена</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>Без имени</translation>
+    </message>
+    <message>
+        <source>Scale: %1</source>
+        <translation>Весы: %1</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 из %2</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>Пе&amp;чать...</translation>
+    </message>
+    <message>
+        <source>Print the PLUs in use as a price list</source>
+        <translation>Напечатать используемые PLU как прайс-лист</translation>
+    </message>
+    <message>
+        <source>Export P&amp;DF...</source>
+        <translation>Экспорт &amp;в PDF...</translation>
+    </message>
+    <message>
+        <source>Save the PLUs in use as a price list in a PDF file</source>
+        <translation>Сохранить используемые PLU как прайс-лист в файл PDF</translation>
+    </message>
+    <message>
+        <source>No PLU has a price, so there is nothing to print. A row is in use, and printed, once its price is filled in.</source>
+        <translation>Ни у одного PLU нет цены, поэтому печатать нечего. Строка используется и печатается, как только у неё заполнена цена.</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Печать</translation>
+    </message>
+    <message>
+        <source>Price list</source>
+        <translation>Прайс-лист</translation>
+    </message>
+    <message>
+        <source>Could not print</source>
+        <translation>Не удалось напечатать</translation>
+    </message>
+    <message>
+        <source>The price list could not be printed. Check that the printer is ready, then print again.</source>
+        <translation>Прайс-лист не удалось напечатать. Проверьте, что принтер готов, и напечатайте снова.</translation>
+    </message>
+    <message>
+        <source>The price list went to the printer</source>
+        <translation>Прайс-лист отправлен на принтер</translation>
+    </message>
+    <message>
+        <source>Export PDF</source>
+        <translation>Экспорт в PDF</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
     </message>
 </context>
 <context>

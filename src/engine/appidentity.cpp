@@ -7,6 +7,11 @@ QString applicationVersion()
     return QStringLiteral(TAREXA_VERSION);
 }
 
+QString shownApplicationName()
+{
+    return QCoreApplication::translate("Tarexa", ApplicationName);
+}
+
 void setApplicationIdentity()
 {
     QCoreApplication::setOrganizationName(QString::fromLatin1(OrganizationName));

@@ -52,7 +52,7 @@ ChangesCommands::ChangesCommands(QWidget *window, PluSheet &sheet, Document &doc
     QObject::connect(m_compareAct, &QAction::triggered, m_compareAct,
                      [this] { compareWithScale(); });
 
-    m_historyAct = actions.add(new QAction(tr("Transfer &History"), window));
+    m_historyAct = actions.add(new QAction(tr("&Transfer History"), window));
     m_historyAct->setStatusTip(tr("Show the journal of the scale commands"));
     QObject::connect(m_historyAct, &QAction::triggered, m_historyAct,
                      [this] { transferHistory(); });

@@ -26,20 +26,20 @@ CsvCommands::CsvCommands(QMainWindow *window, PluSheet &sheet, Document &documen
                          ActionState &actions)
     : m_window(window), m_sheet(sheet), m_document(document)
 {
-    m_exportCsvAct = actions.add(new QAction(tr("Export..."), window));
+    m_exportCsvAct = actions.add(new QAction(tr("&Export..."), window));
     m_exportCsvAct->setStatusTip(tr("Save the PLUs in use as a spreadsheet file (.xlsx or CSV)"));
     QObject::connect(m_exportCsvAct, &QAction::triggered, m_exportCsvAct, [this] { exportCsv(); });
 
-    m_importCsvAct = actions.add(new QAction(tr("Import..."), window));
+    m_importCsvAct = actions.add(new QAction(tr("&Import..."), window));
     m_importCsvAct->setStatusTip(tr("Take PLUs from a spreadsheet file (CSV, .xlsx or .ods)"));
     QObject::connect(m_importCsvAct, &QAction::triggered, m_importCsvAct,
                      [this] { importCsvFile(); });
 
-    m_checkAct = actions.add(new QAction(tr("Check"), window));
+    m_checkAct = actions.add(new QAction(tr("Chec&k"), window));
     m_checkAct->setStatusTip(tr("List what the scale would handle badly"));
     QObject::connect(m_checkAct, &QAction::triggered, m_checkAct, [this] { checkTable(); });
 
-    m_goToPluAct = actions.add(new QAction(tr("Go to PLU..."), window));
+    m_goToPluAct = actions.add(new QAction(tr("&Go to PLU..."), window));
     m_goToPluAct->setShortcut(QKeySequence(tr("Ctrl+G")));
     QObject::connect(m_goToPluAct, &QAction::triggered, m_goToPluAct, [this] { goToPlu(); });
 

@@ -33,7 +33,7 @@ QString withSuffix(const QString &path, const QString &suffix)
 Document::Document(QMainWindow *window, PluSheet *sheet)
     : m_window(window), m_sheet(sheet)
 {
-    m_window->setWindowTitle(QString::fromLatin1(ApplicationName));
+    m_window->setWindowTitle(shownApplicationName());
 }
 
 // Runs for every change of a cell, typed or put in by the program.
@@ -201,9 +201,9 @@ bool Document::maySaveChanges()
     QMessageBox box(QMessageBox::Information, tr("Tarexa"),
                     tr("Do you want to save the changes to the document?"),
                     QMessageBox::NoButton, m_window);
-    QPushButton *yes = box.addButton(tr("Yes"), QMessageBox::ActionRole);
-    QPushButton *no = box.addButton(tr("No"), QMessageBox::ActionRole);
-    QPushButton *cancel = box.addButton(tr("Cancel"), QMessageBox::ActionRole);
+    QPushButton *yes = box.addButton(tr("&Yes"), QMessageBox::ActionRole);
+    QPushButton *no = box.addButton(tr("&No"), QMessageBox::ActionRole);
+    QPushButton *cancel = box.addButton(tr("&Cancel"), QMessageBox::ActionRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();

@@ -1,5 +1,6 @@
 #include "scalecommandrunning.h"
 #include "outcomeboxes.h"
+#include "outcometext.h"
 #include "scale.h"
 #include "scalestore.h"
 
@@ -21,14 +22,17 @@ const int JournalTidyingMs = 200;
 // that was pressed until the command is over. While programming, the
 // dialog stands one behind the count of PLUs the scale took, as the
 // window's Program has always shown it: it never fills before it closes.
+// The dialog is titled with the command's name; without a title of its own
+// it would show the application's name, untranslated.
 class DialogProgress : public ScaleProgress
 {
     Q_DECLARE_TR_FUNCTIONS(Tarexa)
 
 public:
-    DialogProgress(QWidget *parent, const char *label, bool showAtOnce, bool countsPlus)
-        : m_parent(parent), m_label(label), m_showAtOnce(showAtOnce),
-          m_oneBehind(countsPlus ? 1 : 0)
+    DialogProgress(QWidget *parent, ScaleCommand command, const char *label, bool showAtOnce,
+                   bool countsPlus)
+        : m_parent(parent), m_title(OutcomeText::journalWord(commandName(command))),
+          m_label(label), m_showAtOnce(showAtOnce), m_oneBehind(countsPlus ? 1 : 0)
     {
     }
 
@@ -36,6 +40,7 @@ public:
     {
         m_dialog = std::make_unique<QProgressDialog>(tr(m_label), tr("Cancel"),
                                                      0, maximum, m_parent);
+        m_dialog->setWindowTitle(m_title);
         if (m_showAtOnce)
             m_dialog->setMinimumDuration(0);
         m_dialog->setAutoReset(false);
@@ -50,6 +55,7 @@ public:
 
 private:
     QWidget *m_parent;
+    QString m_title;
     const char *m_label;
     bool m_showAtOnce;
     int m_oneBehind;
@@ -83,7 +89,7 @@ ScaleOutcome runRecorded(QWidget *window, ScaleStore &store, ScaleCommand comman
 {
     const bool programs = command == ScaleCommand::Program
                        || command == ScaleCommand::ProgramChanges;
-    DialogProgress progress(window, label, showAtOnce, programs);
+    DialogProgress progress(window, command, label, showAtOnce, programs);
     RecordingProgress recording(&store, command, deviceName, fileName, progress);
     const ScaleOutcome outcome = run(recording);
     recording.finish(outcome);

@@ -6,6 +6,7 @@
 #include "findfilter.h"
 #include "outcomeboxes.h"
 #include "plusheet.h"
+#include "printcommands.h"
 #include "rules.h"
 #include "scalecommands.h"
 #include "scaleschoice.h"
@@ -96,6 +97,15 @@ void Tarexa::createActions()
         this, *table, *m_document, m_actions, *m_boxes, m_scale, [this] { prog(); });
     m_scalesChoice = std::make_unique<ScalesChoice>(this, *table, *m_document, m_actions,
                                                     *m_boxes, m_scale);
+    m_printCommands = std::make_unique<PrintCommands>(this, *table, *m_document, m_actions,
+                                                      m_scale);
+}
+
+// Print and Export PDF, as a group of the File menu.
+void Tarexa::addPrintActions(QMenu *fileMenu)
+{
+    fileMenu->addActions({ m_printCommands->printAction(), m_printCommands->exportPdfAction() });
+    fileMenu->addSeparator();
 }
 
 void Tarexa::createMenus()
@@ -106,6 +116,7 @@ void Tarexa::createMenus()
     fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction(),
                            m_csvCommands->goToPluAction() });
     fileMenu->addSeparator();
+    addPrintActions(fileMenu);
     fileMenu->addAction(exitAct);
 
     QMenu *tarexaMenu = menuBar()->addMenu(tr("&Scale"));
@@ -145,7 +156,7 @@ void Tarexa::about()
     const QString text =
         tr("<center><b>%1</b> - %2<br><br>Check for new versions at:<br>"
            "<a href=\"%3\">%3</a></center>")
-            .arg(QString::fromLatin1(ApplicationName))
+            .arg(shownApplicationName())
             .arg(QLatin1String("v ") + applicationVersion())
             .arg(QString::fromLatin1(WebAddress));
     QMessageBox::about(this, tr("About.."), text);

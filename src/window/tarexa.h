@@ -16,6 +16,8 @@ class CsvCommands;
 class Document;
 class OutcomeBoxes;
 class PluSheet;
+class PrintCommands;
+class QMenu;
 class QAction;
 class QTableWidget;
 class ScaleCommands;
@@ -83,6 +85,7 @@ private:
     void createActions();
     void createMenus();
     void createToolBars();
+    void addPrintActions(QMenu *fileMenu);
     QAction *newAction(const char *icon, const QString &text, const QString &shortcut,
                        const QString &tip, void (Tarexa::*slot)());
 
@@ -95,6 +98,7 @@ private:
     std::unique_ptr<CsvCommands> m_csvCommands;
     std::unique_ptr<ChangesCommands> m_changesCommands;
     std::unique_ptr<ScalesChoice> m_scalesChoice;
+    std::unique_ptr<PrintCommands> m_printCommands;
 
     QAction *newAct = nullptr, *openAct = nullptr, *saveAct = nullptr, *exitAct = nullptr;
     QAction *confAct = nullptr, *progAct = nullptr, *readAct = nullptr, *delAct = nullptr;

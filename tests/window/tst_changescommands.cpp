@@ -210,7 +210,7 @@ void ChangesCommandsTest::historyShowsTheTransfers()
         static_cast<QDialog *>(dialog)->reject();
     });
 
-    m_session->trigger("Transfer &History");
+    m_session->trigger("&Transfer History");
 
     const QString readOfThisDevice = commandName(ScaleCommand::Read);
     bool found = false;

@@ -126,7 +126,7 @@ void CsvCommandsTest::importReplacesOrUpdates()
     QFETCH(bool, changed);
     if (!QByteArray(QTest::currentDataTag()).contains("Escape"))
         answerer.pressButton("No");     // do not save the changes
-    m_session->trigger("Import...");
+    m_session->trigger("&Import...");
 
     QCOMPARE(int(answerer.boxes.size()), unsavedQuestions);
     if (unsavedQuestions)
@@ -168,7 +168,7 @@ void CsvCommandsTest::exportThenImportGivesTheSameTable()
 
     ModalAnswerer &answerer = m_session->answerer();
     answerer.chooseFile(path(typed));
-    m_session->trigger("Export...");
+    m_session->trigger("&Export...");
     QCOMPARE(QDir(m_dir.path()).entryList({ "out*" }, QDir::Files), QStringList { written });
     const QByteArray bytes = fileBytes(path(written));
     QCOMPARE(bytes.startsWith("PK"), written.endsWith(".xlsx", Qt::CaseInsensitive));
@@ -176,7 +176,7 @@ void CsvCommandsTest::exportThenImportGivesTheSameTable()
     answerer.chooseFile(path(written));
     answerer.handleWith(press("Replace the table"));
     answerer.pressButton("No");
-    m_session->trigger("Import...");
+    m_session->trigger("&Import...");
     QStringList imported;
     for (int row : { 0, 17, 998 })
         imported << m_session->rowTexts(row).join('|');

@@ -69,7 +69,7 @@ void MainWindowTest::actions_data()
                                      << "Program only the PLUs the scale does not hold as they are" << true;
     QTest::newRow("compare") << "&Compare with Scale" << ""
                              << "Read the scale and show how it differs from the table" << false;
-    QTest::newRow("history") << "Transfer &History" << "" << "Show the journal of the scale commands" << false;
+    QTest::newRow("history") << "&Transfer History" << "" << "Show the journal of the scale commands" << false;
     QTest::newRow("about") << "&About" << "" << "Show the application's About box" << false;
 }
 
@@ -101,14 +101,15 @@ void MainWindowTest::menus()
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "Import...", "Export...",
-                                  "Go to PLU...", "|", "E&xit" }));
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "&Import...", "&Export...",
+                                  "&Go to PLU...", "|", "&Print...", "Export P&DF...", "|",
+                                  "E&xit" }));
 
     QStringList scale;
     for (QAction *a : bar[1]->menu()->actions())
         scale << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Check", "|",
-                                  "Program C&hanges", "&Compare with Scale", "Transfer &History", "|",
+    QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Chec&k", "|",
+                                  "Program C&hanges", "&Compare with Scale", "&Transfer History", "|",
                                   "Scal&es...", "Program Changes to &All Scales" }));
 
     QCOMPARE(bar[3]->menu()->actions().size(), 1);

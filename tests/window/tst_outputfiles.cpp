@@ -381,8 +381,8 @@ void OutputFilesTest::windowLeavesAnythingButARegularFileAlone_data()
 
     for (const QString kind : { "FIFO", "device node", "socket", "link to a FIFO" }) {
         QTest::newRow(qPrintable(kind + ", Save")) << kind << "&Save" << "doc.xml";
-        QTest::newRow(qPrintable(kind + ", Export CSV")) << kind << "Export..." << "out.csv";
-        QTest::newRow(qPrintable(kind + ", Export .xlsx")) << kind << "Export..." << "out.xlsx";
+        QTest::newRow(qPrintable(kind + ", Export CSV")) << kind << "&Export..." << "out.csv";
+        QTest::newRow(qPrintable(kind + ", Export .xlsx")) << kind << "&Export..." << "out.xlsx";
     }
 }
 
@@ -442,10 +442,10 @@ void OutputFilesTest::nearlyFullFileSystem_data()
     QTest::newRow("read-only folder: window Save")
         << "&Save" << "prices.xml" << false << UnsafeFolder;
     QTest::newRow("read-only folder: window Export")
-        << "Export..." << "prices.csv" << false << UnsafeFolder;
+        << "&Export..." << "prices.csv" << false << UnsafeFolder;
     QTest::newRow("full disk: convert") << "convert" << "prices.xml" << true << DiskFull;
     QTest::newRow("full disk: window Save") << "&Save" << "prices.xml" << true << DiskFull;
-    QTest::newRow("full disk: window Export") << "Export..." << "prices.csv" << true << DiskFull;
+    QTest::newRow("full disk: window Export") << "&Export..." << "prices.csv" << true << DiskFull;
 }
 
 void OutputFilesTest::nearlyFullFileSystem()

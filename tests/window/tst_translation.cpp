@@ -77,7 +77,7 @@ void TranslationTest::actionTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QString>("shortcut");
-    QTest::newRow("save") << "&Сохранить" << "Сохранить документ на диск" << "Ctrl+S";
+    QTest::newRow("save") << "Со&хранить" << "Сохранить документ на диск" << "Ctrl+S";
     QTest::newRow("program") << "&Записать" << "Записать в весы" << "Ctrl+P";
     QTest::newRow("delete") << "&Удалить" << "Удалить отмеченные" << "Ctrl+D";
 }

@@ -174,7 +174,7 @@ void compareAfterAnEdit(QMainWindow *window)
 
 void openHistory(QMainWindow *window)
 {
-    trigger(window, "Transfer &History");
+    trigger(window, "&Transfer History");
 }
 
 QWidget *visibleDialogTitled(const QString &title)

@@ -38,8 +38,8 @@ ChangesStart askWithoutSnapshot(QWidget *parent, const QString &device, Snapshot
     box.setInformativeText(ChangesQuestions::tr("Compare reads the scale first and shows what differs; you can send "
                               "the changes from there. Program All sends every row in use of the "
                               "table."));
-    QPushButton *compare = box.addButton(ChangesQuestions::tr("Compare"), QMessageBox::AcceptRole);
-    QPushButton *programAll = box.addButton(ChangesQuestions::tr("Program All"), QMessageBox::AcceptRole);
+    QPushButton *compare = box.addButton(ChangesQuestions::tr("&Compare"), QMessageBox::AcceptRole);
+    QPushButton *programAll = box.addButton(ChangesQuestions::tr("Program &All"), QMessageBox::AcceptRole);
     QPushButton *cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(compare);
     box.setEscapeButton(cancel);

@@ -50,7 +50,7 @@ CompareDialog::CompareDialog(const Comparison &comparison, const QString &device
     m_view->setVisible(!comparison.isEmpty());
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    m_programChanges = buttons->addButton(tr("Program Changes"), QDialogButtonBox::ActionRole);
+    m_programChanges = buttons->addButton(tr("Program &Changes"), QDialogButtonBox::ActionRole);
     m_programChanges->setEnabled(hasChangesToSend(comparison));
     m_programChanges->setAutoDefault(false);
     connect(m_programChanges, &QPushButton::clicked, this, [this] { done(ProgramChanges); });

@@ -200,8 +200,8 @@ QWidget *CsvPreviewDialog::createRefusalList()
 void CsvPreviewDialog::createButtons()
 {
     auto *buttons = new QDialogButtonBox(this);
-    m_replace = buttons->addButton(tr("Replace the table"), QDialogButtonBox::AcceptRole);
-    m_update = buttons->addButton(tr("Update only these PLUs"), QDialogButtonBox::AcceptRole);
+    m_replace = buttons->addButton(tr("&Replace the table"), QDialogButtonBox::AcceptRole);
+    m_update = buttons->addButton(tr("&Update only these PLUs"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);
     connect(m_replace, &QPushButton::clicked, this, [this] {
         m_choice = CsvPreviewChoice::Replace;
