@@ -39,7 +39,7 @@ CsvCommands::CsvCommands(QMainWindow *window, PluSheet &sheet, Document &documen
     m_checkAct->setStatusTip(tr("List what the scale would handle badly"));
     QObject::connect(m_checkAct, &QAction::triggered, m_checkAct, [this] { checkTable(); });
 
-    m_goToPluAct = actions.add(new QAction(tr("Go to PLU..."), window));
+    m_goToPluAct = actions.add(new QAction(tr("&Go to PLU..."), window));
     m_goToPluAct->setShortcut(QKeySequence(tr("Ctrl+G")));
     QObject::connect(m_goToPluAct, &QAction::triggered, m_goToPluAct, [this] { goToPlu(); });
 

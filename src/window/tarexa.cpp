@@ -3,6 +3,7 @@
 #include "changescommands.h"
 #include "csvcommands.h"
 #include "document.h"
+#include "editcommands.h"
 #include "findfilter.h"
 #include "outcomeboxes.h"
 #include "plusheet.h"
@@ -96,6 +97,26 @@ void Tarexa::createActions()
         this, *table, *m_document, m_actions, *m_boxes, m_scale, [this] { prog(); });
     m_scalesChoice = std::make_unique<ScalesChoice>(this, *table, *m_document, m_actions,
                                                     *m_boxes, m_scale);
+    createEditActions();
+}
+
+void Tarexa::createEditActions()
+{
+    m_editCommands = std::make_unique<EditCommands>(this, *table, *m_document, m_actions,
+                                                    m_csvCommands->findField());
+}
+
+// Between File and Scale, as in every editor.
+void Tarexa::createEditMenu()
+{
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->addActions(m_editCommands->historyActions());
+    editMenu->addSeparator();
+    editMenu->addActions(m_editCommands->clipboardActions());
+    editMenu->addSeparator();
+    editMenu->addActions(m_editCommands->selectionActions());
+    editMenu->addSeparator();
+    editMenu->addActions({ m_editCommands->findAction(), m_csvCommands->goToPluAction() });
 }
 
 void Tarexa::createMenus()
@@ -103,10 +124,11 @@ void Tarexa::createMenus()
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addActions({ newAct, openAct, saveAct });
     fileMenu->addSeparator();
-    fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction(),
-                           m_csvCommands->goToPluAction() });
+    fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction() });
     fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
+
+    createEditMenu();
 
     QMenu *tarexaMenu = menuBar()->addMenu(tr("&Scale"));
     tarexaMenu->addActions({ confAct, progAct, readAct, delAct, m_csvCommands->checkAction() });

@@ -14,6 +14,7 @@
 class ChangesCommands;
 class CsvCommands;
 class Document;
+class EditCommands;
 class OutcomeBoxes;
 class PluSheet;
 class QAction;
@@ -81,7 +82,9 @@ private slots:
 
 private:
     void createActions();
+    void createEditActions();
     void createMenus();
+    void createEditMenu();
     void createToolBars();
     QAction *newAction(const char *icon, const QString &text, const QString &shortcut,
                        const QString &tip, void (Tarexa::*slot)());
@@ -95,6 +98,7 @@ private:
     std::unique_ptr<CsvCommands> m_csvCommands;
     std::unique_ptr<ChangesCommands> m_changesCommands;
     std::unique_ptr<ScalesChoice> m_scalesChoice;
+    std::unique_ptr<EditCommands> m_editCommands;
 
     QAction *newAct = nullptr, *openAct = nullptr, *saveAct = nullptr, *exitAct = nullptr;
     QAction *confAct = nullptr, *progAct = nullptr, *readAct = nullptr, *delAct = nullptr;
