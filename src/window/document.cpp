@@ -40,7 +40,12 @@ Document::Document(QMainWindow *window, PluSheet *sheet)
     QObject::connect(stack, &QUndoStack::cleanChanged, stack, [this] { followHistory(); });
 }
 
-Document::~Document() = default;
+// The history's stack empties itself as it goes, and tells whoever listens;
+// by then nobody may.
+Document::~Document()
+{
+    QObject::disconnect(&m_history->stack(), nullptr, nullptr, nullptr);
+}
 
 // Runs for every change of a cell, typed or put in by the program; the
 // history sees the cell as its column's rule left it.

@@ -57,10 +57,12 @@ void EditCommands::createHistoryActions(ActionState &actions)
     m_redoAct->setEnabled(false);
     QObject::connect(m_undoAct, &QAction::triggered, stack, &QUndoStack::undo);
     QObject::connect(m_redoAct, &QAction::triggered, stack, &QUndoStack::redo);
-    QObject::connect(stack, &QUndoStack::canUndoChanged, m_undoAct,
-                     [this, &actions](bool can) { m_undoAct->setEnabled(can && !actions.isHolding()); });
-    QObject::connect(stack, &QUndoStack::canRedoChanged, m_redoAct,
-                     [this, &actions](bool can) { m_redoAct->setEnabled(can && !actions.isHolding()); });
+    QAction *undo = m_undoAct;
+    QAction *redo = m_redoAct;
+    QObject::connect(stack, &QUndoStack::canUndoChanged, undo,
+                     [undo, &actions](bool can) { undo->setEnabled(can && !actions.isHolding()); });
+    QObject::connect(stack, &QUndoStack::canRedoChanged, redo,
+                     [redo, &actions](bool can) { redo->setEnabled(can && !actions.isHolding()); });
 }
 
 void EditCommands::createClipboardActions(ActionState &actions)

@@ -34,8 +34,6 @@ public:
     QList<QAction *> selectionActions() const { return { m_selectAllAct, m_markAct }; }
     QAction *findAction() const { return m_findAct; }
 
-    SheetClipboard &clipboard() { return m_clipboard; }
-
 private:
     QAction *newAction(const QString &text, const QList<QKeySequence> &keys, const QString &tip);
     void createHistoryActions(ActionState &actions);
