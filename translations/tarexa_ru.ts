@@ -1330,7 +1330,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>&amp;Go to PLU...</source>
-        <translation>&amp;Перейти к PLU...</translation>
+        <translation>Пе&amp;рейти к PLU...</translation>
     </message>
     <message>
         <source>&amp;Yes</source>
@@ -1403,6 +1403,106 @@ Do you want to replace it?</source>
     <message>
         <source>PDF files (*.pdf)</source>
         <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Отменить</translation>
+    </message>
+    <message>
+        <source>Undo the last change</source>
+        <translation>Отменить последнее изменение</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Повторить</translation>
+    </message>
+    <message>
+        <source>Make the change undone last again</source>
+        <translation>Снова выполнить последнее отменённое изменение</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Вырезать</translation>
+    </message>
+    <message>
+        <source>Copy the selected cells and empty them</source>
+        <translation>Скопировать выделенные ячейки и очистить их</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копировать</translation>
+    </message>
+    <message>
+        <source>Copy the selected cells as tab-separated text</source>
+        <translation>Скопировать выделенные ячейки как текст, разделённый табуляцией</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Вст&amp;авить</translation>
+    </message>
+    <message>
+        <source>Paste tab-separated text from the current cell on</source>
+        <translation>Вставить текст, разделённый табуляцией, начиная с текущей ячейки</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>О&amp;чистить</translation>
+    </message>
+    <message>
+        <source>Empty the selected cells</source>
+        <translation>Очистить выделенные ячейки</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Выд&amp;елить всё</translation>
+    </message>
+    <message>
+        <source>Select every cell of the table</source>
+        <translation>Выделить все ячейки таблицы</translation>
+    </message>
+    <message>
+        <source>&amp;Mark for Deletion</source>
+        <translation>По&amp;метить для удаления</translation>
+    </message>
+    <message>
+        <source>Mark or unmark the selected rows for Scale &gt; Delete</source>
+        <translation>Отметить выделенные строки для «Весы &gt; Удалить» или снять с них отметку</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Найти</translation>
+    </message>
+    <message>
+        <source>Show only the rows that hold a text</source>
+        <translation>Показать только строки, содержащие текст</translation>
+    </message>
+    <message>
+        <source>There is no text on the clipboard to paste.</source>
+        <translation>В буфере обмена нет текста для вставки.</translation>
+    </message>
+    <message>
+        <source>Click the cell where the block is to start, then paste again.</source>
+        <translation>Щёлкните ячейку, с которой должен начинаться блок, и вставьте снова.</translation>
+    </message>
+    <message>
+        <source>PLU %1 (row %2), %3: %4 was not pasted. %5</source>
+        <translation>PLU %1 (строка %2), %3: значение %4 не вставлено. %5</translation>
+    </message>
+    <message>
+        <source>Values not pasted: %1. Their columns do not take them, so their cells were left as they were.</source>
+        <translation>Не вставлено значений: %1. Их столбцы не принимают такие значения, поэтому эти ячейки оставлены без изменений.</translation>
+    </message>
+    <message>
+        <source>The block runs past the last row or column of the table: the part beyond it was not pasted.</source>
+        <translation>Блок выходит за последнюю строку или столбец таблицы: часть за их пределами не вставлена.</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Вставка</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <functional>
+
 class QAction;
 class QWidget;
 
@@ -16,7 +18,14 @@ public:
     enum Availability { HeldDuringScaleCommand, StaysAvailable };
 
     QAction *add(QAction *action, Availability availability = HeldDuringScaleCommand);
+    // A held action that is usable only at times (Undo while there is
+    // something to undo): once the scale command ends it is enabled by
+    // usable, not by what it was before.
+    QAction *addUsableWhen(QAction *action, std::function<bool()> usable);
     void addWidget(QWidget *widget);
+    // Whether a scale command holds the actions now; an action usable only
+    // at times stays disabled meanwhile.
+    bool isHolding() const { return m_holds > 0; }
 
     // While a scale command runs, only the actions that stay available can
     // be used: the progress dialog lets the event loop run, and any other
@@ -32,12 +41,21 @@ public:
         Hold &operator=(const Hold &) = delete;
 
     private:
+        const ActionState &m_state;
         QList<QPointer<QAction>> m_actions;
         QList<QPointer<QWidget>> m_widgets;
     };
 
 private:
+    struct UsableWhen
+    {
+        QPointer<QAction> action;
+        std::function<bool()> usable;
+    };
+
     QList<QPointer<QAction>> m_held;
+    QList<UsableWhen> m_usableWhen;
+    mutable int m_holds = 0;
     QList<QPointer<QWidget>> m_heldWidgets;
 };
 

@@ -5,6 +5,7 @@
 #include "appidentity.h"
 #include "plusheet.h"
 #include "plutable.h"
+#include "sheetundo.h"
 #include "xml.h"
 
 #include <QFileDialog>
@@ -31,16 +32,40 @@ QString withSuffix(const QString &path, const QString &suffix)
 }
 
 Document::Document(QMainWindow *window, PluSheet *sheet)
-    : m_window(window), m_sheet(sheet)
+    : m_window(window), m_sheet(sheet), m_history(std::make_unique<SheetHistory>(*sheet))
 {
     m_window->setWindowTitle(shownApplicationName());
+    QUndoStack *stack = &m_history->stack();
+    QObject::connect(stack, &QUndoStack::indexChanged, stack, [this] { followHistory(); });
+    QObject::connect(stack, &QUndoStack::cleanChanged, stack, [this] { followHistory(); });
 }
 
-// Runs for every change of a cell, typed or put in by the program.
+// The history's stack empties itself as it goes, and tells whoever listens;
+// by then nobody may.
+Document::~Document()
+{
+    QObject::disconnect(&m_history->stack(), nullptr, nullptr, nullptr);
+}
+
+// Runs for every change of a cell, typed or put in by the program; the
+// history sees the cell as its column's rule left it.
 void Document::cellChanged(int row, int col)
 {
     m_sheet->refuseInvalid(row, col);
+    m_history->noteChange(row, col);
     m_TableModified = true;
+}
+
+// An undo or redo that reaches the state of the last save leaves the
+// document unmodified; any other step, or a new change, modifies it.
+void Document::followHistory()
+{
+    m_TableModified = !m_history->stack().isClean();
+}
+
+void Document::startHistory()
+{
+    m_history->restart(m_TableModified);
 }
 
 // Empties the table without raising a single cell change: the document
@@ -48,6 +73,7 @@ void Document::cellChanged(int row, int col)
 void Document::clearDocument()
 {
     m_refusalsInDocument = false;
+    m_history->pause();
     m_sheet->clearRows();
 }
 
@@ -56,6 +82,7 @@ void Document::newFile()
     if (!mayClearDocument())
         return;
     startEmptyDocument();
+    startHistory();
     m_sheet->announceNewContents();
     showStatus(tr("New document"));
 }
@@ -106,6 +133,7 @@ void Document::load(const QString &fileName)
     }
     // Putting the file's values into the table counted as changes.
     setCurrentFile(fileName, m_TableModified);
+    startHistory();
     m_sheet->announceNewContents();
     if (!refusals.isEmpty())
         showRefusals(refusals);
@@ -164,6 +192,7 @@ bool Document::saveFileTo(const QString &fileName)
         return false;
     }
     setCurrentFile(fileName, false);
+    m_history->markSaved();
     showStatus(tr("File %1 saved").arg(fileName));
     return true;
 }
@@ -239,13 +268,18 @@ void Document::replaceWithImport(const PluTable &imported)
     for (int row : imported.rowsInUse())
         m_sheet->putPluInRow(short(row), imported.row(row));
     setCurrentFile(QString(), true);
+    startHistory();
 }
 
 // Only the file's PLUs change; every other row, and every mark, stays.
+// The whole update is one step of the history.
 void Document::updateFromImport(const PluTable &updated, const QList<int> &rows)
 {
-    for (int row : rows)
-        m_sheet->putPluInRow(short(row), updated.row(row));
+    {
+        const SheetHistory::Step step(*m_history);
+        for (int row : rows)
+            m_sheet->putPluInRow(short(row), updated.row(row));
+    }
     setCurrentFile(filename, true);
 }
 

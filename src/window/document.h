@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class PluSheet;
+class SheetHistory;
 class PluTable;
 class QMainWindow;
 struct WriteFailure;
@@ -25,6 +28,11 @@ class Document
 
 public:
     Document(QMainWindow *window, PluSheet *sheet);
+    ~Document();
+
+    // The changes made within this document, for Undo and Redo; undoing
+    // back to the last save makes the document unmodified again.
+    SheetHistory &history() { return *m_history; }
 
     QString fileName() const { return filename; }
     bool isModified() const { return m_TableModified; }
@@ -48,6 +56,8 @@ public:
     // or one that belongs to a file, only when the user agrees.
     bool mayClearDocument();
     void startEmptyDocument();
+    // The sheet holds a new document now (New, a read): its history starts.
+    void startHistory();
     // An import: the sheet becomes the file's rows in an untitled document,
     // or only the file's rows change.
     void replaceWithImport(const PluTable &imported);
@@ -70,6 +80,7 @@ private:
     };
 
     void setCurrentFile(const QString &fileName, bool modified);
+    void followHistory();
     void clearDocument();
     bool saveDocument(const QString &fileName, UnwritableCell &unwritable, WriteFailure &failure);
     bool loadDocument(const QString &fileName, QStringList &refusals);
@@ -82,6 +93,7 @@ private:
     QString filename;
     bool m_TableModified = false;
     bool m_refusalsInDocument = false;
+    std::unique_ptr<SheetHistory> m_history;
 };
 
 #endif // DOCUMENT_H

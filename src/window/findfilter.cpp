@@ -3,7 +3,6 @@
 
 #include <QInputDialog>
 #include <QKeyEvent>
-#include <QShortcut>
 #include <QTableWidget>
 
 namespace {
@@ -74,14 +73,13 @@ FindField::FindField(QTableWidget *table, QWidget *parent)
 {
     setPlaceholderText(tr("Find"));
     setClearButtonEnabled(true);
-    // Ctrl+F is Configure, so Find has the shifted key.
-    auto *focusKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this);
-    focusKey->setContext(Qt::WindowShortcut);
-    connect(focusKey, &QShortcut::activated, this, [this] {
-        setFocus(Qt::ShortcutFocusReason);
-        selectAll();
-    });
     connect(this, &QLineEdit::textChanged, this, &FindField::refilter);
+}
+
+void FindField::focusForTyping()
+{
+    setFocus(Qt::ShortcutFocusReason);
+    selectAll();
 }
 
 void FindField::refilter()

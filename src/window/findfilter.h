@@ -29,8 +29,8 @@ QString shownRowsText(int shown);
 // user cancels.
 std::optional<int> askPluNumber(QWidget *parent, int current = 0);
 
-// The Find field of the tool bar: filters the table as the user types,
-// Escape clears it, and Ctrl+Shift+F anywhere in its window focuses it.
+// The Find field of the tool bar: filters the table as the user types and
+// Escape clears it.
 class FindField : public QLineEdit
 {
     Q_OBJECT
@@ -45,6 +45,8 @@ public:
     void goToPlu(int number) { goToCell(number, PriceColumn); }
 
 public slots:
+    // Edit > Find: the field takes the keys, its text selected.
+    void focusForTyping();
     // Filters again, for when the table got new contents (a file opened,
     // a read from the scale). Edits do not refilter, so a row being typed
     // into does not vanish under the cursor.

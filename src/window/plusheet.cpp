@@ -136,17 +136,33 @@ void PluSheet::refuseInvalid(int row, int col)
 
 void PluSheet::toggleMark(int row, int col)
 {
-    if (col != PLU_MARK_COLUMN)
-        return;
+    if (col == PLU_MARK_COLUMN)
+        setMarked(row, !isMarkedRow(row));
+}
+
+void PluSheet::setMarked(int row, bool marked)
+{
     QTableWidgetItem *mark = item(row, PLU_MARK_COLUMN);
     if (!mark)
         return;
-    if (mark->text().isEmpty()) {
+    if (marked) {
         mark->setForeground(QBrush(MarkColor));
         mark->setText(QString::fromLatin1(MarkText));
     } else {
         mark->setText(QString());
     }
+}
+
+void PluSheet::putCellText(int row, int col, const QString &text)
+{
+    if (col == PLU_MARK_COLUMN) {
+        setMarked(row, !text.isEmpty());
+        return;
+    }
+    if (QTableWidgetItem *cell = item(row, col))
+        cell->setText(text);
+    else if (!text.isEmpty())
+        setItem(row, col, new QTableWidgetItem(text));
 }
 
 short PluSheet::putReplyInRow(QString &reply)

@@ -39,6 +39,10 @@ public:
     void refuseInvalid(int row, int col);
     // A click on a mark cell sets or clears the mark.
     void toggleMark(int row, int col);
+    void setMarked(int row, bool marked);
+    // Puts text in a cell as an edit would, raising a cell change; in the
+    // mark column any text sets the mark and an empty one clears it.
+    void putCellText(int row, int col, const QString &text);
     // Rows of this document that had a value refused: a row may have lost
     // its price (or its number) that way, and must not pass for a PLU the
     // table lacks.

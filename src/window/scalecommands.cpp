@@ -93,6 +93,7 @@ void ScaleCommands::read()
                     });
     for (const PLU_STRING &s : plus)
         m_sheet.putPluInRow(short(parsePluNumber(s.Number).value_or(0)), s);
+    m_document.startHistory();
     m_sheet.announceNewContents();
     m_boxes.reportScaleOutcome(outcome);
     m_boxes.reportUnnumberedPlus(outcome.unnumbered);

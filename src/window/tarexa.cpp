@@ -3,6 +3,7 @@
 #include "changescommands.h"
 #include "csvcommands.h"
 #include "document.h"
+#include "editcommands.h"
 #include "findfilter.h"
 #include "outcomeboxes.h"
 #include "plusheet.h"
@@ -99,6 +100,26 @@ void Tarexa::createActions()
                                                     *m_boxes, m_scale);
     m_printCommands = std::make_unique<PrintCommands>(this, *table, *m_document, m_actions,
                                                       m_scale);
+    createEditActions();
+}
+
+void Tarexa::createEditActions()
+{
+    m_editCommands = std::make_unique<EditCommands>(this, *table, *m_document, m_actions,
+                                                    m_csvCommands->findField());
+}
+
+// Between File and Scale, as in every editor.
+void Tarexa::createEditMenu()
+{
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->addActions(m_editCommands->historyActions());
+    editMenu->addSeparator();
+    editMenu->addActions(m_editCommands->clipboardActions());
+    editMenu->addSeparator();
+    editMenu->addActions(m_editCommands->selectionActions());
+    editMenu->addSeparator();
+    editMenu->addActions({ m_editCommands->findAction(), m_csvCommands->goToPluAction() });
 }
 
 // Print and Export PDF, as a group of the File menu.
@@ -113,11 +134,12 @@ void Tarexa::createMenus()
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addActions({ newAct, openAct, saveAct });
     fileMenu->addSeparator();
-    fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction(),
-                           m_csvCommands->goToPluAction() });
+    fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction() });
     fileMenu->addSeparator();
     addPrintActions(fileMenu);
     fileMenu->addAction(exitAct);
+
+    createEditMenu();
 
     QMenu *tarexaMenu = menuBar()->addMenu(tr("&Scale"));
     tarexaMenu->addActions({ confAct, progAct, readAct, delAct, m_csvCommands->checkAction() });

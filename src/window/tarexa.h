@@ -14,6 +14,7 @@
 class ChangesCommands;
 class CsvCommands;
 class Document;
+class EditCommands;
 class OutcomeBoxes;
 class PluSheet;
 class PrintCommands;
@@ -83,7 +84,9 @@ private slots:
 
 private:
     void createActions();
+    void createEditActions();
     void createMenus();
+    void createEditMenu();
     void createToolBars();
     void addPrintActions(QMenu *fileMenu);
     QAction *newAction(const char *icon, const QString &text, const QString &shortcut,
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<ChangesCommands> m_changesCommands;
     std::unique_ptr<ScalesChoice> m_scalesChoice;
     std::unique_ptr<PrintCommands> m_printCommands;
+    std::unique_ptr<EditCommands> m_editCommands;
 
     QAction *newAct = nullptr, *openAct = nullptr, *saveAct = nullptr, *exitAct = nullptr;
     QAction *confAct = nullptr, *progAct = nullptr, *readAct = nullptr, *delAct = nullptr;

@@ -121,7 +121,6 @@ private slots:
     void find();
     void hiddenRowsKeepTheirTexts();
     void escapeClearsTheFilter();
-    void shortcutFocusesFind();
     void goToPluShowsAHiddenRow();
     void goToPluKeepsAFilterShowingTheRow();
     void askPluNumber_data();
@@ -334,23 +333,6 @@ void CsvWindowTest::escapeClearsTheFilter()
     QCOMPARE(applied.last().at(0).toInt(), PLU_COUNT);
     QVERIFY(!table->isRowHidden(1));
     QCOMPARE(shownRowsText(12), QString("12 of 999 rows shown"));
-}
-
-void CsvWindowTest::shortcutFocusesFind()
-{
-    QWidget window;
-    auto table = pluTable();
-    table->setParent(&window);
-    auto *field = new FindField(table.get(), &window);
-    field->move(0, 400);
-    window.resize(600, 500);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    table->setFocus();
-    QTRY_VERIFY(table->hasFocus());
-    QTest::keyClick(table.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-    QTRY_VERIFY(field->hasFocus());
-    table->setParent(nullptr);
 }
 
 void CsvWindowTest::goToPluShowsAHiddenRow()

@@ -92,28 +92,29 @@ void MainWindowTest::actions()
 void MainWindowTest::menus()
 {
     const QList<QAction *> bar = window->menuBar()->actions();
-    QCOMPARE(bar.size(), 4);
+    QCOMPARE(bar.size(), 5);
     QCOMPARE(bar[0]->text(), QString("&File"));
-    QCOMPARE(bar[1]->text(), QString("&Scale"));
-    QVERIFY(bar[2]->isSeparator());
-    QCOMPARE(bar[3]->text(), QString("&Help"));
+    QCOMPARE(bar[1]->text(), QString("&Edit"));
+    QCOMPARE(bar[2]->text(), QString("&Scale"));
+    QVERIFY(bar[3]->isSeparator());
+    QCOMPARE(bar[4]->text(), QString("&Help"));
 
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "&Import...", "&Export...",
-                                  "&Go to PLU...", "|", "&Print...", "Export P&DF...", "|",
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "&Import...", "&Export...", "|",
+                                  "&Print...", "Export P&DF...", "|",
                                   "E&xit" }));
 
     QStringList scale;
-    for (QAction *a : bar[1]->menu()->actions())
+    for (QAction *a : bar[2]->menu()->actions())
         scale << (a->isSeparator() ? QString("|") : a->text());
     QCOMPARE(scale, QStringList({ "Con&figure", "&Program", "&Read", "&Delete", "Chec&k", "|",
                                   "Program C&hanges", "&Compare with Scale", "&Transfer History", "|",
                                   "Scal&es...", "Program Changes to &All Scales" }));
 
-    QCOMPARE(bar[3]->menu()->actions().size(), 1);
-    QCOMPARE(bar[3]->menu()->actions().first()->text(), QString("&About"));
+    QCOMPARE(bar[4]->menu()->actions().size(), 1);
+    QCOMPARE(bar[4]->menu()->actions().first()->text(), QString("&About"));
 }
 
 void MainWindowTest::toolBars()
