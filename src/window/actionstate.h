@@ -1,6 +1,8 @@
 #ifndef ACTIONSTATE_H
 #define ACTIONSTATE_H
 
+#include "runningcommand.h"
+
 #include <QList>
 #include <QPointer>
 
@@ -17,6 +19,9 @@ public:
 
     QAction *add(QAction *action, Availability availability = HeldDuringScaleCommand);
     void addWidget(QWidget *widget);
+
+    // The scale command that runs, if any; every command reports to it.
+    RunningCommand &running() const { return m_running; }
 
     // While a scale command runs, only the actions that stay available can
     // be used: the progress dialog lets the event loop run, and any other
@@ -39,6 +44,7 @@ public:
 private:
     QList<QPointer<QAction>> m_held;
     QList<QPointer<QWidget>> m_heldWidgets;
+    mutable RunningCommand m_running;
 };
 
 #endif // ACTIONSTATE_H

@@ -144,9 +144,9 @@ void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
             return;
         session.reopen();
     }
-    const ScaleCommandRunning running(m_actions, m_window);
+    ScaleCommandRunning running(m_actions, m_window, m_scale.name);
     ScaleOutcome outcome = runRecorded(
-        m_window, store, ScaleCommand::ProgramChanges,
+        running, m_window, store, ScaleCommand::ProgramChanges,
         QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
         m_scale.device, m_document.fileName(),
         [&](ScaleProgress &progress) {
@@ -158,7 +158,8 @@ void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
         return;
     }
     if (deleteMissing && outcome.succeeded()) {
-        outcome = runRecorded(m_window, store, ScaleCommand::ProgramChanges,
+        running.plan(int(missing.size()));
+        outcome = runRecorded(running, m_window, store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
                               m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {
@@ -188,8 +189,8 @@ void ChangesCommands::compareWithScale()
     ScaleOutcome outcome;
     QList<PLU_STRING> plus;
     {
-        const ScaleCommandRunning running(m_actions, m_window);
-        outcome = runRecorded(m_window, store, ScaleCommand::Compare,
+        const ScaleCommandRunning running(m_actions, m_window, m_scale.name);
+        outcome = runRecorded(running, m_window, store, ScaleCommand::Compare,
                               QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
                               m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {

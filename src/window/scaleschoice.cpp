@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMap>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QThread>
@@ -161,10 +162,11 @@ void ScalesChoice::programChangesToAllScales()
         return;
     QList<ScaleResult> results;
     {
-        const ScaleCommandRunning running(m_actions, m_window);
+        const ScaleCommandRunning running(m_actions, m_window, QString(), true);
         results = runOnAllScales(rows, *plans);
     }
-    m_boxes.showAllScalesSummary(results);
+    if (!m_actions.running().closing())
+        m_boxes.showAllScalesSummary(results);
 }
 
 // The engine's threads run behind the dialog while the window's own events
@@ -174,6 +176,7 @@ QList<ScaleResult> ScalesChoice::runOnAllScales(const PluTable &rows,
                                                 const QList<ScalePlan> &plans)
 {
     QueuedScalesProgress progress;
+    followAllScales(progress, plans);
     AllScalesProgressDialog dialog(plans, progress, m_window);
     dialog.setWindowModality(Qt::WindowModal);
     QList<ScaleResult> results;
@@ -189,5 +192,27 @@ QList<ScaleResult> ScalesChoice::runOnAllScales(const PluTable &rows,
     if (!worker->isFinished())
         progress.cancel();
     worker->wait();
+    m_actions.running().setStopper(nullptr);
     return results;
+}
+
+// A close of the window meanwhile sees how far all the scales together have
+// got, and stops them all.
+void ScalesChoice::followAllScales(QueuedScalesProgress &progress, const QList<ScalePlan> &plans)
+{
+    RunningCommand &running = m_actions.running();
+    int planned = 0;
+    for (const ScalePlan &plan : plans)
+        planned += int(plan.changed.size());
+    running.startRun(ScaleCommand::ProgramChanges, planned);
+    running.setStopper([&progress] { progress.cancel(); });
+    auto handled = std::make_shared<QMap<int, int>>();
+    QObject::connect(&progress, &QueuedScalesProgress::scaleValue, &progress,
+                     [&running, handled](int scale, int value) {
+                         (*handled)[scale] = value;
+                         int sum = 0;
+                         for (int each : std::as_const(*handled))
+                             sum += each;
+                         running.setHandled(sum);
+                     });
 }

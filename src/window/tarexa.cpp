@@ -7,6 +7,7 @@
 #include "outcomeboxes.h"
 #include "plusheet.h"
 #include "rules.h"
+#include "scalecommandrunning.h"
 #include "scalecommands.h"
 #include "scaleschoice.h"
 #include "settings.h"
@@ -39,7 +40,7 @@ Tarexa::Tarexa()
     createActions();
     createMenus();
     createToolBars();
-    statusBar()->showMessage(tr("Ready"));
+    showStartStatus();
     statusBar()->addPermanentWidget(m_scalesChoice->label());
     m_scalesChoice->reloadScales();
     connect(table, &QTableWidget::cellChanged, this, &Tarexa::setModified);
@@ -159,11 +160,20 @@ void Tarexa::config()
     dialog->show();
 }
 
-// The window closes only when nothing unsaved would be lost: a save that
-// was cancelled or failed keeps it open.
+// The window closes only when nothing unsaved would be lost (a save that
+// was cancelled or failed keeps it open), and never in the middle of a
+// scale command (see mayCloseWindow).
 void Tarexa::closeEvent(QCloseEvent *ce)
 {
-    ce->setAccepted(m_document->maySaveChanges());
+    ce->setAccepted(mayCloseWindow(this, m_actions.running(), *m_document));
+}
+
+// A transfer that was stopped last time is told at once: the scale may
+// hold only part of the table.
+void Tarexa::showStartStatus()
+{
+    const QString unfinished = unfinishedTransferNotice();
+    statusBar()->showMessage(unfinished.isEmpty() ? tr("Ready") : unfinished);
 }
 
 QString Tarexa::refusalMessage(int col, const QString &text) { return ::refusalMessage(col, text); }

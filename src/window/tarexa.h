@@ -83,6 +83,7 @@ private:
     void createActions();
     void createMenus();
     void createToolBars();
+    void showStartStatus();
     QAction *newAction(const char *icon, const QString &text, const QString &shortcut,
                        const QString &tip, void (Tarexa::*slot)());
 
