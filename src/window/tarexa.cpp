@@ -6,6 +6,7 @@
 #include "findfilter.h"
 #include "outcomeboxes.h"
 #include "plusheet.h"
+#include "recentfilesmenu.h"
 #include "rules.h"
 #include "scalecommandrunning.h"
 #include "scalecommands.h"
@@ -16,11 +17,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 const char *const WebAddress = "https://tarexa.kestrova.org/";
@@ -47,6 +52,7 @@ Tarexa::Tarexa()
     connect(table, &QTableWidget::cellClicked, this, &Tarexa::setClicked);
     setWindowIcon(QIcon(":/images/main.png"));
     setMinimumSize(800, 400);
+    setAcceptDrops(true);
     showMaximized();
 }
 
@@ -92,6 +98,12 @@ void Tarexa::createActions()
                                        tr("Show the application's About box"), &Tarexa::about),
                              ActionState::StaysAvailable);
 
+    saveAsAct = m_actions.add(newAction(nullptr, tr("Save &As..."), tr("Ctrl+Shift+S"),
+                                        tr("Save the document under another name"),
+                                        &Tarexa::saveAs));
+    m_recentFiles = std::make_unique<RecentFilesMenu>(this, *m_document);
+    m_actions.add(m_recentFiles->menu()->menuAction());
+
     m_csvCommands = std::make_unique<CsvCommands>(this, *table, *m_document, m_actions);
     m_changesCommands = std::make_unique<ChangesCommands>(
         this, *table, *m_document, m_actions, *m_boxes, m_scale, [this] { prog(); });
@@ -102,7 +114,8 @@ void Tarexa::createActions()
 void Tarexa::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    fileMenu->addActions({ newAct, openAct, saveAct });
+    fileMenu->addActions({ newAct, openAct, saveAct, saveAsAct });
+    fileMenu->addMenu(m_recentFiles->menu());
     fileMenu->addSeparator();
     fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction(),
                            m_csvCommands->goToPluAction() });
@@ -166,6 +179,25 @@ void Tarexa::config()
 void Tarexa::closeEvent(QCloseEvent *ce)
 {
     ce->setAccepted(mayCloseWindow(this, m_actions.running(), *m_document));
+}
+
+// Files dropped from a file manager open as Open opens them; not while a
+// scale command runs, which holds Open too. The questions come once the
+// drop is over, so that the file manager is not kept waiting for them.
+void Tarexa::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls() && !m_actions.running().isRunning())
+        event->acceptProposedAction();
+}
+
+void Tarexa::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls() || m_actions.running().isRunning())
+        return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] {
+        m_document->openDropped(urls);
+    });
 }
 
 // A transfer that was stopped last time is told at once: the scale may

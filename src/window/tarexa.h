@@ -18,6 +18,7 @@ class OutcomeBoxes;
 class PluSheet;
 class QAction;
 class QTableWidget;
+class RecentFilesMenu;
 class ScaleCommands;
 class ScalesChoice;
 
@@ -56,6 +57,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *ce) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void load(const QString &fileName);
     // A read reply (from its SOH on) put in its PLU's row; the PLU, or -1.
     short parsePlu(QString &str);
@@ -96,10 +99,12 @@ private:
     std::unique_ptr<CsvCommands> m_csvCommands;
     std::unique_ptr<ChangesCommands> m_changesCommands;
     std::unique_ptr<ScalesChoice> m_scalesChoice;
+    std::unique_ptr<RecentFilesMenu> m_recentFiles;
 
     QAction *newAct = nullptr, *openAct = nullptr, *saveAct = nullptr, *exitAct = nullptr;
     QAction *confAct = nullptr, *progAct = nullptr, *readAct = nullptr, *delAct = nullptr;
     QAction *aboutAct = nullptr;
+    QAction *saveAsAct = nullptr;
 };
 
 #endif // TAREXA_H
