@@ -6,6 +6,7 @@
 #include "actionstate.h"
 #include "allscales.h"
 #include "allscalesprogress.h"
+#include "changes.h"
 #include "check.h"
 #include "checkdialog.h"
 #include "currentscale.h"
@@ -158,7 +159,7 @@ void ScalesChoice::programChangesToAllScales()
         return;
     }
     if (anyPlan(*plans, &ScalePlan::hasWork)
-        && !mayProgramAfterCheck(m_window, presendCheck(rows)))
+        && !mayProgramAfterCheck(m_window, presendCheck(rowsOf(rows, rowsToSend(*plans)))))
         return;
     QList<ScaleResult> results;
     {
@@ -203,7 +204,7 @@ void ScalesChoice::followAllScales(QueuedScalesProgress &progress, const QList<S
     RunningCommand &running = m_actions.running();
     int planned = 0;
     for (const ScalePlan &plan : plans)
-        planned += int(plan.changed.size());
+        planned += plan.hasWork() ? int(plan.changed.size()) : 0;
     running.startRun(ScaleCommand::ProgramChanges, planned);
     running.setStopper([&progress] { progress.cancel(); });
     auto handled = std::make_shared<QMap<int, int>>();
