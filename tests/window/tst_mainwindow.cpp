@@ -101,8 +101,8 @@ void MainWindowTest::menus()
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "Import...", "Export...",
-                                  "Go to PLU...", "|", "E&xit" }));
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "Save &As...", "Open &Recent", "|",
+                                  "Import...", "Export...", "Go to PLU...", "|", "E&xit" }));
 
     QStringList scale;
     for (QAction *a : bar[1]->menu()->actions())
@@ -117,6 +117,9 @@ void MainWindowTest::menus()
 
 void MainWindowTest::toolBars()
 {
+    // Program Changes is told from Program by its icon too.
+    QVERIFY(findAction(window, "Program C&hanges")->icon().pixmap(48, 48).toImage()
+            != findAction(window, "&Program")->icon().pixmap(48, 48).toImage());
     const QList<QToolBar *> bars = window->findChildren<QToolBar *>();
     QCOMPARE(bars.size(), 3);
     QStringList titles;
