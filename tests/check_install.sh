@@ -46,6 +46,14 @@ verify_user_units() {   # installed prefix
 cmake --install "$BUILD" --prefix "$SCRATCH/stage/usr" >/dev/null
 expect_files "$SCRATCH/stage" /usr
 desktop-file-validate "$SCRATCH/stage/usr/share/applications/org.kestrova.tarexa.desktop"
+# Tarexa opens no file named on its command line (files are dropped onto its
+# window), so the entry offers it for no file type; the PLU type itself stays
+# registered, with its icon.
+if grep -q '^MimeType=' "$SCRATCH/stage/usr/share/applications/org.kestrova.tarexa.desktop"; then
+    echo "the desktop entry offers Tarexa for a file type, but Tarexa opens no file it is given"
+    exit 1
+fi
+grep -q '<icon name="tarexa"/>' "$SCRATCH/stage/usr/share/mime/packages/tarexa.xml"
 appstreamcli validate --no-net "$SCRATCH/stage/usr/share/metainfo/org.kestrova.tarexa.metainfo.xml"
 verify_user_units "$SCRATCH/stage/usr"
 

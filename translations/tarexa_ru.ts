@@ -494,6 +494,26 @@
         <source>PLU %1  %2  %3</source>
         <translation>PLU %1  %2  %3</translation>
     </message>
+    <message>
+        <source>The last read from %1 was stopped after %2 PLUs read.</source>
+        <translation>Последнее чтение с весов %1 было остановлено; прочитано PLU: %2.</translation>
+    </message>
+    <message>
+        <source>The last deletion in %1 was stopped with %2 of %3 PLUs deleted: delete again to finish it.</source>
+        <translation>Последнее удаление в весах %1 было остановлено: удалено %2 из %3 PLU. Чтобы завершить его, выполните удаление ещё раз.</translation>
+    </message>
+    <message>
+        <source>The last transfer to %1 was stopped with %2 of %3 PLUs sent: program the scale again to finish it.</source>
+        <translation>Последняя передача на весы %1 была остановлена: отправлено %2 из %3 PLU. Чтобы завершить её, запишите весы ещё раз.</translation>
+    </message>
+    <message>
+        <source>The last read from %1 did not end: Tarexa was stopped after %2 PLUs read.</source>
+        <translation>Последнее чтение с весов %1 не завершилось: Tarexa была остановлена, прочитано PLU: %2.</translation>
+    </message>
+    <message>
+        <source>The last transfer to %1 did not end: Tarexa was stopped after %2 PLUs were handled. Run it again to finish it.</source>
+        <translation>Последняя передача на весы %1 не завершилась: Tarexa была остановлена, обработано PLU: %2. Чтобы завершить её, выполните команду ещё раз.</translation>
+    </message>
 </context>
 <context>
     <name>OutcomeText</name>
@@ -1504,6 +1524,50 @@ Do you want to replace it?</source>
         <source>&amp;Edit</source>
         <translation>&amp;Правка</translation>
     </message>
+    <message>
+        <source>The file %1 is no longer there, so it was taken off the recent files.</source>
+        <translation>Файла %1 больше нет, поэтому он убран из списка последних файлов.</translation>
+    </message>
+    <message>
+        <source>Drop one PLU file at a time to open it.</source>
+        <translation>Чтобы открыть файл PLU, перетащите в окно только один файл.</translation>
+    </message>
+    <message>
+        <source>%1 is not a file on this computer. Save it on this computer first, then drop it here.</source>
+        <translation>%1 — не файл на этом компьютере. Сначала сохраните его на этом компьютере, затем перетащите сюда.</translation>
+    </message>
+    <message>
+        <source>Open &amp;Recent</source>
+        <translation>&amp;Последние файлы</translation>
+    </message>
+    <message>
+        <source>A transfer to all scales is running: %1 of %2 PLUs sent. Stop it and close?</source>
+        <translation>Идёт передача на все весы: отправлено %1 из %2 PLU. Остановить её и закрыть окно?</translation>
+    </message>
+    <message>
+        <source>A read from %1 is running: %2 PLUs read. Stop it and close?</source>
+        <translation>Идёт чтение с весов %1: прочитано PLU: %2. Остановить его и закрыть окно?</translation>
+    </message>
+    <message>
+        <source>A deletion in %1 is running: %2 of %3 PLUs deleted. Stop it and close?</source>
+        <translation>Идёт удаление в весах %1: удалено %2 из %3 PLU. Остановить его и закрыть окно?</translation>
+    </message>
+    <message>
+        <source>A transfer to %1 is running: %2 of %3 PLUs sent. Stop it and close?</source>
+        <translation>Идёт передача на весы %1: отправлено %2 из %3 PLU. Остановить её и закрыть окно?</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Сохранить &amp;как...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>Save the document under another name</source>
+        <translation>Сохранить документ под другим именем</translation>
+    </message>
 </context>
 <context>
     <name>TarexaCli</name>
@@ -2076,10 +2140,6 @@ scales.</source>
         <translation>Время</translation>
     </message>
     <message>
-        <source>Device</source>
-        <translation>Устройство</translation>
-    </message>
-    <message>
         <source>Command</source>
         <translation>Команда</translation>
     </message>
@@ -2122,6 +2182,10 @@ scales.</source>
     <message>
         <source>No PLU was exchanged in this transfer.</source>
         <translation>В этом обмене не было ни одного PLU.</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>Весы</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "probe.h"
 #include "serial.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -199,4 +200,15 @@ QStringList AllScalesText::failedScales(const QList<ScaleResult> &results)
             names << result.scale.name;
     }
     return names;
+}
+
+QList<int> rowsToSend(const QList<ScalePlan> &plans)
+{
+    QList<int> rows;
+    for (const ScalePlan &plan : plans)
+        if (plan.hasWork())
+            rows << plan.changed;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }

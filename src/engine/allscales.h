@@ -32,6 +32,10 @@ struct ScalePlan
 std::optional<QList<ScalePlan>> planChanges(const PluTable &table, const QList<ScaleEntry> &scales,
                                             ScaleStore &store);
 
+// Every row some scale is to be sent, ascending, once each: what the check
+// before sending looks at.
+QList<int> rowsToSend(const QList<ScalePlan> &plans);
+
 // How programming one scale went.
 struct ScaleResult
 {

@@ -95,3 +95,69 @@ QStringList comparisonLines(const Comparison &comparison)
         result << line.text;
     return result;
 }
+
+QString scaleNameOf(const QString &journalDevice, const QList<ScaleEntry> &scales,
+                    ScaleStore &store)
+{
+    for (const ScaleEntry &scale : scales)
+        if (scale.device == journalDevice || store.recordKey(scale.device) == journalDevice)
+            return scale.name;
+    return journalDevice;
+}
+
+namespace {
+
+enum class CommandGroup { Sends, Reads, Deletes };
+
+CommandGroup groupOf(const QString &command)
+{
+    if (command == commandName(ScaleCommand::Read) || command == commandName(ScaleCommand::Compare))
+        return CommandGroup::Reads;
+    if (command == commandName(ScaleCommand::Delete))
+        return CommandGroup::Deletes;
+    return CommandGroup::Sends;
+}
+
+// How far a stopped command got; a read cannot know how many PLUs the
+// scale holds, so it tells only how many came.
+QString stoppedText(CommandGroup group, const TransferRecord &t, const QString &scale)
+{
+    switch (group) {
+    case CommandGroup::Reads:
+        return JournalText::tr("The last read from %1 was stopped after %2 PLUs read.")
+            .arg(scale).arg(t.accepted);
+    case CommandGroup::Deletes:
+        return JournalText::tr("The last deletion in %1 was stopped with %2 of %3 PLUs deleted: "
+                               "delete again to finish it.")
+            .arg(scale).arg(t.accepted).arg(t.planned);
+    case CommandGroup::Sends:
+        break;
+    }
+    return JournalText::tr("The last transfer to %1 was stopped with %2 of %3 PLUs sent: "
+                           "program the scale again to finish it.")
+        .arg(scale).arg(t.accepted).arg(t.planned);
+}
+
+QString interruptedText(CommandGroup group, const TransferRecord &t, const QString &scale)
+{
+    if (group == CommandGroup::Reads)
+        return JournalText::tr("The last read from %1 did not end: Tarexa was stopped after "
+                               "%2 PLUs read.").arg(scale).arg(t.accepted);
+    return JournalText::tr("The last transfer to %1 did not end: Tarexa was stopped after %2 "
+                           "PLUs were handled. Run it again to finish it.")
+        .arg(scale).arg(t.accepted);
+}
+
+} // namespace
+
+QString unfinishedTransferText(const TransferRecord &latest, const QString &scaleName)
+{
+    const CommandGroup group = groupOf(latest.command);
+    if (latest.interrupted())
+        return interruptedText(group, latest, scaleName);
+    if (latest.result != outcomeName(ScaleOutcome::Cancelled))
+        return QString();
+    if (latest.planned < 0 && group != CommandGroup::Reads)
+        return interruptedText(group, latest, scaleName);
+    return stoppedText(group, latest, scaleName);
+}

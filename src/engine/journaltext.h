@@ -2,6 +2,7 @@
 #define JOURNALTEXT_H
 
 #include "changes.h"
+#include "scalelist.h"
 #include "scalestore.h"
 
 #include <QDateTime>
@@ -26,5 +27,16 @@ QStringList transferPluLines(const QList<ExchangeRecord> &exchanges);
 // only on the scale, or one line for each field the two hold differently.
 // Empty when the table and the scale hold the same PLUs.
 QStringList comparisonLines(const Comparison &comparison);
+
+// The shop's name for the scale a journal entry's device leads to (the
+// record is kept by port, so any name of the same port counts), or the
+// device itself when no scale of the list is on it.
+QString scaleNameOf(const QString &journalDevice, const QList<ScaleEntry> &scales,
+                    ScaleStore &store);
+
+// What to say at start when the latest entry of the journal is a command
+// that was stopped, or that never ended: how far it got, and what to do.
+// Empty when it ended in any other way.
+QString unfinishedTransferText(const TransferRecord &latest, const QString &scaleName);
 
 #endif // JOURNALTEXT_H

@@ -97,7 +97,13 @@ const char *const MigrationV3[] = {
     "ALTER TABLE transfers ADD COLUMN stop_signal INTEGER",
     nullptr,
 };
-const char *const *const Migrations[] = { MigrationV1, MigrationV2, MigrationV3 };
+// An entry keeps how many PLUs its command set out to handle, so that one
+// that was stopped can say how far it got.
+const char *const MigrationV4[] = {
+    "ALTER TABLE transfers ADD COLUMN planned INTEGER",
+    nullptr,
+};
+const char *const *const Migrations[] = { MigrationV1, MigrationV2, MigrationV3, MigrationV4 };
 const int PortKeyedVersion = 2;
 const int SchemaVersion = int(sizeof Migrations / sizeof Migrations[0]);
 
@@ -980,16 +986,17 @@ bool ScaleStore::recordExchangeFact(int transferId, const QString &device, Scale
         && t.commit();
 }
 
-bool ScaleStore::endTransfer(int transferId, const ScaleOutcome &outcome)
+bool ScaleStore::endTransfer(int transferId, const ScaleOutcome &outcome, int planned)
 {
     if (!m_usable)
         return false;
     return exec(QStringLiteral("UPDATE transfers SET ended = ?, result = ?, outcome_plu = ?,"
-                               " port_failure = ?, port_error = ?, port_path = ?, stop_signal = ?"
-                               " WHERE id = ?"),
+                               " port_failure = ?, port_error = ?, port_path = ?, stop_signal = ?,"
+                               " planned = ? WHERE id = ?"),
                 { now(), outcomeName(outcome.kind), outcome.plu, int(outcome.port.kind),
                   outcome.port.error, QString::fromStdString(outcome.port.path),
-                  outcome.stopSignal, transferId });
+                  outcome.stopSignal, planned >= 0 ? QVariant(planned) : QVariant(),
+                  transferId });
 }
 
 namespace {
@@ -1033,7 +1040,7 @@ std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
     q.prepare(QStringLiteral(
         "SELECT id, started, ended, device, command, file, result, message,"
         " accepted, refused, no_reply, outcome_plu, port_failure, port_error, port_path,"
-        " stop_signal"
+        " stop_signal, planned"
         " FROM transfers ORDER BY id DESC LIMIT ?"));
     q.addBindValue(limit);
     if (!q.exec())
@@ -1052,6 +1059,7 @@ std::optional<QList<TransferRecord>> ScaleStore::transfers(int limit)
         r.accepted = q.value(8).toInt();
         r.refused = q.value(9).toInt();
         r.noReply = q.value(10).toInt();
+        r.planned = q.value(16).isNull() ? -1 : q.value(16).toInt();
         list.append(r);
     }
     return list;
@@ -1188,9 +1196,14 @@ void RecordingProgress::begin()
     }
 }
 
+// A deletion's entry waits for its first frame: a pass that found nothing
+// marked has nothing to record.
 void RecordingProgress::started(int maximum)
 {
-    begin();
+    if (m_planned < 0)
+        m_planned = maximum;
+    if (m_command != ScaleCommand::Delete)
+        begin();
     m_inner.started(maximum);
 }
 
@@ -1260,6 +1273,9 @@ void RecordingProgress::lose()
 
 void RecordingProgress::finish(const ScaleOutcome &outcome)
 {
+    if (!m_begun && m_command == ScaleCommand::Delete
+        && (outcome.kind == ScaleOutcome::Done || outcome.kind == ScaleOutcome::Cancelled))
+        return;
     begin();
     if (m_pending)
         writePending(-1);
@@ -1276,7 +1292,7 @@ void RecordingProgress::finish(const ScaleOutcome &outcome)
             lose();
     }
     if (m_store && m_transferId >= 0
-        && !m_store->endTransfer(m_transferId, outcome))
+        && !m_store->endTransfer(m_transferId, outcome, m_planned))
         m_lostFacts = true;
     if (m_lostFacts)
         admitLostFacts();

@@ -74,6 +74,7 @@ struct TransferRecord
     int accepted = 0;
     int refused = 0;
     int noReply = 0;
+    int planned = -1;       // PLUs the command set out to handle; -1 unknown
 
     bool interrupted() const { return !ended.isValid(); }
 };
@@ -171,7 +172,8 @@ public:
     // The journal. beginTransfer returns the new entry's id, or -1; marks
     // still standing on the port become unknown PLUs.
     int beginTransfer(const QString &device, ScaleCommand command, const QString &fileName);
-    bool endTransfer(int transferId, const ScaleOutcome &outcome);
+    // planned: the PLUs the command set out to handle, -1 when unknown.
+    bool endTransfer(int transferId, const ScaleOutcome &outcome, int planned = -1);
     // The latest entries first.
     std::optional<QList<TransferRecord>> transfers(int limit);
     // Removes the journal's entries that ended (or, never ended, started)
@@ -269,6 +271,9 @@ public:
     bool cancelled() override { return m_inner.cancelled(); }
     void aboutToSend(int plu) override;
     void exchangeEnded(int plu, ExchangeResult result, const PLU_STRING *data) override;
+    // How many PLUs the command sets out to handle, when that is not the
+    // maximum it starts with (a deletion's marked rows); the journal keeps it.
+    void plan(int planned) { m_planned = planned; }
 
     // Closes the journal entry with the outcome, and for a read that went
     // to the end replaces the snapshot with what came.
@@ -306,6 +311,7 @@ private:
     QString m_device;
     QString m_fileName;
     ScaleProgress &m_inner;
+    int m_planned = -1;
     bool m_begun = false;
     QList<PLU_STRING> m_read;
     std::optional<Fact> m_pending;

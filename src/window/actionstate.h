@@ -1,6 +1,8 @@
 #ifndef ACTIONSTATE_H
 #define ACTIONSTATE_H
 
+#include "runningcommand.h"
+
 #include <QList>
 #include <QPointer>
 
@@ -26,6 +28,9 @@ public:
     // Whether a scale command holds the actions now; an action usable only
     // at times stays disabled meanwhile.
     bool isHolding() const { return m_holds > 0; }
+
+    // The scale command that runs, if any; every command reports to it.
+    RunningCommand &running() const { return m_running; }
 
     // While a scale command runs, only the actions that stay available can
     // be used: the progress dialog lets the event loop run, and any other
@@ -57,6 +62,7 @@ private:
     QList<UsableWhen> m_usableWhen;
     mutable int m_holds = 0;
     QList<QPointer<QWidget>> m_heldWidgets;
+    mutable RunningCommand m_running;
 };
 
 #endif // ACTIONSTATE_H

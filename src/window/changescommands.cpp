@@ -13,17 +13,20 @@
 #include "currentscale.h"
 #include "document.h"
 #include "historydialog.h"
+#include "journaltext.h"
 #include "outcomeboxes.h"
 #include "plusheet.h"
 #include "plutable.h"
 #include "probe.h"
 #include "scalecommandrunning.h"
 #include "scale.h"
+#include "scalelist.h"
 #include "scalestore.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QKeySequence>
+#include <QSettings>
 
 #include <optional>
 
@@ -41,7 +44,7 @@ ChangesCommands::ChangesCommands(QWidget *window, PluSheet &sheet, Document &doc
       m_boxes(boxes), m_scale(scale), m_programAll(std::move(programAll))
 {
     m_progChangesAct = actions.add(
-        new QAction(QIcon(":/images/progdata.png"), tr("Program C&hanges"), window));
+        new QAction(QIcon(":/images/progchanges.png"), tr("Program C&hanges"), window));
     m_progChangesAct->setShortcut(QKeySequence(tr("Ctrl+Shift+P")));
     m_progChangesAct->setStatusTip(tr("Program only the PLUs the scale does not hold as they are"));
     QObject::connect(m_progChangesAct, &QAction::triggered, m_progChangesAct,
@@ -135,7 +138,7 @@ void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
     const QList<int> changed = changedRows(rows, snapshot);
     const QList<int> missing = plusToDelete(rows, snapshot);
     const QList<CheckFinding> findings =
-        changed.isEmpty() ? QList<CheckFinding>() : presendCheck(rows);
+        changed.isEmpty() ? QList<CheckFinding>() : presendCheck(rowsOf(rows, changed));
     bool deleteMissing = false;
     if ((!missing.isEmpty() || !findings.isEmpty()) && session.judge(snapshot).succeeded()) {
         session.release();
@@ -144,9 +147,9 @@ void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
             return;
         session.reopen();
     }
-    const ScaleCommandRunning running(m_actions, m_window);
+    ScaleCommandRunning running(m_actions, m_window, m_scale.name);
     ScaleOutcome outcome = runRecorded(
-        m_window, store, ScaleCommand::ProgramChanges,
+        running, m_window, store, ScaleCommand::ProgramChanges,
         QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
         m_scale.device, m_document.fileName(),
         [&](ScaleProgress &progress) {
@@ -158,7 +161,8 @@ void ChangesCommands::sendChanges(ScaleStore &store, const PluTable &rows,
         return;
     }
     if (deleteMissing && outcome.succeeded()) {
-        outcome = runRecorded(m_window, store, ScaleCommand::ProgramChanges,
+        running.plan(int(missing.size()));
+        outcome = runRecorded(running, m_window, store, ScaleCommand::ProgramChanges,
                               QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false,
                               m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {
@@ -188,8 +192,8 @@ void ChangesCommands::compareWithScale()
     ScaleOutcome outcome;
     QList<PLU_STRING> plus;
     {
-        const ScaleCommandRunning running(m_actions, m_window);
-        outcome = runRecorded(m_window, store, ScaleCommand::Compare,
+        const ScaleCommandRunning running(m_actions, m_window, m_scale.name);
+        outcome = runRecorded(running, m_window, store, ScaleCommand::Compare,
                               QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
                               m_scale.device, m_document.fileName(),
                               [&](ScaleProgress &progress) {
@@ -222,7 +226,10 @@ void ChangesCommands::transferHistory()
         m_boxes.tellStoreUnusable(store);
         return;
     }
-    TransferHistoryDialog dialog(*transfers,
-                                 [&store](int id) { return store.transferPlus(id); }, m_window);
+    QSettings settings;
+    const ScaleList scales = ScaleList::load(settings);
+    TransferHistoryDialog dialog(
+        *transfers, [&store](int id) { return store.transferPlus(id); }, m_window,
+        [&](const QString &device) { return scaleNameOf(device, scales.scales(), store); });
     dialog.exec();
 }

@@ -6,6 +6,7 @@
 #include "plusheet.h"
 #include "plutable.h"
 #include "sheetundo.h"
+#include "recentfiles.h"
 #include "xml.h"
 
 #include <QFileDialog>
@@ -13,7 +14,9 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
+#include <QUrl>
 
 namespace {
 
@@ -108,6 +111,12 @@ void Document::setCurrentFile(const QString &fileName, bool modified)
     m_window->setWindowTitle(filename);
 }
 
+void Document::rememberFile(const QString &fileName)
+{
+    QSettings settings;
+    rememberRecentFile(settings, fileName);
+}
+
 void Document::open()
 {
     if (m_TableModified && !confirm(tr("Do you want to clear the current document."), true))
@@ -122,6 +131,42 @@ void Document::open()
     load(chosen);
 }
 
+void Document::openFile(const QString &fileName)
+{
+    if (m_TableModified && !confirm(tr("Do you want to clear the current document."), true))
+        return;
+    load(fileName);
+}
+
+void Document::openRecent(const QString &fileName)
+{
+    if (QFileInfo::exists(fileName)) {
+        openFile(fileName);
+        return;
+    }
+    QSettings settings;
+    forgetRecentFile(settings, fileName);
+    showStatus(tr("The file %1 is no longer there, so it was taken off the recent files.")
+                   .arg(fileName));
+}
+
+// Several files at once would leave the user guessing which one became the
+// document, so a drop opens one file or none.
+void Document::openDropped(const QList<QUrl> &urls)
+{
+    if (urls.size() != 1) {
+        showStatus(tr("Drop one PLU file at a time to open it."));
+        return;
+    }
+    const QUrl &url = urls.first();
+    if (!url.isLocalFile()) {
+        showStatus(tr("%1 is not a file on this computer. Save it on this computer first, then "
+                      "drop it here.").arg(url.toDisplayString()));
+        return;
+    }
+    openFile(url.toLocalFile());
+}
+
 // The file name changes only with a successful load: after a failure the
 // document is the one it was, and Save still writes where it did before.
 void Document::load(const QString &fileName)
@@ -134,6 +179,7 @@ void Document::load(const QString &fileName)
     // Putting the file's values into the table counted as changes.
     setCurrentFile(fileName, m_TableModified);
     startHistory();
+    rememberFile(fileName);
     m_sheet->announceNewContents();
     if (!refusals.isEmpty())
         showRefusals(refusals);
@@ -193,6 +239,7 @@ bool Document::saveFileTo(const QString &fileName)
     }
     setCurrentFile(fileName, false);
     m_history->markSaved();
+    rememberFile(fileName);
     showStatus(tr("File %1 saved").arg(fileName));
     return true;
 }

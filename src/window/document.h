@@ -12,6 +12,7 @@ class PluSheet;
 class SheetHistory;
 class PluTable;
 class QMainWindow;
+class QUrl;
 struct WriteFailure;
 
 // path, with ".suffix" appended unless its last dot is already followed by
@@ -48,6 +49,13 @@ public:
     void newFile();
     void open();
     void load(const QString &fileName);
+    // Opening a file named otherwise than through Open's dialog: with Open's
+    // question about a modified document, and its messages.
+    void openFile(const QString &fileName);
+    // A file of the recent files; one that is gone is taken off the list.
+    void openRecent(const QString &fileName);
+    // Files dropped onto the window: one file on this computer is opened.
+    void openDropped(const QList<QUrl> &urls);
     bool save();
     bool saveAs();
     // The window closes only when this says so.
@@ -81,6 +89,7 @@ private:
 
     void setCurrentFile(const QString &fileName, bool modified);
     void followHistory();
+    void rememberFile(const QString &fileName);
     void clearDocument();
     bool saveDocument(const QString &fileName, UnwritableCell &unwritable, WriteFailure &failure);
     bool loadDocument(const QString &fileName, QStringList &refusals);

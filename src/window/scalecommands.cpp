@@ -34,14 +34,14 @@ void ScaleCommands::prog()
 {
     if (!mayProgramAfterCheck(m_window, presendCheck(m_sheet.contents())))
         return;
-    const ScaleCommandRunning running(m_actions, m_window);
+    const ScaleCommandRunning running(m_actions, m_window, m_scale.name);
     // The line's pause before programming starts with the port's opening:
     // what follows until the first frame is done inside it.
     ScalePort port(m_scale.device);
     const PluTable rows = m_sheet.contents();
     ScaleStore store;
     const ScaleOutcome outcome =
-        runRecorded(m_window, store, ScaleCommand::Program,
+        runRecorded(running, m_window, store, ScaleCommand::Program,
                     QT_TRANSLATE_NOOP("Tarexa", "Programming to Weigh Scale.."), true,
                     m_scale.device, m_document.fileName(),
                     [&](ScaleProgress &progress) { return programPlus(port, rows, progress); });
@@ -80,12 +80,12 @@ void ScaleCommands::read()
     if (!m_document.mayClearDocument())
         return;
     m_document.startEmptyDocument();
-    const ScaleCommandRunning running(m_actions, m_window);
+    const ScaleCommandRunning running(m_actions, m_window, m_scale.name);
     QList<PLU_STRING> plus;
     ScaleStore store;
     // The bar follows the PLU numbers as they come.
     const ScaleOutcome outcome =
-        runRecorded(m_window, store, ScaleCommand::Read,
+        runRecorded(running, m_window, store, ScaleCommand::Read,
                     QT_TRANSLATE_NOOP("Tarexa", "Reading from Weigh Scale.."), false,
                     m_scale.device, m_document.fileName(),
                     [&](ScaleProgress &progress) {
@@ -105,10 +105,11 @@ void ScaleCommands::read()
 // rows still ahead count.
 void ScaleCommands::delplu()
 {
-    const ScaleCommandRunning running(m_actions, m_window);
+    ScaleCommandRunning running(m_actions, m_window, m_scale.name);
+    running.plan(markedRowCount());
     ScaleStore store;
     const ScaleOutcome outcome =
-        runRecorded(m_window, store, ScaleCommand::Delete,
+        runRecorded(running, m_window, store, ScaleCommand::Delete,
                     QT_TRANSLATE_NOOP("Tarexa", "Deleting.."), false, m_scale.device,
                     m_document.fileName(),
                     [this](ScaleProgress &progress) {
@@ -118,4 +119,12 @@ void ScaleCommands::delplu()
                     });
     m_boxes.reportScaleOutcome(outcome);
     m_boxes.tellStoreNotice(store);
+}
+
+int ScaleCommands::markedRowCount() const
+{
+    int count = 0;
+    for (int row = 0; row < PLU_COUNT; ++row)
+        count += m_sheet.isMarkedRow(row) ? 1 : 0;
+    return count;
 }

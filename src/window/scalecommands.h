@@ -34,6 +34,7 @@ public:
 
 private:
     int copyFilledRows(const PluTable &rows);
+    int markedRowCount() const;
     void rowToPlu(short num, const PluTable &rows);
 
     QWidget *m_window;

@@ -6,6 +6,7 @@
 #include "actionstate.h"
 #include "allscales.h"
 #include "allscalesprogress.h"
+#include "changes.h"
 #include "check.h"
 #include "checkdialog.h"
 #include "currentscale.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMap>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QThread>
@@ -157,14 +159,15 @@ void ScalesChoice::programChangesToAllScales()
         return;
     }
     if (anyPlan(*plans, &ScalePlan::hasWork)
-        && !mayProgramAfterCheck(m_window, presendCheck(rows)))
+        && !mayProgramAfterCheck(m_window, presendCheck(rowsOf(rows, rowsToSend(*plans)))))
         return;
     QList<ScaleResult> results;
     {
-        const ScaleCommandRunning running(m_actions, m_window);
+        const ScaleCommandRunning running(m_actions, m_window, QString(), true);
         results = runOnAllScales(rows, *plans);
     }
-    m_boxes.showAllScalesSummary(results);
+    if (!m_actions.running().closing())
+        m_boxes.showAllScalesSummary(results);
 }
 
 // The engine's threads run behind the dialog while the window's own events
@@ -174,6 +177,7 @@ QList<ScaleResult> ScalesChoice::runOnAllScales(const PluTable &rows,
                                                 const QList<ScalePlan> &plans)
 {
     QueuedScalesProgress progress;
+    followAllScales(progress, plans);
     AllScalesProgressDialog dialog(plans, progress, m_window);
     dialog.setWindowModality(Qt::WindowModal);
     QList<ScaleResult> results;
@@ -189,5 +193,27 @@ QList<ScaleResult> ScalesChoice::runOnAllScales(const PluTable &rows,
     if (!worker->isFinished())
         progress.cancel();
     worker->wait();
+    m_actions.running().setStopper(nullptr);
     return results;
+}
+
+// A close of the window meanwhile sees how far all the scales together have
+// got, and stops them all.
+void ScalesChoice::followAllScales(QueuedScalesProgress &progress, const QList<ScalePlan> &plans)
+{
+    RunningCommand &running = m_actions.running();
+    int planned = 0;
+    for (const ScalePlan &plan : plans)
+        planned += plan.hasWork() ? int(plan.changed.size()) : 0;
+    running.startRun(ScaleCommand::ProgramChanges, planned);
+    running.setStopper([&progress] { progress.cancel(); });
+    auto handled = std::make_shared<QMap<int, int>>();
+    QObject::connect(&progress, &QueuedScalesProgress::scaleValue, &progress,
+                     [&running, handled](int scale, int value) {
+                         (*handled)[scale] = value;
+                         int sum = 0;
+                         for (int each : std::as_const(*handled))
+                             sum += each;
+                         running.setHandled(sum);
+                     });
 }

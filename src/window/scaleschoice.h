@@ -15,6 +15,7 @@ class PluTable;
 class QAction;
 class QComboBox;
 class QLabel;
+class QueuedScalesProgress;
 class QWidget;
 struct CurrentScale;
 struct ScalePlan;
@@ -55,6 +56,7 @@ private:
     void keepScales();
     void chooseScale(const QString &name);
     QList<ScaleResult> runOnAllScales(const PluTable &rows, const QList<ScalePlan> &plans);
+    void followAllScales(QueuedScalesProgress &progress, const QList<ScalePlan> &plans);
 
     QWidget *m_window;
     PluSheet &m_sheet;

@@ -8,7 +8,9 @@
 #include "outcomeboxes.h"
 #include "plusheet.h"
 #include "printcommands.h"
+#include "recentfilesmenu.h"
 #include "rules.h"
+#include "scalecommandrunning.h"
 #include "scalecommands.h"
 #include "scaleschoice.h"
 #include "settings.h"
@@ -17,11 +19,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 const char *const WebAddress = "https://tarexa.kestrova.org/";
@@ -41,13 +47,14 @@ Tarexa::Tarexa()
     createActions();
     createMenus();
     createToolBars();
-    statusBar()->showMessage(tr("Ready"));
+    showStartStatus();
     statusBar()->addPermanentWidget(m_scalesChoice->label());
     m_scalesChoice->reloadScales();
     connect(table, &QTableWidget::cellChanged, this, &Tarexa::setModified);
     connect(table, &QTableWidget::cellClicked, this, &Tarexa::setClicked);
     setWindowIcon(QIcon(":/images/main.png"));
     setMinimumSize(800, 400);
+    setAcceptDrops(true);
     showMaximized();
 }
 
@@ -93,6 +100,11 @@ void Tarexa::createActions()
                                        tr("Show the application's About box"), &Tarexa::about),
                              ActionState::StaysAvailable);
 
+    saveAsAct = m_actions.add(newAction(nullptr, tr("Save &As..."), tr("Ctrl+Shift+S"),
+                                        tr("Save the document under another name"),
+                                        &Tarexa::saveAs));
+    m_recentFiles = std::make_unique<RecentFilesMenu>(this, *m_document, m_actions);
+
     m_csvCommands = std::make_unique<CsvCommands>(this, *table, *m_document, m_actions);
     m_changesCommands = std::make_unique<ChangesCommands>(
         this, *table, *m_document, m_actions, *m_boxes, m_scale, [this] { prog(); });
@@ -132,7 +144,8 @@ void Tarexa::addPrintActions(QMenu *fileMenu)
 void Tarexa::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    fileMenu->addActions({ newAct, openAct, saveAct });
+    fileMenu->addActions({ newAct, openAct, saveAct, saveAsAct });
+    m_recentFiles->placeIn(fileMenu);
     fileMenu->addSeparator();
     fileMenu->addActions({ m_csvCommands->importAction(), m_csvCommands->exportAction() });
     fileMenu->addSeparator();
@@ -192,11 +205,39 @@ void Tarexa::config()
     dialog->show();
 }
 
-// The window closes only when nothing unsaved would be lost: a save that
-// was cancelled or failed keeps it open.
+// The window closes only when nothing unsaved would be lost (a save that
+// was cancelled or failed keeps it open), and never in the middle of a
+// scale command (see mayCloseWindow).
 void Tarexa::closeEvent(QCloseEvent *ce)
 {
-    ce->setAccepted(m_document->maySaveChanges());
+    ce->setAccepted(mayCloseWindow(this, m_actions.running(), *m_document));
+}
+
+// Files dropped from a file manager open as Open opens them; not while a
+// scale command runs, which holds Open too. The questions come once the
+// drop is over, so that the file manager is not kept waiting for them.
+void Tarexa::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls() && !m_actions.running().isRunning())
+        event->acceptProposedAction();
+}
+
+void Tarexa::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls() || m_actions.running().isRunning())
+        return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, urls = event->mimeData()->urls()] {
+        m_document->openDropped(urls);
+    });
+}
+
+// A transfer that was stopped last time is told at once: the scale may
+// hold only part of the table.
+void Tarexa::showStartStatus()
+{
+    const QString unfinished = unfinishedTransferNotice();
+    statusBar()->showMessage(unfinished.isEmpty() ? tr("Ready") : unfinished);
 }
 
 QString Tarexa::refusalMessage(int col, const QString &text) { return ::refusalMessage(col, text); }

@@ -21,6 +21,7 @@ class PrintCommands;
 class QMenu;
 class QAction;
 class QTableWidget;
+class RecentFilesMenu;
 class ScaleCommands;
 class ScalesChoice;
 
@@ -59,6 +60,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *ce) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void load(const QString &fileName);
     // A read reply (from its SOH on) put in its PLU's row; the PLU, or -1.
     short parsePlu(QString &str);
@@ -89,6 +92,7 @@ private:
     void createEditMenu();
     void createToolBars();
     void addPrintActions(QMenu *fileMenu);
+    void showStartStatus();
     QAction *newAction(const char *icon, const QString &text, const QString &shortcut,
                        const QString &tip, void (Tarexa::*slot)());
 
@@ -103,10 +107,12 @@ private:
     std::unique_ptr<ScalesChoice> m_scalesChoice;
     std::unique_ptr<PrintCommands> m_printCommands;
     std::unique_ptr<EditCommands> m_editCommands;
+    std::unique_ptr<RecentFilesMenu> m_recentFiles;
 
     QAction *newAct = nullptr, *openAct = nullptr, *saveAct = nullptr, *exitAct = nullptr;
     QAction *confAct = nullptr, *progAct = nullptr, *readAct = nullptr, *delAct = nullptr;
     QAction *aboutAct = nullptr;
+    QAction *saveAsAct = nullptr;
 };
 
 #endif // TAREXA_H

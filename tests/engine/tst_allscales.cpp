@@ -104,6 +104,7 @@ class AllScalesTest : public QObject
 private slots:
     void init();
     void cleanup();
+    void rowsToSendOnceEach();
 
     void loadMendsWhatItFinds_data();
     void loadMendsWhatItFinds();
@@ -539,6 +540,20 @@ void AllScalesTest::everyPortGetsItsOwnSettingsBack()
     QVERIFY(AllScalesText::failedScales(results).isEmpty());
     QCOMPARE(lineSpeed(deli.devicePath()), speed_t(B1200));
     QCOMPARE(lineSpeed(till.devicePath()), speed_t(B4800));
+}
+
+// The check before sending looks at every row some scale is sent, and only
+// at those: a scale left out sends nothing.
+void AllScalesTest::rowsToSendOnceEach()
+{
+    ScalePlan first, second, leftOut;
+    first.record.state = Snapshot::Complete;
+    first.changed = { 3, 7 };
+    second.record.state = Snapshot::Incomplete;
+    second.changed = { 1, 7, 9 };
+    leftOut.changed = { 5 };
+    QCOMPARE(rowsToSend({ first, second, leftOut }), QList<int>({ 1, 3, 7, 9 }));
+    QCOMPARE(rowsToSend({ leftOut }), QList<int>());
 }
 
 QTEST_GUILESS_MAIN(AllScalesTest)

@@ -29,6 +29,7 @@ TransferRecord transfer(int id, const QString &command, const QString &result, b
 } // namespace
 
 Q_DECLARE_METATYPE(Comparison)
+Q_DECLARE_METATYPE(TransferRecord)
 
 class JournalTextTest : public QObject
 {
@@ -40,6 +41,8 @@ private slots:
     void transferPluLines();
     void comparisonLines_data();
     void comparisonLines();
+    void unfinishedTransferText_data();
+    void unfinishedTransferText();
 };
 
 void JournalTextTest::historyLines_data()
@@ -117,6 +120,57 @@ void JournalTextTest::comparisonLines()
     QFETCH(Comparison, comparison);
     QFETCH(QStringList, lines);
     QCOMPARE(::comparisonLines(comparison), lines);
+}
+
+void JournalTextTest::unfinishedTransferText_data()
+{
+    QTest::addColumn<TransferRecord>("latest");
+    QTest::addColumn<QString>("text");
+
+    auto entry = [](const QString &command, const QString &result, bool ended, int planned) {
+        TransferRecord t = transfer(7, command, result, ended);
+        t.accepted = 49;
+        t.planned = planned;
+        return t;
+    };
+    QTest::newRow("done") << entry("Program", "done", true, 999) << QString();
+    QTest::newRow("refused") << entry("Program", "refused", true, 999) << QString();
+    QTest::newRow("program stopped")
+        << entry("Program", "cancelled", true, 999)
+        << "The last transfer to Deli was stopped with 49 of 999 PLUs sent: program the scale"
+           " again to finish it.";
+    QTest::newRow("program changes stopped")
+        << entry("Program Changes", "cancelled", true, 60)
+        << "The last transfer to Deli was stopped with 49 of 60 PLUs sent: program the scale"
+           " again to finish it.";
+    QTest::newRow("delete stopped")
+        << entry("Delete", "cancelled", true, 50)
+        << "The last deletion in Deli was stopped with 49 of 50 PLUs deleted: delete again to"
+           " finish it.";
+    QTest::newRow("read stopped")
+        << entry("Read", "cancelled", true, 999)
+        << "The last read from Deli was stopped after 49 PLUs read.";
+    QTest::newRow("compare stopped")
+        << entry("Compare", "cancelled", true, 999)
+        << "The last read from Deli was stopped after 49 PLUs read.";
+    QTest::newRow("stopped before the total was kept")
+        << entry("Program", "cancelled", true, -1)
+        << "The last transfer to Deli did not end: Tarexa was stopped after 49 PLUs were"
+           " handled. Run it again to finish it.";
+    QTest::newRow("never ended")
+        << entry("Program", "interrupted", false, -1)
+        << "The last transfer to Deli did not end: Tarexa was stopped after 49 PLUs were"
+           " handled. Run it again to finish it.";
+    QTest::newRow("read never ended")
+        << entry("Read", "interrupted", false, -1)
+        << "The last read from Deli did not end: Tarexa was stopped after 49 PLUs read.";
+}
+
+void JournalTextTest::unfinishedTransferText()
+{
+    QFETCH(TransferRecord, latest);
+    QFETCH(QString, text);
+    QCOMPARE(::unfinishedTransferText(latest, "Deli"), text);
 }
 
 int main(int argc, char **argv)

@@ -7,6 +7,7 @@
 #include "comm.h"
 #include "plutable.h"
 #include "probe.h"
+#include "journaltext.h"
 #include "scalestore.h"
 
 #include <QDir>
@@ -114,6 +115,10 @@ private slots:
     void programRecordsEveryAcceptedPlu();
     void deleteRemovesAcceptedPlus();
     void journalCountsAndOrder();
+    void deleteRecordsOnlyWhatItSent_data();
+    void deleteRecordsOnlyWhatItSent();
+    void journalKeepsThePlannedCount();
+    void scaleNamesOfTheJournal();
 
     void sameOnScale_data();
     void sameOnScale();
@@ -183,6 +188,73 @@ void ScaleStoreTest::run(ScaleCommand command, const QList<Exchange> &exchanges,
     }
     recording.finish(outcomeOf(end, exchanges.isEmpty() ? -1 : exchanges.last().plu));
     QVERIFY2(!recording.lostFacts(), qPrintable(m_store->error()));
+}
+
+void ScaleStoreTest::deleteRecordsOnlyWhatItSent_data()
+{
+    QTest::addColumn<QList<Exchange>>("exchanges");
+    QTest::addColumn<ScaleOutcome::Kind>("end");
+    QTest::addColumn<int>("entries");
+
+    QTest::newRow("nothing marked") << QList<Exchange>() << ScaleOutcome::Done << 0;
+    QTest::newRow("cancelled before a mark") << QList<Exchange>() << ScaleOutcome::Cancelled << 0;
+    QTest::newRow("port failed") << QList<Exchange>() << ScaleOutcome::PortFailed << 1;
+    QTest::newRow("one deleted")
+        << QList<Exchange>{ { 4, ExchangeResult::Accepted } } << ScaleOutcome::Done << 1;
+}
+
+// A pass with nothing marked sent nothing and tells nothing: no entry.
+void ScaleStoreTest::deleteRecordsOnlyWhatItSent()
+{
+    QFETCH(QList<Exchange>, exchanges);
+    QFETCH(ScaleOutcome::Kind, end);
+    QFETCH(int, entries);
+    SilentProgress silent;
+    RecordingProgress recording(m_store.get(), ScaleCommand::Delete, Device, QString(), silent);
+    recording.started(PLU_COUNT);
+    for (const Exchange &e : exchanges) {
+        recording.aboutToSend(e.plu);
+        recording.exchangeEnded(e.plu, e.result, nullptr);
+    }
+    recording.finish(outcomeOf(end));
+    QCOMPARE(int(m_store->transfers(10)->size()), entries);
+}
+
+// The total a command set out to handle: the maximum it started with, or
+// what the caller planned.
+void ScaleStoreTest::journalKeepsThePlannedCount()
+{
+    SilentProgress silent;
+    {
+        RecordingProgress recording(m_store.get(), ScaleCommand::Program, Device, QString(),
+                                    silent);
+        recording.started(12);
+        recording.finish(outcomeOf(ScaleOutcome::Cancelled));
+    }
+    {
+        RecordingProgress recording(m_store.get(), ScaleCommand::Delete, Device, QString(),
+                                    silent);
+        recording.plan(3);
+        recording.started(PLU_COUNT);
+        recording.aboutToSend(1);
+        recording.exchangeEnded(1, ExchangeResult::Accepted, nullptr);
+        recording.finish(outcomeOf(ScaleOutcome::Cancelled, 1));
+    }
+    const QList<TransferRecord> journal = *m_store->transfers(10);
+    QCOMPARE(journal.size(), 2);
+    QCOMPARE(journal[0].planned, 3);
+    QCOMPARE(journal[0].accepted, 1);
+    QCOMPARE(journal[1].planned, 12);
+    QCOMPARE(journal[1].result, QStringLiteral("cancelled"));
+}
+
+void ScaleStoreTest::scaleNamesOfTheJournal()
+{
+    const QList<ScaleEntry> scales = { { "Deli", "/nonexistent/ttyDeli" },
+                                       { "Meat", Device } };
+    QCOMPARE(scaleNameOf(m_store->recordKey(Device), scales, *m_store), QStringLiteral("Meat"));
+    QCOMPARE(scaleNameOf("/nonexistent/ttyOther", scales, *m_store),
+             QStringLiteral("/nonexistent/ttyOther"));
 }
 
 void ScaleStoreTest::read_data()
@@ -654,7 +726,7 @@ void ScaleStoreTest::newerSchemaIsRefused()
         QVERIFY(db.open());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 3);
+        QCOMPARE(q.value(0).toInt(), 4);
         QVERIFY(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
         db.close();
     }

@@ -93,6 +93,7 @@ private slots:
     void compareDialogResults();
 
     void historyShowsTransfersAndTheirPlus();
+    void historyNamesTheScale();
     void historyWithoutTransfers();
 
     void askWithoutSnapshot_data();
@@ -333,6 +334,30 @@ void ChangesWindowTest::tellNothingChanged()
     QCOMPARE(answerer.boxes.first().title, QString("Tarexa"));
     QCOMPARE(answerer.boxes.first().text,
              QString("Nothing differs from what the scale holds; nothing was sent."));
+}
+
+// The shop's name for the scale, where it has one; the device otherwise,
+// and under the tool tip always.
+void ChangesWindowTest::historyNamesTheScale()
+{
+    TransferRecord deli;
+    deli.id = 3;
+    deli.started = utc("2026-12-07T10:00:00");
+    deli.ended = utc("2026-12-07T10:00:30");
+    deli.device = "/dev/ttyUSB0";
+    deli.command = "Program";
+    deli.result = "done";
+    TransferRecord other = deli;
+    other.id = 2;
+    other.device = "/dev/ttyUSB1";
+
+    TransferHistoryDialog dialog({ deli, other }, nullptr, nullptr, [](const QString &device) {
+        return device == "/dev/ttyUSB0" ? QString("Deli") : device;
+    });
+    QCOMPARE(dialog.transfersView()->headerItem()->text(1), QString("Scale"));
+    QCOMPARE(dialog.transfersView()->topLevelItem(0)->text(1), QString("Deli"));
+    QCOMPARE(dialog.transfersView()->topLevelItem(0)->toolTip(1), QString("/dev/ttyUSB0"));
+    QCOMPARE(dialog.transfersView()->topLevelItem(1)->text(1), QString("/dev/ttyUSB1"));
 }
 
 int main(int argc, char **argv)

@@ -102,9 +102,9 @@ void MainWindowTest::menus()
     QStringList file;
     for (QAction *a : bar[0]->menu()->actions())
         file << (a->isSeparator() ? QString("|") : a->text());
-    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "|", "&Import...", "&Export...", "|",
-                                  "&Print...", "Export P&DF...", "|",
-                                  "E&xit" }));
+    QCOMPARE(file, QStringList({ "&New", "&Open...", "&Save", "Save &As...", "Open &Recent", "|",
+                                  "&Import...", "&Export...", "|", "&Print...", "Export P&DF...",
+                                  "|", "E&xit" }));
 
     QStringList scale;
     for (QAction *a : bar[2]->menu()->actions())
@@ -119,6 +119,9 @@ void MainWindowTest::menus()
 
 void MainWindowTest::toolBars()
 {
+    // Program Changes is told from Program by its icon too.
+    QVERIFY(findAction(window, "Program C&hanges")->icon().pixmap(48, 48).toImage()
+            != findAction(window, "&Program")->icon().pixmap(48, 48).toImage());
     const QList<QToolBar *> bars = window->findChildren<QToolBar *>();
     QCOMPARE(bars.size(), 3);
     QStringList titles;

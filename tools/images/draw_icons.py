@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Draws the window and tool bar images of Tarexa into src/images/.
+"""Draws the window and tool bar images of Tarexa into src/app/images/.
 
 Run it again after changing a picture; the PNGs it writes are committed.
 Needs python3-pil.
@@ -7,7 +7,7 @@ Needs python3-pil.
 import os
 from PIL import Image, ImageDraw, ImageFont
 
-OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "images")
+OUT = os.path.join(os.path.dirname(__file__), "..", "..", "src", "app", "images")
 SCALE = 4  # draw large, then shrink for smooth edges
 
 INK = (40, 52, 70, 255)
@@ -100,6 +100,16 @@ def progdata():
     save(img, "progdata.png", 48, 48)
 
 
+def progchanges():
+    # Program's arrow beside a delta: only what changed goes to the scale.
+    img, d = canvas(48, 48)
+    scale_body(d)
+    d.polygon(s(8, 2, 20, 2, 20, 9, 25, 9, 14, 18, 3, 9, 8, 9), fill=GREEN, outline=INK, width=SCALE)
+    d.polygon(s(36, 1, 46, 17, 26, 17), fill=AMBER, outline=INK, width=2 * SCALE)
+    d.polygon(s(36, 8, 40, 14, 32, 14), fill=PAPER)
+    save(img, "progchanges.png", 48, 48)
+
+
 def readdata():
     img, d = canvas(48, 48)
     scale_body(d)
@@ -142,6 +152,6 @@ def desktop_icons():
 
 
 if __name__ == "__main__":
-    filenew(); fileopen(); filesave(); configure(); progdata(); readdata(); delete()
+    filenew(); fileopen(); filesave(); configure(); progdata(); progchanges(); readdata(); delete()
     main_icon(64, os.path.join(OUT, "main.png"))
     desktop_icons()

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 void QueuedScalesProgress::ended(int scale, const ScaleResult &result)
@@ -18,7 +20,10 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
     : QDialog(parent), m_progress(progress)
 {
     setWindowTitle(tr("Programming Changes to All Scales"));
-    auto *layout = new QVBoxLayout(this);
+    // The scales' bars scroll, so that many scales never push the dialog
+    // past a small screen; Cancel stays in view below them.
+    auto *scales = new QWidget;
+    auto *layout = new QVBoxLayout(scales);
     for (const ScalePlan &plan : plans) {
         QProgressBar *bar = nullptr;
         QLabel *state = nullptr;
@@ -39,10 +44,19 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
         m_bars.append(bar);
         m_states.append(state);
     }
+    layout->addStretch(1);
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(scales);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::rejected, this, &AllScalesProgressDialog::reject);
-    layout->addWidget(buttons);
+    auto *outer = new QVBoxLayout(this);
+    outer->addWidget(scroll, 1);
+    outer->addWidget(buttons);
     setMinimumWidth(480);
+    fitScreen(scales);
 
     connect(&progress, &QueuedScalesProgress::scaleStarted, this,
             &AllScalesProgressDialog::scaleStarted, Qt::QueuedConnection);
@@ -50,6 +64,15 @@ AllScalesProgressDialog::AllScalesProgressDialog(const QList<ScalePlan> &plans,
             &AllScalesProgressDialog::scaleValue, Qt::QueuedConnection);
     connect(&progress, &QueuedScalesProgress::scaleEnded, this,
             &AllScalesProgressDialog::scaleEnded, Qt::QueuedConnection);
+}
+
+// As tall as the scales need, up to two thirds of the screen.
+void AllScalesProgressDialog::fitScreen(QWidget *scales)
+{
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const int most = screen ? screen->availableGeometry().height() * 2 / 3 : 500;
+    resize(std::max(480, sizeHint().width()),
+           std::min(most, scales->sizeHint().height() + 80));
 }
 
 // The dialog stays until every scale has stopped; the window closes it.
@@ -83,7 +106,7 @@ void AllScalesProgressDialog::scaleEnded(int scale, bool succeeded, const QStrin
         return;
     state->setProperty("ended", true);
     state->setText(text);
-    adjustSize();   // room for a reason that wraps
+    state->updateGeometry();   // room for a reason that wraps
     if (succeeded)
         m_bars.at(scale)->setValue(m_bars.at(scale)->maximum());
 }

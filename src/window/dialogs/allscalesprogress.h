@@ -59,6 +59,8 @@ private slots:
     void scaleEnded(int scale, bool succeeded, const QString &text);
 
 private:
+    void fitScreen(QWidget *scales);
+
     QueuedScalesProgress &m_progress;
     QList<QProgressBar *> m_bars;
     QList<QLabel *> m_states;

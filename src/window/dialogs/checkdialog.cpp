@@ -15,7 +15,11 @@ CheckFindingsDialog::CheckFindingsDialog(const QList<CheckFinding> &findings,
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Problems found in the rows in use:"), this));
 
+    // A long line wraps rather than running off under a scroll bar.
     m_list = new QListWidget(this);
+    m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setResizeMode(QListView::Adjust);
     for (const CheckFinding &finding : findings)
         m_list->addItem(checkFindingLine(finding));
     connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {

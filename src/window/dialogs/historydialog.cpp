@@ -36,13 +36,15 @@ QTreeWidget *newList(const QStringList &labels, QWidget *parent)
 } // namespace
 
 TransferHistoryDialog::TransferHistoryDialog(const QList<TransferRecord> &transfers,
-                                             PlusOfTransfer plusOf, QWidget *parent)
+                                             PlusOfTransfer plusOf, QWidget *parent,
+                                             ScaleOfDevice scaleOf)
     : QDialog(parent)
     , m_plusOf(std::move(plusOf))
+    , m_scaleOf(std::move(scaleOf))
 {
     setWindowTitle(tr("Transfer History"));
 
-    m_transfers = newList({ tr("Time"), tr("Device"), tr("Command"), tr("Accepted"), tr("Refused"),
+    m_transfers = newList({ tr("Time"), tr("Scale"), tr("Command"), tr("Accepted"), tr("Refused"),
                             tr("No reply"), tr("Result") }, this);
     for (const TransferRecord &t : transfers)
         addTransfer(t);
@@ -80,7 +82,8 @@ TransferHistoryDialog::TransferHistoryDialog(const QList<TransferRecord> &transf
 
 void TransferHistoryDialog::addTransfer(const TransferRecord &t)
 {
-    auto *item = new QTreeWidgetItem(m_transfers, { journalTimeText(t.started), t.device,
+    const QString scale = m_scaleOf ? m_scaleOf(t.device) : t.device;
+    auto *item = new QTreeWidgetItem(m_transfers, { journalTimeText(t.started), scale,
                                                     OutcomeText::journalWord(t.command),
                                                     QString::number(t.accepted),
                                                     QString::number(t.refused),
@@ -88,6 +91,7 @@ void TransferHistoryDialog::addTransfer(const TransferRecord &t)
                                                     OutcomeText::journalWord(t.result) });
     item->setData(TimeCol, TransferIdRole, t.id);
     item->setData(TimeCol, MessageRole, t.message);
+    item->setToolTip(DeviceCol, t.device);
     for (int col : { AcceptedCol, RefusedCol, NoReplyCol })
         item->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
     if (!t.message.isEmpty())

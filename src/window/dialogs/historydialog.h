@@ -15,7 +15,8 @@ class QTreeWidgetItem;
 // The transfer journal: one line per scale command, and below it the PLUs
 // of the selected one with how each exchange ended. The PLUs are fetched on
 // selection through the callback, which returns nothing when the store
-// cannot give them.
+// cannot give them. Each command names its scale as the shop's scales list
+// names it (through scaleOf), the device it went to under the tool tip.
 class TransferHistoryDialog : public QDialog
 {
     Q_OBJECT
@@ -23,8 +24,11 @@ class TransferHistoryDialog : public QDialog
 public:
     using PlusOfTransfer = std::function<std::optional<QList<ExchangeRecord>>(int transferId)>;
 
+    // The scale's name for a journal device; the device itself when empty.
+    using ScaleOfDevice = std::function<QString(const QString &device)>;
+
     TransferHistoryDialog(const QList<TransferRecord> &transfers, PlusOfTransfer plusOf,
-                          QWidget *parent = nullptr);
+                          QWidget *parent = nullptr, ScaleOfDevice scaleOf = nullptr);
 
     QTreeWidget *transfersView() const { return m_transfers; }
     QTreeWidget *plusView() const { return m_plus; }
@@ -36,6 +40,7 @@ private:
     void showPlusOf(QTreeWidgetItem *transferItem);
 
     PlusOfTransfer m_plusOf;
+    ScaleOfDevice m_scaleOf;
     QTreeWidget *m_transfers;
     QLabel *m_detail;
     QTreeWidget *m_plus;

@@ -25,6 +25,8 @@ public slots:
     void on_btnCancel_clicked();
 
 private:
+    void showWholePath();
+
     QString m_scale;
 };
 
