@@ -20,7 +20,7 @@ PACKAGES=(
     libxlsxwriter-dev liborcus-dev libixion-dev
 )
 # A virtual X screen with a window manager, for the screenshots.
-SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
+SCREENSHOT_PACKAGES=(xvfb openbox x11-utils poppler-utils)
 # Only the tests need these: the package checks (systemd-analyze and man
 # check the systemd units of the scheduled upload), the Windows cross build,
 # Wine to run it, the check that the screenshots can still be made, and

@@ -51,6 +51,12 @@ WM_PID=$!
 wait_for "The window manager" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 
 env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$SCRATCH/runtime" \
-    SCREENSHOT_DIR="$OUT" LD_PRELOAD="$DRIVER" \
+    SCREENSHOT_DIR="$OUT" SCREENSHOT_PDF="$SCRATCH/price-list.pdf" LD_PRELOAD="$DRIVER" \
     timeout 120 "$HERE/../demo/demo.sh" "$BUILD" --pace > "$SCRATCH/demo.out"
 grep '^saved ' "$SCRATCH/demo.out"
+
+# The printed price list: the first page of the PDF that Export PDF wrote,
+# at the width of a screenshot.
+pdftoppm -png -singlefile -f 1 -l 1 -scale-to-x 1000 -scale-to-y -1 \
+    "$SCRATCH/price-list.pdf" "$OUT/price-list"
+echo "saved $OUT/price-list.png"

@@ -10,14 +10,18 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
@@ -41,12 +45,17 @@ const char *const RefusedPrice = "12000";
 constexpr int ChangedRow = 5;
 const char *const ChangedPrice = "1.75";
 
+// The block of prices pasted for the refusal box: one taken, two refused.
+constexpr int PastedRow = 2;
+const char *const PastedBlock = "2.45\n99999\n1,5 kg\n";
+
 constexpr int PollMs = 20;
 constexpr int ShotDeadlineMs = 30000;
 constexpr int DrawnDeadlineMs = 5000;
 
 struct Shot
 {
+    // The picture's name; none for a step that only brings something about.
     const char *name;
     // Starts what the shot shows; it may stay in a dialog's event loop until
     // the shot is taken. Runs once the previous shot's action has returned.
@@ -200,12 +209,75 @@ void closeDialog(QWidget *shown)
     QTimer::singleShot(0, qobject_cast<QDialog *>(shown), &QDialog::reject);
 }
 
+QMenu *editMenu(QMainWindow *window)
+{
+    for (QAction *action : window->menuBar()->actions())
+        if (action->menu() && action->text() == QLatin1String("&Edit"))
+            return action->menu();
+    fail("no \"&Edit\" menu in the window");
+}
+
+void openEditMenu(QMainWindow *window)
+{
+    window->menuBar()->setActiveAction(editMenu(window)->menuAction());
+}
+
+QWidget *editMenuShown(QMainWindow *window)
+{
+    QMenu *menu = editMenu(window);
+    return menu->isVisible() ? menu : nullptr;
+}
+
+void closeMenu(QWidget *shown)
+{
+    QTimer::singleShot(0, shown, &QWidget::close);
+}
+
+void pasteRefusedBlock(QMainWindow *window)
+{
+    auto *table = window->findChild<QTableWidget *>();
+    if (!table)
+        fail("no table in the window");
+    QApplication::clipboard()->setText(QString::fromLatin1(PastedBlock));
+    table->setCurrentCell(PastedRow, PriceColumn);
+    trigger(window, "&Paste");
+}
+
+QWidget *pasteBox(QMainWindow *)
+{
+    return visibleBoxTitled("Paste");
+}
+
+// The price list is exported as a PDF, whose first page screenshots.sh
+// turns into a picture; the file dialog itself is not a shot.
+void exportPriceList(QMainWindow *window)
+{
+    trigger(window, "Export P&DF...");
+}
+
+QWidget *exportDialog(QMainWindow *)
+{
+    return visibleDialogTitled("Export PDF");
+}
+
+void saveToPriceListFile(QWidget *shown)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(shown);
+    if (!dialog)
+        fail("Export PDF did not ask for a file name");
+    dialog->selectFile(qEnvironmentVariable("SCREENSHOT_PDF"));
+    QTimer::singleShot(0, dialog, &QDialog::accept);
+}
+
 const Shot Shots[] = {
     { "read-progress", readFromScale, readProgress, leaveOpen },
     { "main-window", doNothing, windowAlone, leaveOpen },
     { "refused-value", typeRefusedPrice, errorBox, pressDefault },
     { "compare", compareAfterAnEdit, compareDialog, closeDialog },
     { "transfer-history", openHistory, historyDialog, closeDialog },
+    { "edit-menu", openEditMenu, editMenuShown, closeMenu },
+    { "paste-refused", pasteRefusedBlock, pasteBox, pressDefault },
+    { nullptr, exportPriceList, exportDialog, saveToPriceListFile },
 };
 
 // --- taking them -----------------------------------------------------------
@@ -239,13 +311,15 @@ private:
             return;
         }
         if (m_deadline.hasExpired())
-            fail(QString("%1: what it shows did not come on the screen").arg(shot.name));
+            fail(QString("%1: what it shows did not come on the screen")
+                     .arg(shot.name ? shot.name : "a step between shots"));
         QWidget *shown = shot.shown(m_window);
         if (!shown)
             return;
-        if (!waitUntilDrawn(shown))
+        if (shot.name && !waitUntilDrawn(shown))
             fail(QString("%1: the window was not drawn in time").arg(shot.name));
-        save(shot.name);
+        if (shot.name)
+            save(shot.name);
         shot.dismiss(shown);
         ++m_next;
         m_started = false;
