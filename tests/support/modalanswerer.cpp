@@ -195,3 +195,16 @@ void ModalAnswerer::answerOtherDialog(QDialog *dialog)
     }
     later([target] { if (target) target->reject(); });
 }
+
+std::function<void(QWidget *)> pressDialogButton(const QString &text)
+{
+    return [text](QWidget *dialog) {
+        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+            if (button->text().remove(QLatin1Char('&')) == text) {
+                button->click();
+                return;
+            }
+        }
+        static_cast<QDialog *>(dialog)->reject();
+    };
+}

@@ -80,4 +80,8 @@ private:
     QTimer m_timer;
 };
 
+// For handleWith: presses the button of the dialog with this text
+// (mnemonics ignored), or rejects the dialog when it has none.
+std::function<void(QWidget *)> pressDialogButton(const QString &text);
+
 #endif // MODALANSWERER_H

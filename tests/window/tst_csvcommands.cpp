@@ -23,20 +23,6 @@ const char *const ImportFile = "Number;Price;Name1;Barcode\r\n"
                                "1;2.00;Tea;\r\n"
                                "2;3.00;Coffee;\r\n";
 
-// Presses the button of the dialog with this text (mnemonics ignored).
-std::function<void(QWidget *)> press(const QString &text)
-{
-    return [text](QWidget *dialog) {
-        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-            if (button->text().remove(QLatin1Char('&')) == text) {
-                button->click();
-                return;
-            }
-        }
-        static_cast<QDialog *>(dialog)->reject();
-    };
-}
-
 } // namespace
 
 class CsvCommandsTest : public QObject
@@ -122,7 +108,7 @@ void CsvCommandsTest::importReplacesOrUpdates()
     fill(7, { "4" });     // the document now holds unsaved changes
 
     answerer.chooseFile(path("in.csv"));
-    answerer.handleWith(press(choice));
+    answerer.handleWith(pressDialogButton(choice));
     QFETCH(bool, changed);
     if (!QByteArray(QTest::currentDataTag()).contains("Escape"))
         answerer.pressButton("No");     // do not save the changes
@@ -174,7 +160,7 @@ void CsvCommandsTest::exportThenImportGivesTheSameTable()
     QCOMPARE(bytes.startsWith("PK"), written.endsWith(".xlsx", Qt::CaseInsensitive));
 
     answerer.chooseFile(path(written));
-    answerer.handleWith(press("Replace the table"));
+    answerer.handleWith(pressDialogButton("Replace the table"));
     answerer.pressButton("No");
     m_session->trigger("&Import...");
     QStringList imported;
@@ -200,7 +186,7 @@ void CsvCommandsTest::findingsAskBeforeProgramming()
     QString askedWith;
     m_session->answerer().handleWith([&askedWith, answer](QWidget *dialog) {
         askedWith = dialog->windowTitle();
-        press(answer)(dialog);
+        pressDialogButton(answer)(dialog);
     });
     m_session->trigger("&Program");
     QCOMPARE(askedWith, QString("Program"));

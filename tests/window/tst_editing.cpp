@@ -29,20 +29,6 @@ const char *const UpdateFile = "Number;Price;Name1\r\n"
                                "1;7.00;Milk\r\n"
                                "6;8.00;Bread\r\n";
 
-// Presses the button of the dialog with this text (mnemonics ignored).
-std::function<void(QWidget *)> press(const QString &text)
-{
-    return [text](QWidget *dialog) {
-        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-            if (button->text().remove(QLatin1Char('&')) == text) {
-                button->click();
-                return;
-            }
-        }
-        static_cast<QDialog *>(dialog)->reject();
-    };
-}
-
 QMenu *menuTitled(QWidget *window, const QString &title)
 {
     for (QAction *entry : window->findChild<QMenuBar *>()->actions())
@@ -164,7 +150,7 @@ void EditingTest::perform(const QString &change)
     } else if (change == "import with update") {
         writeFileBytes(path("in.csv"), UpdateFile);
         m_session->answerer().chooseFile(path("in.csv"));
-        m_session->answerer().handleWith(press("Update only these PLUs"));
+        m_session->answerer().handleWith(pressDialogButton("Update only these PLUs"));
         triggerAction(window(), "&Import...");
     }
 }
@@ -320,7 +306,7 @@ void EditingTest::newDocumentsClearTheHistory()
     ModalAnswerer &answerer = m_session->answerer();
     if (command == "&Import...") {
         answerer.chooseFile(path("in.csv"));
-        answerer.handleWith(press("Replace the table"));
+        answerer.handleWith(pressDialogButton("Replace the table"));
         answerer.pressButton("No");
     } else {
         answerer.pressButton(QMessageBox::Yes);
