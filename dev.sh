@@ -25,11 +25,12 @@ SCREENSHOT_PACKAGES=(xvfb openbox x11-utils)
 # check the systemd units of the scheduled upload), the Windows cross build,
 # Wine to run it, the check that the screenshots can still be made, and
 # LibreOffice Calc without a display as the spreadsheet program that .xlsx
-# files go round through.
+# files go round through, and ser2net, the serial-to-network server that the
+# network scales are tested (and benchmarked) through.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev systemd man-db g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
-    libreoffice-calc-nogui
+    libreoffice-calc-nogui ser2net
 )
 
 as_root() {
@@ -72,7 +73,7 @@ build_targets() {         # build-dir, targets...
 check_windows_serial() {
     local out
     out="$(mktemp -d)"
-    for f in serial.cpp serial_win.cpp; do
+    for f in serial.cpp serial_win.cpp serial_net.cpp net_socket_win.cpp; do
         x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror \
             -I "$ROOT/src/serial" -c "$ROOT/src/serial/$f" -o "$out/${f%.cpp}.o" \
             || { rm -rf "$out"; echo "Windows build of the serial layer failed: $f" >&2; return 1; }
@@ -142,7 +143,7 @@ cmd_test() {
 }
 
 cmd_bench() {
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" ser2net
     configure_and_build "$BUILD"
     QT_QPA_PLATFORM=offscreen "$ROOT/bench/run.sh" "$BUILD" "$@"
 }
