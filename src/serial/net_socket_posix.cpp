@@ -25,10 +25,12 @@ int fdOf(Socket socket)
     return static_cast<int>(socket);
 }
 
+// Rounded up: with a fraction of a millisecond left, a wait waits for it
+// instead of polling without a time-out until it has passed.
 int millisecondsLeft(Clock::time_point deadline)
 {
     using namespace std::chrono;
-    const auto left = duration_cast<milliseconds>(deadline - Clock::now()).count();
+    const auto left = ceil<milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 

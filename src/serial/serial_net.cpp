@@ -155,10 +155,12 @@ std::string escapedData(const unsigned char *bytes, unsigned count)
     return escaped;
 }
 
+// Rounded up: a wait with a fraction of a millisecond left waits for it
+// instead of polling without a time-out until it has passed.
 int millisecondsLeft(std::chrono::steady_clock::time_point deadline)
 {
     using namespace std::chrono;
-    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -310,6 +312,7 @@ bool NetworkLine::lineSettings(SerialLineSettings &settings) const
 unsigned NetworkLine::read(unsigned char *bytes, unsigned maxBytes, unsigned timeoutMs)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    sendOwedPurge();
     unsigned got = takeData(bytes, maxBytes);
     while (got < maxBytes && m_goneError == 0 && receiveBy(deadline))
         got += takeData(bytes + got, maxBytes - got);
@@ -330,7 +333,7 @@ int NetworkLine::write(const unsigned char *bytes, unsigned count, unsigned &wri
     written = 0;
     if (m_goneError != 0)
         return m_goneError;
-    const std::string out = m_telnet ? escapedData(bytes, count)
+    const std::string out = m_telnet ? owedPurge() + escapedData(bytes, count)
                                      : std::string(reinterpret_cast<const char *>(bytes), count);
     const int error = sendAll(out, Clock::now() + std::chrono::milliseconds(timeoutMs));
     if (error == 0)
@@ -338,18 +341,30 @@ int NetworkLine::write(const unsigned char *bytes, unsigned count, unsigned &wri
     return error;
 }
 
-// The purge goes out ahead of whatever is written next, in the same stream,
-// so the server acts on it before the next frame; its answer is read and
-// dropped with the Telnet traffic.
+// What has come is dropped now. The server's purge is owed, and goes out in
+// the same segment as the next frame (or before the next read), so the
+// server still empties its buffers before it passes that frame on, and a
+// stale byte it held cannot be taken as the reply. Sent at once instead,
+// right after a reply, it made the client answer the reply's bytes as
+// Telnet traffic: Linux then holds back its ACKs, and a server with Nagle
+// on (ser2net's default) holds the next reply's bytes for the delayed ACK,
+// some 40 ms per exchange. Its answer is read and dropped with the Telnet
+// traffic.
 void NetworkLine::purge()
 {
-    if (m_telnet && m_goneError == 0)
-        sendAll(comPortCommand(PurgeData, std::string(1, char(PurgeBothBuffers))),
-                Clock::now() + std::chrono::seconds(1));
+    m_purgeOwed = m_telnet;
     // Bounded: a server that never stops sending cannot hold the caller.
     for (int round = 0; round < 64 && m_goneError == 0 && receiveBy(Clock::now()); ++round) {
     }
     m_data.clear();
+}
+
+std::string NetworkLine::owedPurge()
+{
+    if (!m_purgeOwed)
+        return std::string();
+    m_purgeOwed = false;
+    return comPortCommand(PurgeData, std::string(1, char(PurgeBothBuffers)));
 }
 
 void NetworkLine::close()
@@ -360,8 +375,15 @@ void NetworkLine::close()
     m_lock.release();
 }
 
+void NetworkLine::sendOwedPurge()
+{
+    if (m_purgeOwed && m_goneError == 0)
+        sendAll(owedPurge(), Clock::now() + std::chrono::seconds(1));
+}
+
 bool NetworkLine::byteWaiting()
 {
+    sendOwedPurge();
     if (m_data.empty() && m_goneError == 0)
         receiveBy(Clock::now());
     return !m_data.empty();

@@ -35,7 +35,8 @@ public:
     unsigned read(unsigned char *bytes, unsigned maxBytes, unsigned timeoutMs);
     int write(const unsigned char *bytes, unsigned count, unsigned &written, unsigned timeoutMs);
     // Drops what has come and not been read; RFC 2217 also has the server
-    // purge both of its buffers.
+    // purge both of its buffers before it passes on the next write, or
+    // before the next read.
     void purge();
     void close();
     bool byteWaiting();
@@ -53,6 +54,8 @@ private:
     void answerOption(unsigned char verb, unsigned char option);
     void takeSubnegotiation();
     int sendAll(const std::string &bytes, Clock::time_point deadline);
+    std::string owedPurge();
+    void sendOwedPurge();
     void sendAnswers();
     unsigned takeData(unsigned char *bytes, unsigned maxBytes);
     int negotiateComPort(Clock::time_point deadline);
@@ -73,6 +76,7 @@ private:
     std::map<unsigned char, std::string> m_comPortAnswers;  // by command
     SerialLineSettings m_settings{};
     bool m_configured = false;
+    bool m_purgeOwed = false;       // RFC 2217: the server's purge is still to send
 };
 
 #endif // SERIAL_NET_H

@@ -140,6 +140,8 @@ private slots:
 
     void commandsAsOnTheLocalDevice_data();
     void commandsAsOnTheLocalDevice();
+    void copyInThePauseIsPurged_data();
+    void copyInThePauseIsPurged();
     void negotiationSetsTheServersPort();
     void oneAddressOneProcessAtATime();
     void faults_data();
@@ -274,6 +276,44 @@ void NetworkTest::commandsAsOnTheLocalDevice()
     QCOMPARE(held.size(), localHeld.size());
     for (const auto &plu : held)
         QCOMPARE(plu.second.dataText(), localHeld.at(plu.first).dataText());
+}
+
+void NetworkTest::copyInThePauseIsPurged_data()
+{
+    commandsAsOnTheLocalDevice_data();
+}
+
+// The scale sends every reply again while the line rests between two
+// exchanges. The purge before each frame drops the copy, on the server and
+// on the way, so each request of a read gets its own PLU: without it the
+// copy would be taken for the next reply, and the next PLU would follow it
+// as a second reply.
+void NetworkTest::copyInThePauseIsPurged()
+{
+    QFETCH(bool, telnet);
+    ScaleSimOptions repeating;
+    repeating.repeatAfterMs = 150;
+    m_scale->sim().setOptions(repeating);
+    std::map<int, SimPlu> held;
+    for (int number : { 4, 7, 9 }) {
+        SimPlu p;
+        p.number = number;
+        p.price = "1.25";
+        p.name[0] = "Яблоки " + QString::number(number);
+        held[number] = p;
+    }
+    m_scale->sim().setPlus(held);
+    Ser2netFixture &server = serverFor(*m_scale);
+    ScaleTiming timing = quickTiming();
+    timing.line.pauseAfterExchangeMs = 400;     // the copy comes in its middle
+    timing.pauseBetweenReadsMs = 0;
+    SilentProgress progress;
+    QList<PLU_STRING> plus;
+    const ScaleOutcome outcome = readPlus(telnet ? server.telnetAddress() : server.rawAddress(),
+                                          plus, progress, timing);
+    QVERIFY2(outcome.succeeded(), qPrintable(QString::number(outcome.kind)));
+    QCOMPARE(plus.size(), 3);
+    QCOMPARE(plus.at(2).Name[0], QString("Яблоки 9"));
 }
 
 void NetworkTest::negotiationSetsTheServersPort()
