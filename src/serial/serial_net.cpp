@@ -32,6 +32,7 @@ const unsigned char SetStopSize = 4;
 const unsigned char PurgeData = 12;
 const unsigned char ServerAnswer = 100;
 const unsigned char PurgeBothBuffers = 3;
+const std::size_t MaxSubnegotiation = 64;
 
 const std::string TcpScheme = "tcp://";
 const std::string TelnetScheme = "rfc2217://";
@@ -254,7 +255,7 @@ int NetworkLine::negotiateComPort(Clock::time_point deadline)
     if (const int error = sendAll(offer, deadline))
         return error;
     while (m_we[ComPort] == Asked) {
-        if (!receiveBy(deadline))
+        if (!receiveBefore(deadline))
             return m_goneError ? m_goneError : netsocket::timedOutError();
     }
     return m_we[ComPort] == On ? 0 : netsocket::protocolError();
@@ -285,7 +286,7 @@ int NetworkLine::setServerPort(const SerialLineSettings &settings, unsigned time
     if (const int error = sendAll(commands, deadline))
         return error;
     while (!comPortAnswered(asked)) {
-        if (!receiveBy(deadline))
+        if (!receiveBefore(deadline))
             return m_goneError ? m_goneError : netsocket::timedOutError();
     }
     for (const auto &setting : asked) {
@@ -314,7 +315,7 @@ unsigned NetworkLine::read(unsigned char *bytes, unsigned maxBytes, unsigned tim
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     sendOwedPurge();
     unsigned got = takeData(bytes, maxBytes);
-    while (got < maxBytes && m_goneError == 0 && receiveBy(deadline))
+    while (got < maxBytes && m_goneError == 0 && receiveBefore(deadline))
         got += takeData(bytes + got, maxBytes - got);
     return got;
 }
@@ -412,6 +413,14 @@ bool NetworkLine::receiveBy(Clock::time_point deadline)
     }
 }
 
+// As receiveBy, but false once the deadline has passed even while bytes
+// keep coming: a server that streams Telnet commands and no data (or never
+// agrees) cannot hold a read or the negotiation past its time.
+bool NetworkLine::receiveBefore(Clock::time_point deadline)
+{
+    return Clock::now() < deadline && receiveBy(deadline);
+}
+
 void NetworkLine::take(const unsigned char *bytes, std::size_t count)
 {
     if (!m_telnet) {
@@ -451,11 +460,11 @@ void NetworkLine::takeTelnet(unsigned char byte)
         if (byte == IAC)
             m_state = Telnet::SubCommand;
         else
-            m_sub += char(byte);
+            keepInSubnegotiation(byte);
         break;
     case Telnet::SubCommand:
         if (byte == IAC) {
-            m_sub += char(IAC);
+            keepInSubnegotiation(IAC);
             m_state = Telnet::Sub;
         } else {
             if (byte == SE)
@@ -464,6 +473,14 @@ void NetworkLine::takeTelnet(unsigned char byte)
         }
         break;
     }
+}
+
+// No answer Tarexa reads is longer than a few bytes; the rest of an endless
+// subnegotiation is dropped rather than kept.
+void NetworkLine::keepInSubnegotiation(unsigned char byte)
+{
+    if (m_sub.size() < MaxSubnegotiation)
+        m_sub += char(byte);
 }
 
 // Agrees to binary transfer, no go-aheads and COM Port Control, refuses

@@ -49,6 +49,8 @@ private:
     enum OptionState : unsigned char { Off, Asked, On };
 
     bool receiveBy(Clock::time_point deadline);
+    bool receiveBefore(Clock::time_point deadline);
+    void keepInSubnegotiation(unsigned char byte);
     void take(const unsigned char *bytes, std::size_t count);
     void takeTelnet(unsigned char byte);
     void answerOption(unsigned char verb, unsigned char option);

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -117,10 +118,48 @@ public:
     }
     ~SilentServer() { ::close(m_fd); }
     int port() const { return m_port; }
+    int descriptor() const { return m_fd; }
 
 private:
     int m_fd = -1;
     int m_port = 0;
+};
+
+// A server that takes one connection and, instead of agreeing to anything,
+// starts a Telnet subnegotiation that never ends, as fast as the line
+// takes it, until the client goes.
+class FloodingServer
+{
+public:
+    FloodingServer()
+        : m_listening(), m_port(m_listening.port())
+    {
+        m_thread = std::thread([this] { flood(); });
+    }
+    ~FloodingServer()
+    {
+        ::shutdown(m_listening.descriptor(), SHUT_RDWR);
+        m_thread.join();
+    }
+    int port() const { return m_port; }
+
+private:
+    void flood()
+    {
+        const int client = ::accept(m_listening.descriptor(), nullptr, nullptr);
+        if (client < 0)
+            return;
+        const std::string start = "\xff\xfa\x2c";
+        const std::string endless(4096, 'x');
+        bool sending = ::send(client, start.data(), start.size(), MSG_NOSIGNAL) > 0;
+        while (sending)
+            sending = ::send(client, endless.data(), endless.size(), MSG_NOSIGNAL) > 0;
+        ::close(client);
+    }
+
+    SilentServer m_listening;
+    int m_port;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -352,7 +391,8 @@ void NetworkTest::oneAddressOneProcessAtATime()
 
 void NetworkTest::faults_data()
 {
-    QTest::addColumn<QString>("device");   // %1: a port nothing listens on, %2: a silent one
+    // %1: a port nothing listens on, %2: a silent one, %3: a flooding one
+    QTest::addColumn<QString>("device");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("reason");
 
@@ -366,6 +406,9 @@ void NetworkTest::faults_data()
     QTest::newRow("silent server, rfc2217") << "rfc2217://127.0.0.1:%2"
                                             << int(ScaleOutcome::PortFailed)
                                             << QString::fromLocal8Bit(std::strerror(ETIMEDOUT));
+    QTest::newRow("server that never ends a subnegotiation, rfc2217")
+        << "rfc2217://127.0.0.1:%3" << int(ScaleOutcome::PortFailed)
+        << QString::fromLocal8Bit(std::strerror(ETIMEDOUT));
     QTest::newRow("silent server, raw") << "tcp://127.0.0.1:%2" << int(ScaleOutcome::NoReply)
                                         << QString();
 }
@@ -378,8 +421,11 @@ void NetworkTest::faults()
     QFETCH(int, kind);
     SilentServer silent;
     QVERIFY(silent.port() != 0);
+    FloodingServer flooding;
+    QVERIFY(flooding.port() != 0);
     device.replace("%1", QString::number(freeLocalPort()))
-        .replace("%2", QString::number(silent.port()));
+        .replace("%2", QString::number(silent.port()))
+        .replace("%3", QString::number(flooding.port()));
     SilentProgress progress;
     QList<PLU_STRING> plus;
     QElapsedTimer timer;
