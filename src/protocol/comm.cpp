@@ -330,6 +330,8 @@ ScalePort::ScalePort(const QString &deviceName, const LineTiming &timing)
     m_port.setTiming(timing);
     // Connecting to a network address is bounded as an exchange is.
     m_port.setConnectTimeout(unsigned(timing.replyBoundMs));
+    // ... and a stop asked for meanwhile ends it, as it ends an exchange.
+    m_port.setStopCheck(lineStopRequested);
     m_failure.path = devicePathOf(deviceName);
     if (!m_port.OpenDevice(m_failure.path.c_str())) {
         m_failure.kind = PortFailure::CannotOpen;

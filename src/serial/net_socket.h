@@ -15,14 +15,20 @@ namespace netsocket {
 
 using Socket = std::intptr_t;
 constexpr Socket NoSocket = -1;
+// Asked between the slices of a long wait: non-zero ends the wait early
+// (the process was asked to stop). May be null.
+using StopCheck = int (*)() noexcept;
+// The longest slice of a wait that a StopCheck cuts short.
+constexpr int StopSliceMs = 50;
 
 // Resolves host, then connects to each address it has in turn until one
-// takes the connection, all within timeoutMs. Returns 0 with a non-blocking
+// takes the connection, all within timeoutMs, or until stop says so
+// (interruptedError()). Returns 0 with a non-blocking
 // socket that sends every write at once (no Nagle), or the error of the
 // last address tried (the resolver's when the name does not resolve; a
 // time-out when the time ran out).
 int connectTo(const std::string &host, const std::string &port, unsigned timeoutMs,
-              Socket &connected);
+              StopCheck stop, Socket &connected);
 // 1 when the socket is ready to read (or to write), 0 when ms passed first,
 // -1 on failure (see lastError()).
 int waitReady(Socket socket, bool forWriting, int ms);
@@ -38,6 +44,7 @@ void closeGracefully(Socket socket, unsigned lingerMs);
 void closeAbruptly(Socket socket);
 
 int timedOutError();
+int interruptedError();     // a StopCheck ended the wait
 int protocolError();        // the server answered other than asked
 int closedByPeerError();    // the peer ended the connection
 

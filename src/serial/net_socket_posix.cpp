@@ -2,6 +2,7 @@
 
 #include "net_socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -39,8 +40,25 @@ int resolverError(int code)
     return code == EAI_SYSTEM ? (errno ? errno : EIO) : code;
 }
 
+// Waits for the connection in slices, so that a stop is seen soon.
+int awaitConnection(int fd, Clock::time_point deadline, StopCheck stop)
+{
+    for (;;) {
+        if (stop && stop())
+            return EINTR;
+        const int left = millisecondsLeft(deadline);
+        const int ready = waitReady(fd, true, stop ? std::min(left, StopSliceMs) : left);
+        if (ready < 0)
+            return errno;
+        if (ready > 0)
+            return 0;
+        if (Clock::now() >= deadline)
+            return ETIMEDOUT;
+    }
+}
+
 // One address: a non-blocking connect, waited for until deadline.
-int connectOne(const addrinfo &address, Clock::time_point deadline, int &fd)
+int connectOne(const addrinfo &address, Clock::time_point deadline, StopCheck stop, int &fd)
 {
     fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                   address.ai_protocol);
@@ -50,9 +68,8 @@ int connectOne(const addrinfo &address, Clock::time_point deadline, int &fd)
         return 0;
     if (errno != EINPROGRESS)
         return errno;
-    const int ready = waitReady(fd, true, millisecondsLeft(deadline));
-    if (ready <= 0)
-        return ready == 0 ? ETIMEDOUT : errno;
+    if (const int error = awaitConnection(fd, deadline, stop))
+        return error;
     int error = 0;
     socklen_t size = sizeof error;
     if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
@@ -63,7 +80,7 @@ int connectOne(const addrinfo &address, Clock::time_point deadline, int &fd)
 } // namespace
 
 int connectTo(const std::string &host, const std::string &port, unsigned timeoutMs,
-              Socket &connected)
+              StopCheck stop, Socket &connected)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints = {};
@@ -76,7 +93,7 @@ int connectTo(const std::string &host, const std::string &port, unsigned timeout
     int error = ETIMEDOUT;
     for (const addrinfo *a = found; a; a = a->ai_next) {
         int fd = -1;
-        error = connectOne(*a, deadline, fd);
+        error = connectOne(*a, deadline, stop, fd);
         if (error == 0) {
             const int on = 1;
             setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -85,7 +102,7 @@ int connectTo(const std::string &host, const std::string &port, unsigned timeout
         }
         if (fd >= 0)
             ::close(fd);
-        if (Clock::now() >= deadline)
+        if (Clock::now() >= deadline || error == EINTR)
             break;
     }
     freeaddrinfo(found);
@@ -148,6 +165,11 @@ void closeAbruptly(Socket socket)
 int timedOutError()
 {
     return ETIMEDOUT;
+}
+
+int interruptedError()
+{
+    return EINTR;
 }
 
 int protocolError()

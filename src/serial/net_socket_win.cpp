@@ -2,6 +2,7 @@
 
 #include "net_socket.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <winsock2.h>
@@ -44,9 +45,31 @@ bool makeNonBlocking(SOCKET s)
     return ioctlsocket(s, FIONBIO, &on) == 0;
 }
 
+// Waits for the connection in slices, so that a stop is seen soon: 1 when
+// it is made or failed (the exception set says which), 0 when the time ran
+// out, -1 on failure, -2 when stop said so.
+int awaitConnection(SOCKET s, Clock::time_point deadline, StopCheck stop, fd_set &failed)
+{
+    for (;;) {
+        if (stop && stop())
+            return -2;
+        const int left = millisecondsLeft(deadline);
+        const int ms = stop ? std::min(left, StopSliceMs) : left;
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval timeout = { ms / 1000, (ms % 1000) * 1000 };
+        const int ready = select(0, nullptr, &writable, &failed, &timeout);
+        if (ready != 0 || Clock::now() >= deadline)
+            return ready;
+    }
+}
+
 // One address: a non-blocking connect, waited for until deadline. A failed
 // connect shows in the exception set, its reason in SO_ERROR.
-int connectOne(const addrinfo &address, Clock::time_point deadline, SOCKET &s)
+int connectOne(const addrinfo &address, Clock::time_point deadline, StopCheck stop, SOCKET &s)
 {
     s = ::socket(address.ai_family, address.ai_socktype, address.ai_protocol);
     if (s == INVALID_SOCKET || !makeNonBlocking(s))
@@ -55,14 +78,10 @@ int connectOne(const addrinfo &address, Clock::time_point deadline, SOCKET &s)
         return 0;
     if (WSAGetLastError() != WSAEWOULDBLOCK)
         return WSAGetLastError();
-    fd_set writable, failed;
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    FD_SET(s, &writable);
-    FD_SET(s, &failed);
-    const int ms = millisecondsLeft(deadline);
-    timeval timeout = { ms / 1000, (ms % 1000) * 1000 };
-    const int ready = select(0, nullptr, &writable, &failed, &timeout);
+    fd_set failed;
+    const int ready = awaitConnection(s, deadline, stop, failed);
+    if (ready == -2)
+        return WSAEINTR;
     if (ready == 0)
         return WSAETIMEDOUT;
     if (ready < 0)
@@ -77,7 +96,7 @@ int connectOne(const addrinfo &address, Clock::time_point deadline, SOCKET &s)
 } // namespace
 
 int connectTo(const std::string &host, const std::string &port, unsigned timeoutMs,
-              Socket &connected)
+              StopCheck stop, Socket &connected)
 {
     if (const int error = startWinsock())
         return error;
@@ -92,7 +111,7 @@ int connectTo(const std::string &host, const std::string &port, unsigned timeout
     int error = WSAETIMEDOUT;
     for (const addrinfo *a = found; a; a = a->ai_next) {
         SOCKET s = INVALID_SOCKET;
-        error = connectOne(*a, deadline, s);
+        error = connectOne(*a, deadline, stop, s);
         if (error == 0) {
             const BOOL on = TRUE;
             setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on);
@@ -101,7 +120,7 @@ int connectTo(const std::string &host, const std::string &port, unsigned timeout
         }
         if (s != INVALID_SOCKET)
             closesocket(s);
-        if (Clock::now() >= deadline)
+        if (Clock::now() >= deadline || error == WSAEINTR)
             break;
     }
     freeaddrinfo(found);
@@ -163,6 +182,11 @@ void closeAbruptly(Socket socket)
 int timedOutError()
 {
     return WSAETIMEDOUT;
+}
+
+int interruptedError()
+{
+    return WSAEINTR;
 }
 
 int protocolError()

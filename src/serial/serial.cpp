@@ -31,6 +31,7 @@ bool MSerial::OpenDevice(const char *theName)
 bool MSerial::openNetwork(const char *theName)
 {
     auto line = std::make_unique<NetworkLine>();
+    line->setStopCheck(m_stopCheck);
     m_lastError = line->open(serialNetworkAddress(theName), m_connectTimeoutMs);
     if (m_lastError != 0)
         return false;

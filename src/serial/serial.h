@@ -89,6 +89,10 @@ public:
     // for the server's answers, and a write for room to send, in
     // milliseconds (10 s unless set). Local ports do not use it.
     void setConnectTimeout(unsigned ms) { m_connectTimeoutMs = ms; }
+    // Asked while opening a network address waits for the connection or the
+    // server's answers: non-zero gives up (LastError() then says
+    // interrupted). Local ports open at once and do not ask.
+    void setStopCheck(int (*stopRequested)() noexcept) { m_stopCheck = stopRequested; }
 
     int32_t theDevice;          // system handle of the open port; stale after close
     std::ostream *comm_debug;   // not owned; null: no trace
@@ -122,6 +126,7 @@ private:
 
     int m_lastError;
     unsigned m_connectTimeoutMs;
+    int (*m_stopCheck)() noexcept = nullptr;
     std::unique_ptr<NetworkLine> m_network;     // set while a network address is open
 };
 

@@ -229,7 +229,7 @@ int NetworkLine::open(const SerialNetworkAddress &address, unsigned timeoutMs)
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     int error = m_lock.acquire(identityOf(address));
     if (error == 0)
-        error = netsocket::connectTo(address.host, address.port, timeoutMs, m_socket);
+        error = netsocket::connectTo(address.host, address.port, timeoutMs, m_stop, m_socket);
     m_telnet = address.telnet;
     if (error == 0 && m_telnet)
         error = negotiateComPort(deadline);
@@ -254,10 +254,8 @@ int NetworkLine::negotiateComPort(Clock::time_point deadline)
                                 char(IAC), char(DO), char(Binary) };
     if (const int error = sendAll(offer, deadline))
         return error;
-    while (m_we[ComPort] == Asked) {
-        if (!receiveBefore(deadline))
-            return m_goneError ? m_goneError : netsocket::timedOutError();
-    }
+    if (const int error = awaitServer(deadline, [this] { return m_we[ComPort] != Asked; }))
+        return error;
     return m_we[ComPort] == On ? 0 : netsocket::protocolError();
 }
 
@@ -285,13 +283,29 @@ int NetworkLine::setServerPort(const SerialLineSettings &settings, unsigned time
     }
     if (const int error = sendAll(commands, deadline))
         return error;
-    while (!comPortAnswered(asked)) {
-        if (!receiveBefore(deadline))
-            return m_goneError ? m_goneError : netsocket::timedOutError();
-    }
+    if (const int error = awaitServer(deadline, [&] { return comPortAnswered(asked); }))
+        return error;
     for (const auto &setting : asked) {
         if (m_comPortAnswers.at(setting.first) != setting.second)
             return netsocket::protocolError();
+    }
+    return 0;
+}
+
+// Receives until the server has said what done() looks for, in slices, so
+// that a stop asked for meanwhile ends the wait soon.
+int NetworkLine::awaitServer(Clock::time_point deadline, const std::function<bool()> &done)
+{
+    while (!done()) {
+        if (m_stop && m_stop())
+            return netsocket::interruptedError();
+        const Clock::time_point slice = Clock::now() + std::chrono::milliseconds(netsocket::StopSliceMs);
+        if (!receiveBefore(m_stop ? std::min(deadline, slice) : deadline)) {
+            if (m_goneError)
+                return m_goneError;
+            if (Clock::now() >= deadline)
+                return netsocket::timedOutError();
+        }
     }
     return 0;
 }

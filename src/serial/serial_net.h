@@ -10,6 +10,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -28,6 +29,9 @@ public:
     NetworkLine(const NetworkLine &) = delete;
     NetworkLine &operator=(const NetworkLine &) = delete;
 
+    // Waits of the connect and of the server's answers ask stop between
+    // slices, and end with netsocket::interruptedError() when it says so.
+    void setStopCheck(netsocket::StopCheck stop) { m_stop = stop; }
     int open(const SerialNetworkAddress &address, unsigned timeoutMs);
     // RFC 2217: has the server set its port so, and checks its answers. A
     // raw connection has no port to set, and takes any settings.
@@ -63,9 +67,11 @@ private:
     int negotiateComPort(Clock::time_point deadline);
     int setServerPort(const SerialLineSettings &settings, unsigned timeoutMs);
     bool comPortAnswered(const std::map<unsigned char, std::string> &asked) const;
+    int awaitServer(Clock::time_point deadline, const std::function<bool()> &done);
 
     netsocket::Socket m_socket = netsocket::NoSocket;
     netsocket::AddressLock m_lock;
+    netsocket::StopCheck m_stop = nullptr;
     bool m_telnet = false;
     int m_goneError = 0;            // the peer ended the connection: why
     std::string m_data;             // received and not yet read
