@@ -25,12 +25,13 @@ SCREENSHOT_PACKAGES=(xvfb openbox x11-utils poppler-utils)
 # check the systemd units of the scheduled upload), the Windows cross build,
 # Wine to run it, the check that the screenshots can still be made, and
 # LibreOffice Calc without a display as the spreadsheet program that .xlsx
-# files go round through, and poppler's pdftotext and pdfinfo to read back
-# the printed price list.
+# files go round through, poppler's pdftotext and pdfinfo to read back the
+# printed price list, and ser2net, the serial-to-network server that the
+# network scales are tested (and benchmarked) through.
 TEST_PACKAGES=(
     desktop-file-utils appstream dpkg-dev systemd man-db g++-mingw-w64-x86-64 wine wine64
     clang libclang-rt-dev procps "${SCREENSHOT_PACKAGES[@]}"
-    libreoffice-calc-nogui poppler-utils
+    libreoffice-calc-nogui poppler-utils ser2net
 )
 
 as_root() {
@@ -73,7 +74,7 @@ build_targets() {         # build-dir, targets...
 check_windows_serial() {
     local out
     out="$(mktemp -d)"
-    for f in serial.cpp serial_win.cpp; do
+    for f in serial.cpp serial_win.cpp serial_net.cpp net_socket_win.cpp; do
         x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror \
             -I "$ROOT/src/serial" -c "$ROOT/src/serial/$f" -o "$out/${f%.cpp}.o" \
             || { rm -rf "$out"; echo "Windows build of the serial layer failed: $f" >&2; return 1; }
@@ -143,7 +144,7 @@ cmd_test() {
 }
 
 cmd_bench() {
-    install_missing "${PACKAGES[@]}"
+    install_missing "${PACKAGES[@]}" ser2net
     configure_and_build "$BUILD"
     QT_QPA_PLATFORM=offscreen "$ROOT/bench/run.sh" "$BUILD" "$@"
 }

@@ -669,6 +669,14 @@
         <source>Communication error: the scale did not answer after PLU %1.</source>
         <translation>Ошибка связи: весы не ответили после PLU %1.</translation>
     </message>
+    <message>
+        <source>Stopped by signal %1 before the first PLU.</source>
+        <translation>Остановлено сигналом %1 до первого PLU.</translation>
+    </message>
+    <message>
+        <source>Interrupted before the first PLU.</source>
+        <translation>Прервано до первого PLU.</translation>
+    </message>
 </context>
 <context>
     <name>ProbeText</name>
@@ -1568,6 +1576,18 @@ Do you want to replace it?</source>
         <source>Save the document under another name</source>
         <translation>Сохранить документ под другим именем</translation>
     </message>
+    <message>
+        <source>%1 has no port number. Write the address as tcp://HOST:PORT or rfc2217://HOST:PORT, with the port the device server listens on.</source>
+        <translation>В адресе %1 нет номера порта. Запишите адрес как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ, указав порт, на котором ждёт соединений сервер устройства.</translation>
+    </message>
+    <message>
+        <source>The port number of %1 must be a number from 1 to 65535.</source>
+        <translation>Номер порта в адресе %1 должен быть числом от 1 до 65535.</translation>
+    </message>
+    <message>
+        <source>%1 names no host Tarexa can reach. Write the address as tcp://HOST:PORT or rfc2217://HOST:PORT, with an IPv6 address in brackets, such as tcp://[fd00::5]:4001.</source>
+        <translation>В адресе %1 не указан узел, к которому Tarexa может подключиться. Запишите адрес как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ, а адрес IPv6 — в квадратных скобках, например tcp://[fd00::5]:4001.</translation>
+    </message>
 </context>
 <context>
     <name>TarexaCli</name>
@@ -2127,6 +2147,10 @@ scales.</source>
     <message>
         <source>An empty --device or -o names nothing; give a port or a file name.</source>
         <translation>Пустое значение --device или -o ничего не называет; укажите порт или имя файла.</translation>
+    </message>
+    <message>
+        <source>--device: a network address is written tcp://HOST:PORT or rfc2217://HOST:PORT, with a port from 1 to 65535.</source>
+        <translation>--device: сетевой адрес записывается как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ, с номером порта от 1 до 65535.</translation>
     </message>
 </context>
 <context>

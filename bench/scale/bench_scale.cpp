@@ -12,6 +12,10 @@
 // of the table, and what starting tarexa-cli costs. That Program is not run
 // (it takes some 150 s): its time is its floor (999 frames of the measured
 // mean size) times the ratio the plain Program above measured.
+// Then the window's Program and Read again over the network, through
+// Debian's ser2net in front of the same paced scale (chardelay off): raw
+// TCP and RFC 2217, each ratio to the floor printed beside the local
+// device's.
 // Last, Program Changes of 20 PLUs to each of three scales, every scale on a
 // line of its own: the time of the three side by side and of the three one
 // after another, each beside the floor of one scale.
@@ -26,6 +30,7 @@
 #include "scalefixture.h"
 #include "scalesim.h"
 #include "scalestore.h"
+#include "ser2netfixture.h"
 #include "plusheet.h"
 #include "tarexa.h"
 #include "xml.h"
@@ -184,12 +189,13 @@ double readFloor(const ScaleSim &sim, const std::map<int, SimPlu> &stored, size_
 
 Figures program(ScaleSim &sim, const QString &device, int count, const QString &savedAs)
 {
+    const size_t framesBefore = sim.receivedFrames().size();
     Tarexa window;
     window.setDeviceName(device);
     fillTable(window.pluTable(), count);
     Figures f;
     f.measured = timeCommand(window, "prog");
-    f.floor = programFloor(sim, 0);
+    f.floor = programFloor(sim, framesBefore);
     // The file the window's Save writes, through the same engine code.
     PluTable table;
     for (int row = 0; row < PLU_COUNT; ++row)
@@ -458,6 +464,45 @@ void print(const char *direction, const Figures &f)
                 direction, f.measured, f.floor, f.measured / f.floor);
 }
 
+double ratio(const Figures &f)
+{
+    return f.measured / f.floor;
+}
+
+// The window's Program and Read of count PLUs through address; false when
+// the scale did not end up with them all.
+bool overTheNetwork(ScaleSim &sim, const char *label, const QString &address, int count,
+                    const QString &savedAs, const Figures &localProgram, const Figures &localRead)
+{
+    sim.setPlus({});
+    const Figures programmed = program(sim, address, count, savedAs);
+    const int held = int(sim.plus().size());
+    int rowsRead = 0;
+    const Figures readBack = read(sim, address, rowsRead);
+    print(qPrintable(QString("program %1").arg(label)), programmed);
+    print(qPrintable(QString("read %1").arg(label)), readBack);
+    std::printf("%-12s ratio to the floor: program %.4f (local device %.4f), read %.4f (local "
+                "device %.4f)\n", "", ratio(programmed), ratio(localProgram), ratio(readBack),
+                ratio(localRead));
+    std::fflush(stdout);
+    return held == count && rowsRead == count;
+}
+
+// Raw TCP and RFC 2217 through ser2net; false when either went wrong.
+bool networkFigures(ScaleSim &sim, int count, const QString &savedAs,
+                    const Figures &localProgram, const Figures &localRead)
+{
+    Ser2netFixture server(sim.devicePath());
+    if (!server.start()) {
+        std::fprintf(stderr, "bench_scale: %s\n", server.errorText().c_str());
+        return false;
+    }
+    std::printf("The same through ser2net (chardelay off) in front of the scale\n");
+    return overTheNetwork(sim, "tcp", server.rawAddress(), count, savedAs, localProgram, localRead)
+        && overTheNetwork(sim, "rfc2217", server.telnetAddress(), count, savedAs, localProgram,
+                          localRead);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -499,6 +544,11 @@ int main(int argc, char **argv)
     const Figures readBack = read(sim, device, rowsRead);
     print("read", readBack);
     std::fflush(stdout);
+    if (!networkFigures(sim, count, files.filePath("network.xml"), programmed, readBack)) {
+        std::fprintf(stderr, "bench_scale: the scale over the network did not take and give "
+                             "back all %d PLUs\n", count);
+        return 1;
+    }
     print("cli program", cliProgram(sim, device, windowFile));
     std::fflush(stdout);
     print("cli read", cliRead(sim, device, cliFile));

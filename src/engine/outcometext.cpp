@@ -70,6 +70,10 @@ QString OutcomeText::line(const ScaleOutcome &outcome, const QString &deviceName
     case ScaleOutcome::Done:
         break;
     case ScaleOutcome::Cancelled:
+        if (outcome.plu < 0)    // while a network address was being opened
+            return outcome.stopSignal != 0
+                ? tr("Stopped by signal %1 before the first PLU.").arg(stopSignalName(outcome.stopSignal))
+                : tr("Interrupted before the first PLU.");
         return outcome.stopSignal != 0
             ? tr("Stopped by signal %1 after PLU %2.").arg(stopSignalName(outcome.stopSignal), at)
             : tr("Interrupted after PLU %1.").arg(at);

@@ -90,11 +90,15 @@ int takePlu(const ScaleReply &reply, QList<PLU_STRING> &plus)
 
 } // namespace
 
+// Opening a network address waits, and a stop asked for meanwhile ends the
+// wait: then the command was stopped before it sent anything.
 ScaleOutcome portFailed(const ScalePort &scale)
 {
     ScaleOutcome outcome;
     outcome.kind = ScaleOutcome::PortFailed;
     outcome.port = scale.failure();
+    if (lineStopRequested())
+        stop(outcome, ScaleOutcome::Cancelled, -1);
     return outcome;
 }
 

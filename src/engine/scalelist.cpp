@@ -129,6 +129,8 @@ QString ScaleList::add(const QString &name, const QString &device, bool starting
         return problem;
     if (device.trimmed().isEmpty())
         return tr("Scale %1 needs a device.").arg(name.trimmed());
+    if (const QString problem = networkAddressProblem(device.trimmed()); !problem.isEmpty())
+        return problem;
     m_scales.append({ name.trimmed(), device.trimmed() });
     if (replacesStarting) {
         m_scales.removeFirst();
@@ -158,6 +160,8 @@ QString ScaleList::setDevice(const QString &name, const QString &device)
         return tr("There is no scale named %1.").arg(name);
     if (device.trimmed().isEmpty())
         return tr("Scale %1 needs a device.").arg(m_scales.at(index).name);
+    if (const QString problem = networkAddressProblem(device.trimmed()); !problem.isEmpty())
+        return problem;
     m_scales[index].device = device.trimmed();
     m_fresh = false;
     return QString();

@@ -265,10 +265,38 @@ QString portIdentity(const QString &deviceName)
 std::optional<QString> presentPortIdentity(const QString &deviceName)
 {
 #ifndef Q_OS_WIN
-    if (!QFile::exists(QFile::decodeName(QByteArray::fromStdString(devicePathOf(deviceName)))))
+    if (!serialIsNetworkName(devicePathOf(deviceName))
+        && !QFile::exists(QFile::decodeName(QByteArray::fromStdString(devicePathOf(deviceName)))))
         return std::nullopt;
 #endif
     return portIdentity(deviceName);
+}
+
+QString networkAddressProblem(const QString &deviceName)
+{
+    const SerialNetworkAddress address = serialNetworkAddress(deviceName.toStdString());
+    switch (address.problem) {
+    case SerialNetworkAddress::Fine:
+    case SerialNetworkAddress::NotNetwork:
+        return QString();
+    case SerialNetworkAddress::NoPort:
+        return translated(QT_TRANSLATE_NOOP("Tarexa", "%1 has no port number. Write the address "
+                                            "as tcp://HOST:PORT or rfc2217://HOST:PORT, with the "
+                                            "port the device server listens on."))
+            .arg(deviceName);
+    case SerialNetworkAddress::BadPort:
+        return translated(QT_TRANSLATE_NOOP("Tarexa", "The port number of %1 must be a number "
+                                            "from 1 to 65535."))
+            .arg(deviceName);
+    case SerialNetworkAddress::NoHost:
+    case SerialNetworkAddress::BadHost:
+        break;
+    }
+    return translated(QT_TRANSLATE_NOOP("Tarexa", "%1 names no host Tarexa can reach. Write the "
+                                        "address as tcp://HOST:PORT or rfc2217://HOST:PORT, with "
+                                        "an IPv6 address in brackets, such as "
+                                        "tcp://[fd00::5]:4001."))
+        .arg(deviceName);
 }
 
 QString openFailureReason(const std::string &devicePath, int error)
@@ -300,6 +328,10 @@ QString openFailureDetails(const std::string &devicePath, int error)
 ScalePort::ScalePort(const QString &deviceName, const LineTiming &timing)
 {
     m_port.setTiming(timing);
+    // Connecting to a network address is bounded as an exchange is.
+    m_port.setConnectTimeout(unsigned(timing.replyBoundMs));
+    // ... and a stop asked for meanwhile ends it, as it ends an exchange.
+    m_port.setStopCheck(lineStopRequested);
     m_failure.path = devicePathOf(deviceName);
     if (!m_port.OpenDevice(m_failure.path.c_str())) {
         m_failure.kind = PortFailure::CannotOpen;

@@ -155,8 +155,12 @@ std::string devicePathOf(const QString &deviceName);
 // every name of one port gives the same text.
 QString portIdentity(const QString &deviceName);
 // portIdentity, when the device is there to tell it (on Windows a COM name
-// needs no device); empty otherwise.
+// and anywhere a network address need no device); empty otherwise.
 std::optional<QString> presentPortIdentity(const QString &deviceName);
+
+// Why a device name meant as a network address (tcp://, rfc2217://) cannot
+// be used, in the user's words; empty for a sound address or a local port.
+QString networkAddressProblem(const QString &deviceName);
 
 // One exchange and the reply as a cleared buffer holds it afterwards.
 struct ScaleReply

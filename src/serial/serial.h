@@ -3,8 +3,11 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+class NetworkLine;
 
 // MSerial: one serial port, used synchronously.
 //
@@ -24,7 +27,21 @@
 // that failed (errno on POSIX, GetLastError() on Windows); after one that
 // worked it is 0.
 //
-// The destructor does not close the port: whoever opened it closes it.
+// The destructor does not close the port: whoever opened it closes it (a
+// network connection left open is only let go of, without its goodbye).
+//
+// A device name that starts with "tcp://" or "rfc2217://" is a network
+// address (see serialNetworkAddress) and is opened as a TCP connection
+// instead of a local port, with the same contract: "tcp://" carries the
+// bytes as they are; "rfc2217://" speaks Telnet with the COM Port Control
+// option, so that ConfigureDevice sets the server's port (and checks its
+// answers) and FlushBytes has the server purge its buffers too. Opening
+// takes at most the connect time-out (see setConnectTimeout) once the name
+// is resolved; a peer that closed or reset the connection reads as a
+// device that went away, and later writes fail with the reason. For a
+// network address LastError() may also be a resolver error (see
+// serialErrorText); the modem lines, the flow control and the restored
+// settings of a local port do not apply (the server keeps its own).
 //
 // Trace: when comm_debug is set, every byte read or written is logged to it
 // as " I-0xNN" or " O-0xNN", eight to a line.
@@ -34,6 +51,9 @@ class MSerial
 {
 public:
     MSerial();
+    ~MSerial();
+    MSerial(MSerial &&other) noexcept;
+    MSerial &operator=(MSerial &&other) noexcept;
 
     // theName is a device path (see serialDevicePath).
     bool OpenDevice(const char *theName);
@@ -65,6 +85,14 @@ public:
     void SetRTS(bool RTS);
 
     int LastError() const { return m_lastError; }
+    // How long opening a network address may wait for the connection and
+    // for the server's answers, and a write for room to send, in
+    // milliseconds (10 s unless set). Local ports do not use it.
+    void setConnectTimeout(unsigned ms) { m_connectTimeoutMs = ms; }
+    // Asked while opening a network address waits for the connection or the
+    // server's answers: non-zero gives up (LastError() then says
+    // interrupted). Local ports open at once and do not ask.
+    void setStopCheck(int (*stopRequested)() noexcept) { m_stopCheck = stopRequested; }
 
     int32_t theDevice;          // system handle of the open port; stale after close
     std::ostream *comm_debug;   // not owned; null: no trace
@@ -78,7 +106,28 @@ private:
     void traceEntry(char direction, unsigned char byte);
     void traceLineFull();
 
+    // The local backend (serial_posix.cpp or serial_win.cpp); the public
+    // operations choose it or the network line (serial.cpp).
+    bool openLocal(const char *theName);
+    bool configureLocal(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits, uint8_t parity);
+    unsigned readLocal(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut);
+    int32_t writeLocal(const unsigned char *theBytes, unsigned numBytes);
+    void flushLocal();
+    void closeLocal();
+    bool byteWaitingLocal();
+    void configurationLocal(uint32_t &baudRate, uint8_t &dataBits, uint8_t &stopBits,
+                            uint8_t &parity);
+    void flowControlLocal(bool wantControl);
+    void deviceStatusLocal(bool &CTS, bool &DCD);
+    void setDtrLocal(bool DTR);
+    void setRtsLocal(bool RTS);
+
+    bool openNetwork(const char *theName);
+
     int m_lastError;
+    unsigned m_connectTimeoutMs;
+    int (*m_stopCheck)() noexcept = nullptr;
+    std::unique_ptr<NetworkLine> m_network;     // set while a network address is open
 };
 
 // The line settings ConfigureDevice applies for the arguments it is given.
@@ -92,21 +141,40 @@ struct SerialLineSettings
 SerialLineSettings serialLineSettings(uint32_t baudRate, uint8_t dataBits,
                                       uint8_t stopBits, uint8_t parity);
 
-// The device path for a configured port name. On Windows "\\.\" + name.
-// Elsewhere: a name starting with "/" is already a path; "COMn" (n from 1)
+// The device path for a configured port name. A network address is its own
+// path. On Windows "\\.\" + name. Elsewhere: a name starting with "/" is already a path; "COMn" (n from 1)
 // is /dev/ttyS(n-1); any other name is /dev/<name>.
 std::string serialDevicePath(const std::string &name);
 
 // One name for one port, whatever name it was opened by, so that what is
-// known of a scale stays with its port. On Linux: the <devFolder>/serial/
+// known of a scale stays with its port. A network address is its own name,
+// with the scheme and the host in lower case (a host name and its IP
+// address stay two names). On Linux: the <devFolder>/serial/
 // by-id link that leads to the device when there is one (it survives USB
 // adapters being renumbered), otherwise the path with every link resolved;
 // a path that leads nowhere is returned as it is. On Windows: the port's
 // name after "\\.\\" in capitals, such as "COM3".
 std::string serialPortIdentity(const std::string &path, const std::string &devFolder = "/dev");
 
-// The system's own words for an error code that LastError() returned.
+// The system's own words for an error code that LastError() returned
+// (on POSIX a negative code is the resolver's, as getaddrinfo gives it).
 std::string serialErrorText(int error);
+
+// A network address as a device name: "tcp://HOST:PORT" (the bytes as they
+// are) or "rfc2217://HOST:PORT" (Telnet with COM Port Control). HOST is a
+// name, an IPv4 address or an IPv6 address in brackets; PORT is 1 to 65535.
+struct SerialNetworkAddress
+{
+    enum Problem { Fine, NotNetwork, NoHost, BadHost, NoPort, BadPort };
+    Problem problem = NotNetwork;
+    bool telnet = false;        // rfc2217://
+    std::string host;           // without the brackets of an IPv6 address
+    std::string port;           // digits only
+};
+// Whether name is meant as a network address (it starts with either scheme,
+// in any case), whether or not the rest is right.
+bool serialIsNetworkName(const std::string &name);
+SerialNetworkAddress serialNetworkAddress(const std::string &name);
 // True when the error says that the user may not use the device.
 bool serialIsPermissionError(int error);
 // True when the error says that another program holds the device.

@@ -1,6 +1,7 @@
 // POSIX backend of MSerial: termios, flock and poll.
 
 #include "serial.h"
+#include "serial_net.h"
 
 #include <cerrno>
 #include <chrono>
@@ -13,6 +14,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <netdb.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -252,6 +254,8 @@ void restoreTimerSlack(long slack)
 
 std::string serialDevicePath(const std::string &name)
 {
+    if (serialIsNetworkName(name))
+        return name;
     if (!name.empty() && name[0] == '/')
         return name;
     if (name.size() > 3 && name.compare(0, 3, "COM") == 0
@@ -263,7 +267,7 @@ std::string serialDevicePath(const std::string &name)
     return "/dev/" + name;
 }
 
-bool MSerial::OpenDevice(const char *theName)
+bool MSerial::openLocal(const char *theName)
 {
     OpenAttempt attempt(theName);
     SavedSettings found;
@@ -288,8 +292,8 @@ bool MSerial::OpenDevice(const char *theName)
     return false;
 }
 
-bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
-                              uint8_t parity, bool)
+bool MSerial::configureLocal(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
+                            uint8_t parity)
 {
     const int fd = fdOf(theDevice);
     const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
@@ -305,7 +309,7 @@ bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopB
     return configured;
 }
 
-unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
+unsigned MSerial::readLocal(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
 {
     const int fd = fdOf(theDevice);
     const unsigned waitMs = timeOut / 1000 > 0 ? timeOut / 1000 : 1;
@@ -332,7 +336,7 @@ unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned
     return got;
 }
 
-int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
+int32_t MSerial::writeLocal(const unsigned char *theBytes, unsigned numBytes)
 {
     unsigned written = 0;
     int error = 0;
@@ -356,13 +360,13 @@ int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
     return static_cast<int32_t>(written);
 }
 
-void MSerial::FlushBytes()
+void MSerial::flushLocal()
 {
     if (!suppressWrite)
         tcflush(fdOf(theDevice), TCIOFLUSH);
 }
 
-void MSerial::CloseDevice()
+void MSerial::closeLocal()
 {
     const int fd = fdOf(theDevice);
     applyLineSettings(fd, savedSettings.lineSettings);
@@ -374,14 +378,14 @@ void MSerial::CloseDevice()
     restoreTimerSlack(savedSettings.timerSlack);
 }
 
-bool MSerial::ByteWaiting(unsigned)
+bool MSerial::byteWaitingLocal()
 {
     int waiting = 0;
     return ioctl(fdOf(theDevice), FIONREAD, &waiting) == 0 && waiting > 0;
 }
 
-void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
-                                     uint8_t &stopBits, uint8_t &parity)
+void MSerial::configurationLocal(uint32_t &baudRate, uint8_t &dataBits,
+                                uint8_t &stopBits, uint8_t &parity)
 {
     termios t;
     if (tcgetattr(fdOf(theDevice), &t) != 0)
@@ -404,7 +408,7 @@ void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
         parity = (t.c_cflag & PARODD) ? 1 : 2;
 }
 
-bool MSerial::ConfigureFlowControl(bool wantControl)
+void MSerial::flowControlLocal(bool wantControl)
 {
     const int fd = fdOf(theDevice);
     termios t;
@@ -415,10 +419,9 @@ bool MSerial::ConfigureFlowControl(bool wantControl)
             t.c_cflag &= ~CRTSCTS;
         applyLineSettings(fd, t);
     }
-    return true;
 }
 
-void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
+void MSerial::deviceStatusLocal(bool &CTS, bool &DCD)
 {
     int lines = 0;
     if (ioctl(fdOf(theDevice), TIOCMGET, &lines) != 0)
@@ -427,18 +430,20 @@ void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
     DCD = lines & TIOCM_CAR;
 }
 
-void MSerial::SetDTR(bool DTR)
+void MSerial::setDtrLocal(bool DTR)
 {
     changeModemLines(fdOf(theDevice), TIOCM_DTR, DTR);
 }
 
-void MSerial::SetRTS(bool RTS)
+void MSerial::setRtsLocal(bool RTS)
 {
     changeModemLines(fdOf(theDevice), TIOCM_RTS, RTS);
 }
 
 std::string serialErrorText(int error)
 {
+    if (error < 0)
+        return gai_strerror(error);
     return std::strerror(error);
 }
 
@@ -550,6 +555,8 @@ std::vector<std::string> serialPortUsers(const std::string &path, const std::str
 
 std::string serialPortIdentity(const std::string &path, const std::string &devFolder)
 {
+    if (serialIsNetworkName(path))
+        return serialNetworkIdentity(path);
     std::error_code error;
     const fs::path device = fs::canonical(path, error);
     if (error)

@@ -1,6 +1,7 @@
 // Win32 backend of MSerial: the communications functions of kernel32.
 
 #include "serial.h"
+#include "serial_net.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -109,12 +110,16 @@ bool changeLineSettings(HANDLE handle, Change change)
 
 std::string serialDevicePath(const std::string &name)
 {
+    if (serialIsNetworkName(name))
+        return name;
     return "\\\\.\\" + name;
 }
 
 // Windows takes "com3", "COM3" and "\\.\COM3" for one port.
 std::string serialPortIdentity(const std::string &path, const std::string &)
 {
+    if (serialIsNetworkName(path))
+        return serialNetworkIdentity(path);
     const std::string prefix = "\\\\.\\";
     std::string name = path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
     for (char &c : name)
@@ -123,7 +128,7 @@ std::string serialPortIdentity(const std::string &path, const std::string &)
     return name;
 }
 
-bool MSerial::OpenDevice(const char *theName)
+bool MSerial::openLocal(const char *theName)
 {
     HANDLE handle = CreateFileA(theName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -154,8 +159,8 @@ bool MSerial::OpenDevice(const char *theName)
     return true;
 }
 
-bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
-                              uint8_t parity, bool)
+bool MSerial::configureLocal(uint32_t baudRate, uint8_t dataBits, uint8_t stopBits,
+                            uint8_t parity)
 {
     const SerialLineSettings s = serialLineSettings(baudRate, dataBits, stopBits, parity);
     const bool configured = changeLineSettings(handleOf(theDevice), [&s](DCB &dcb) {
@@ -168,7 +173,7 @@ bool MSerial::ConfigureDevice(uint32_t baudRate, uint8_t dataBits, uint8_t stopB
     return configured;
 }
 
-unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
+unsigned MSerial::readLocal(unsigned char *theBytes, unsigned maxBytes, unsigned timeOut)
 {
     HANDLE handle = handleOf(theDevice);
     COMMTIMEOUTS cto;
@@ -185,7 +190,7 @@ unsigned MSerial::ReadBytes(unsigned char *theBytes, unsigned maxBytes, unsigned
     return got;
 }
 
-int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
+int32_t MSerial::writeLocal(const unsigned char *theBytes, unsigned numBytes)
 {
     DWORD written = 0;
     m_lastError = 0;
@@ -202,7 +207,7 @@ int32_t MSerial::WriteBytes(const unsigned char *theBytes, unsigned numBytes)
     return static_cast<int32_t>(written);
 }
 
-void MSerial::FlushBytes()
+void MSerial::flushLocal()
 {
     if (suppressWrite)
         return;
@@ -211,7 +216,7 @@ void MSerial::FlushBytes()
     PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
-void MSerial::CloseDevice()
+void MSerial::closeLocal()
 {
     HANDLE handle = handleOf(theDevice);
     SetCommTimeouts(handle, &oldCto);
@@ -219,7 +224,7 @@ void MSerial::CloseDevice()
     CloseHandle(handle);
 }
 
-bool MSerial::ByteWaiting(unsigned)
+bool MSerial::byteWaitingLocal()
 {
     DWORD errors = 0;
     COMSTAT status;
@@ -228,8 +233,8 @@ bool MSerial::ByteWaiting(unsigned)
     return status.cbInQue != 0;
 }
 
-void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
-                                     uint8_t &stopBits, uint8_t &parity)
+void MSerial::configurationLocal(uint32_t &baudRate, uint8_t &dataBits,
+                                uint8_t &stopBits, uint8_t &parity)
 {
     DCB dcb;
     dcb.DCBlength = sizeof dcb;
@@ -250,16 +255,15 @@ void MSerial::GetDeviceConfiguration(uint32_t &baudRate, uint8_t &dataBits,
     }
 }
 
-bool MSerial::ConfigureFlowControl(bool wantControl)
+void MSerial::flowControlLocal(bool wantControl)
 {
     changeLineSettings(handleOf(theDevice), [wantControl](DCB &dcb) {
         dcb.fRtsControl = wantControl ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
         dcb.fOutxCtsFlow = wantControl ? 1 : 0;
     });
-    return true;
 }
 
-void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
+void MSerial::deviceStatusLocal(bool &CTS, bool &DCD)
 {
     DWORD lines = 0;
     if (!GetCommModemStatus(handleOf(theDevice), &lines))
@@ -268,14 +272,14 @@ void MSerial::GetDeviceStatus(bool &CTS, bool &DCD)
     DCD = (lines & MS_RLSD_ON) != 0;
 }
 
-void MSerial::SetDTR(bool DTR)
+void MSerial::setDtrLocal(bool DTR)
 {
     changeLineSettings(handleOf(theDevice), [DTR](DCB &dcb) {
         dcb.fDtrControl = DTR ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     });
 }
 
-void MSerial::SetRTS(bool RTS)
+void MSerial::setRtsLocal(bool RTS)
 {
     changeLineSettings(handleOf(theDevice), [RTS](DCB &dcb) {
         dcb.fRtsControl = RTS ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;

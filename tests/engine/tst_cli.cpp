@@ -21,8 +21,14 @@
 #include <memory>
 #include <thread>
 
+#include <QElapsedTimer>
+
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -119,6 +125,7 @@ private slots:
     void unrecordedCommandExitsNine();
     void signalsStopPolitely_data();
     void signalsStopPolitely();
+    void signalStopsTheWaitForANetworkServer();
 
 private:
     Run run(const QStringList &arguments, bool withDevice = true);
@@ -442,6 +449,15 @@ void CliTest::exitStatuses_data()
                                   << "An empty --device or -o names nothing";
     QTest::newRow("empty output") << QStringList{ "read", "-o", "" } << 0 << 0 << 2
                                   << "An empty --device or -o names nothing";
+    QTest::newRow("network address without a port")
+        << QStringList{ "--device", "tcp://shop-server", "read" } << 0 << 0 << 2
+        << "--device: a network address is written tcp://HOST:PORT or rfc2217://HOST:PORT";
+    QTest::newRow("network port out of range")
+        << QStringList{ "--device", "rfc2217://shop-server:65536", "read" } << 0 << 0 << 2
+        << "with a port from 1 to 65535.";
+    QTest::newRow("network address with a path")
+        << QStringList{ "--device", "tcp://shop-server:4001/scale", "read" } << 0 << 0 << 2
+        << "--device: a network address is written";
     QTest::newRow("no such port") << QStringList{ "--device", "ttyNoSuchPort", "read" }
                                   << 0 << 0 << 4 << "Could not open communication device";
     QTest::newRow("silent scale") << QStringList{ "program", "@good.xml" } << 0 << 1 << 5
@@ -1184,6 +1200,50 @@ void CliTest::signalsStopPolitely()
     m_scale->sim().setOptions(ScaleSimOptions());
     const Run journal = run({ "history", "--limit", "1" }, false);
     QVERIFY2(journal.out.contains("cancelled: Stopped by signal SIG"), journal.out);
+}
+
+// A device server that takes the connection and never answers the RFC 2217
+// negotiation: Ctrl+C ends the wait at once, not when the time-out runs
+// out, and the journal says the signal stopped the command.
+void CliTest::signalStopsTheWaitForANetworkServer()
+{
+    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    QVERIFY(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+            && ::listen(server, 1) == 0
+            && getsockname(server, reinterpret_cast<sockaddr *>(&address), &size) == 0);
+    const QString device = QString("rfc2217://127.0.0.1:%1").arg(ntohs(address.sin_port));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_data->path());
+    environment.insert("XDG_CONFIG_HOME", m_data->filePath("config"));
+    process.setProcessEnvironment(environment);
+    process.start(TAREXA_CLI, { "--device", device, "read", "-o", path("read.xml") });
+    QVERIFY(process.waitForStarted());
+    pollfd waiting = { server, POLLIN, 0 };
+    QVERIFY(::poll(&waiting, 1, FinishMs) == 1);
+    const int connection = ::accept(server, nullptr, nullptr);
+    QVERIFY(connection >= 0);
+    QElapsedTimer stopping;
+    stopping.start();
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    QVERIFY(process.waitForFinished(FinishMs));
+    const qint64 took = stopping.elapsed();
+    ::close(connection);
+    ::close(server);
+
+    QCOMPARE(process.exitCode(), 128 + SIGINT);
+    QVERIFY2(took < 2500, QByteArray::number(took));
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains("Stopped by signal SIGINT before the first PLU."), err);
+    QVERIFY(!QFile::exists(path("read.xml")));
+    const Run journal = run({ "history", "--limit", "1" }, false);
+    QVERIFY2(journal.out.contains("cancelled: Stopped by signal SIGINT before the first PLU."),
+             journal.out);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

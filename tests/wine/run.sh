@@ -64,6 +64,7 @@ fi
 
 x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -O2 -static -I "$SOURCE/src/serial" \
     "$SOURCE/tests/wine/serialwine.cpp" "$SOURCE/src/serial/serial.cpp" "$SOURCE/src/serial/serial_win.cpp" \
+    "$SOURCE/src/serial/serial_net.cpp" "$SOURCE/src/serial/net_socket_win.cpp" -lws2_32 \
     -o "$SCRATCH/serialwine.exe" || fail "the test program did not build"
 
 # Makes the prefix; $1 is the WINEDEBUG setting for this try.
@@ -93,7 +94,7 @@ fi
 echo "Wine prefix made in $((SECONDS - started)) s"
 
 "$SIM" --link "$WINEPREFIX/dosdevices/com7" --log "$SCRATCH/frames.log" \
-    --store "$SCRATCH/store" >"$SCRATCH/sim.out" 2>&1 &
+    --store "$SCRATCH/store" --tcp 0 >"$SCRATCH/sim.out" 2>&1 &
 SIM_PID=$!
 if ! wait_for_line "$SCRATCH/sim.out" 10 || [ ! -L "$WINEPREFIX/dosdevices/com7" ]; then
     cat "$SCRATCH/sim.out" >&2
@@ -102,16 +103,21 @@ fi
 
 started=$SECONDS
 status=0
-timeout 60 wine "$SCRATCH/serialwine.exe" COM7 || status=$?
+ADDRESS="$(sed -n 2p "$SCRATCH/sim.out")"
+case "$ADDRESS" in tcp://*) ;; *) cat "$SCRATCH/sim.out" >&2; fail "the simulated scale has no TCP address" ;; esac
+timeout 60 wine "$SCRATCH/serialwine.exe" COM7 "$ADDRESS" || status=$?
 echo "test program ran for $((SECONDS - started)) s"
 [ "$status" -ne 124 ] || fail "the test program did not finish within 60 s"
 [ "$status" -eq 0 ] || fail "the test program ended with status $status"
 
 # What the scale received: the programming frame and the read request
-# twice, each byte for byte, and nothing else.
+# twice on COM7, then the two once more over TCP, each byte for byte, and
+# nothing else.
 cat >"$SCRATCH/expected.log" <<'EOF'
 01 41 32 30 35 09 31 2e 35 30 09 61 62 63 09 09 09 30 30 30 30 30 30 30 30 30 30 30 30 30 09 30 09 31 30 09 30 3b 03
 01 62 30 30 3c 32 03
+01 62 30 30 3c 32 03
+01 41 32 30 35 09 31 2e 35 30 09 61 62 63 09 09 09 30 30 30 30 30 30 30 30 30 30 30 30 30 09 30 09 31 30 09 30 3b 03
 01 62 30 30 3c 32 03
 EOF
 diff "$SCRATCH/expected.log" "$SCRATCH/frames.log" >&2 \

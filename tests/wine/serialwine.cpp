@@ -2,8 +2,10 @@
 // Built with the MinGW-w64 cross compiler and free of Qt, so that nothing
 // but MSerial and kernel32 stands between the program and the port.
 //
-//     serialwine.exe [PORT]        (default COM7)
+//     serialwine.exe [PORT [ADDRESS]]   (default COM7; ADDRESS: tcp://HOST:PORT)
 //
+// With an address, the network backend (Winsock) is put through the same
+// exchange over TCP, after a refused connection has shown its error.
 // Prints one line per step; exits 1 at the first step that goes wrong.
 
 #include "serial.h"
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <winsock2.h>
 #include <windows.h>
 
 namespace {
@@ -252,6 +255,37 @@ bool exchange(MSerial &port)
         && silentLineTimesOut(port);
 }
 
+bool refusedConnectionFails()
+{
+    const char *step = "connection to a port nothing listens on is refused";
+    MSerial port;
+    port.setConnectTimeout(5000);
+    if (port.OpenDevice("tcp://127.0.0.1:1"))
+        return fail(step, "it opened");
+    if (port.LastError() != WSAECONNREFUSED)
+        return fail(step, "error " + std::to_string(port.LastError()) + " "
+                              + serialErrorText(port.LastError()));
+    std::printf("     (%s)\n", serialErrorText(port.LastError()).c_str());
+    return pass(step);
+}
+
+bool networkExchange(const std::string &address)
+{
+    if (!refusedConnectionFails())
+        return false;
+    MSerial port;
+    if (!openPort(port, address, "open the scale's TCP address"))
+        return false;
+    const bool exchanged = configure(port)
+        && send(port, ProgramRow5, "send the programming frame of row 5 over TCP")
+        && expectReply(port, Done, "reply over TCP: done")
+        && send(port, ReadFirstPlu, "send the read request for the first PLU over TCP")
+        && expectReply(port, Row5Reply, "reply over TCP: row 5")
+        && silentLineTimesOut(port);
+    port.CloseDevice();
+    return exchanged;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -290,5 +324,5 @@ int main(int argc, char *argv[])
     if (!openPort(again, path, "open again after close"))
         return 1;
     again.CloseDevice();
-    return 0;
+    return argc > 2 && !networkExchange(argv[2]) ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "cli.h"
+#include "comm.h"
 #include "signalwatch.h"
 
 #include <QCommandLineParser>
@@ -259,6 +260,13 @@ const UsageRule OptionsApart[] = {
       },
       QT_TRANSLATE_NOOP("TarexaCli",
                         "An empty --device or -o names nothing; give a port or a file name.") },
+    { [](const QCommandLineParser &p, const QString &) {
+          return isSet(p, "device")
+              && !networkAddressProblem(p.value(QStringLiteral("device"))).isEmpty();
+      },
+      QT_TRANSLATE_NOOP("TarexaCli",
+                        "--device: a network address is written tcp://HOST:PORT or "
+                        "rfc2217://HOST:PORT, with a port from 1 to 65535.") },
 };
 
 template<size_t N>

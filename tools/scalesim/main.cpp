@@ -82,7 +82,8 @@ void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         "Plays a weigh scale on a pseudo-terminal and prints the path of the device "
-        "Tarexa should use. Stops on SIGINT or SIGTERM.");
+        "Tarexa should use (with --tcp, its network address on a second line). "
+        "Stops on SIGINT or SIGTERM.");
     parser.addHelpOption();
     parser.addOption({ "link", "Also make the device reachable at PATH (a symbolic link).", "PATH" });
     parser.addOption({ "store", "Load the PLUs from FILE and save them there on every change.", "FILE" });
@@ -94,6 +95,7 @@ void addOptions(QCommandLineParser &parser)
     parser.addOption({ "replace-field", "Send field N of every PLU as TEXT.", "N:TEXT" });
     parser.addOption({ "pace", "Pace the line at 9600 baud." });
     parser.addOption({ "baud", "Pace the line at RATE baud.", "RATE" });
+    parser.addOption({ "tcp", "Also serve raw TCP on 127.0.0.1:PORT (0: a free port).", "PORT" });
 }
 
 } // namespace
@@ -122,7 +124,21 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tarexa-scale-sim: %s\n", sim.errorText().c_str());
         return 1;
     }
+    if (parser.isSet("tcp")) {
+        bool ok = false;
+        const int port = parser.value("tcp").toInt(&ok);
+        if (!ok || port < 0 || port > 65535) {
+            std::fprintf(stderr, "--tcp needs a port from 0 to 65535\n");
+            return 2;
+        }
+        if (!sim.listenTcp(port)) {
+            std::fprintf(stderr, "tarexa-scale-sim: %s\n", sim.errorText().c_str());
+            return 1;
+        }
+    }
     std::printf("%s\n", sim.devicePath().c_str());
+    if (sim.tcpPort() != 0)
+        std::printf("tcp://127.0.0.1:%d\n", sim.tcpPort());
     std::fflush(stdout);
 
     std::thread server([&sim] {

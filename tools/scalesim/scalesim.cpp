@@ -11,8 +11,12 @@
 #include <cstring>
 #include <fstream>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -190,9 +194,51 @@ bool ScaleSim::openTerminal()
     return true;
 }
 
+bool ScaleSim::listenTcp(int port)
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listener < 0)
+        return fail("socket");
+    const int on = 1;
+    setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        return fail("bind");
+    if (::listen(m_listener, 4) != 0)
+        return fail("listen");
+    if (getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+        return fail("getsockname");
+    m_tcpPort = ntohs(address.sin_port);
+    return true;
+}
+
+void ScaleSim::acceptClient()
+{
+    const int client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (client < 0)
+        return;
+    const int on = 1;
+    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    m_client = client;
+}
+
+void ScaleSim::dropClient()
+{
+    if (m_client >= 0)
+        ::close(m_client);
+    if (m_replyTo == m_client)
+        m_replyTo = -1;
+    m_client = -1;
+}
+
 void ScaleSim::closeLine()
 {
-    for (int *fd : { &m_master, &m_slave }) {
+    dropClient();
+    for (int *fd : { &m_master, &m_slave, &m_listener }) {
         if (*fd >= 0)
             ::close(*fd);
         *fd = -1;
@@ -214,29 +260,47 @@ void ScaleSim::stop()
     }
 }
 
+// The terminal and, with --tcp, one connection at a time; a second waits
+// until the first is closed.
 void ScaleSim::serve()
 {
-    unsigned char buffer[512];
     Clock::time_point frameStart = Clock::now();
     while (!m_stopping && m_master >= 0) {
-        pollfd p[2] = { { m_master, POLLIN, 0 }, { m_wake[0], POLLIN, 0 } };
-        const int ready = poll(p, 2, -1);
+        const int network = m_client >= 0 ? m_client : m_listener;
+        pollfd p[3] = { { m_master, POLLIN, 0 }, { m_wake[0], POLLIN, 0 }, { network, POLLIN, 0 } };
+        const int ready = poll(p, network >= 0 ? 3 : 2, -1);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0 || p[1].revents || (p[0].revents & (POLLERR | POLLNVAL)))
             break;
-        if (!(p[0].revents & POLLIN))
+        if (p[0].revents & POLLIN)
+            takeBytes(m_master, frameStart);
+        if (network < 0 || !p[2].revents)
             continue;
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        const Clock::time_point arrival = Clock::now();
-        for (ssize_t i = 0; i < n && m_master >= 0; ++i) {
-            if (buffer[i] == SOH)
-                frameStart = arrival;
-            if (m_reader.feed(buffer[i]))
-                handleFrame(m_reader.frame(), frameStart);
-        }
+        if (network == m_listener)
+            acceptClient();
+        else
+            takeBytes(m_client, frameStart);
     }
     saveStore();
+}
+
+void ScaleSim::takeBytes(int fd, Clock::time_point &frameStart)
+{
+    unsigned char buffer[512];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (fd == m_client && n <= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR))) {
+        dropClient();   // the other end closed the connection
+        return;
+    }
+    const Clock::time_point arrival = Clock::now();
+    m_replyTo = fd;
+    for (ssize_t i = 0; i < n && m_master >= 0; ++i) {
+        if (buffer[i] == SOH)
+            frameStart = arrival;
+        if (m_reader.feed(buffer[i]))
+            handleFrame(m_reader.frame(), frameStart);
+    }
 }
 
 void ScaleSim::handleFrame(const QByteArray &frame, Clock::time_point arrival)
@@ -366,8 +430,10 @@ bool ScaleSim::writePaced(const QByteArray &bytes, const ScaleSimOptions &option
 
 bool ScaleSim::writeAll(const char *bytes, size_t count)
 {
+    const int fd = m_replyTo >= 0 ? m_replyTo : m_master;
     while (count > 0 && m_master >= 0 && !m_stopping) {
-        const ssize_t n = ::write(m_master, bytes, count);
+        const ssize_t n = fd == m_client ? ::send(fd, bytes, count, MSG_NOSIGNAL)
+                                         : ::write(fd, bytes, count);
         if (n > 0) {
             bytes += n;
             count -= size_t(n);
@@ -375,7 +441,7 @@ bool ScaleSim::writeAll(const char *bytes, size_t count)
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
-        pollfd p[2] = { { m_master, POLLOUT, 0 }, { m_wake[0], POLLIN, 0 } };
+        pollfd p[2] = { { fd, POLLOUT, 0 }, { m_wake[0], POLLIN, 0 } };
         if (poll(p, 2, -1) < 0 && errno != EINTR)
             return false;
     }

@@ -89,6 +89,13 @@ public:
     bool open(const std::string &linkPath = std::string());
     // The link when one was asked for, else the terminal's own path.
     std::string devicePath() const;
+    // Also serves one TCP connection at a time on 127.0.0.1:port (0: a free
+    // port), carrying the bytes as they are, as a scale with a network
+    // interface does; replies go where their command came from. After
+    // open(); false (see errorText()) when the port cannot be had.
+    bool listenTcp(int port);
+    // The port listened on, or 0.
+    int tcpPort() const { return m_tcpPort; }
     std::string errorText() const { return m_error; }
 
     void serve();
@@ -125,6 +132,9 @@ private:
     bool writePaced(const QByteArray &bytes, const ScaleSimOptions &options,
                     Clock::time_point lineFreeAt);
     bool writeAll(const char *bytes, size_t count);
+    void takeBytes(int fd, Clock::time_point &frameStart);
+    void acceptClient();
+    void dropClient();
     bool waitUntil(Clock::time_point when);
     void logFrame(const QByteArray &frame);
     void loadStore();
@@ -137,6 +147,10 @@ private:
     int m_master = -1;
     int m_slave = -1;       // held open so that the master never sees a hang-up
     int m_wake[2] = { -1, -1 };
+    int m_listener = -1;    // --tcp
+    int m_client = -1;      // the TCP connection being served
+    int m_replyTo = -1;     // where the frame being answered came from
+    int m_tcpPort = 0;
     std::atomic<int> m_repliesFinished { 0 };
     std::atomic<bool> m_stopping { false };
     FrameReader m_reader;
