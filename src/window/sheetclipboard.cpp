@@ -40,12 +40,15 @@ SheetClipboard::SheetClipboard(QWidget *window, PluSheet &sheet, Document &docum
 {
 }
 
-// The view leaves out the cells of hidden rows; the mark cells cannot be
-// selected.
+// Select All, or a range dragged across rows Find hides, takes the hidden
+// rows into the selection model too: they are left out here, with the mark
+// cells, which cannot be selected.
 QModelIndexList SheetClipboard::selectedCells() const
 {
     QModelIndexList cells = m_sheet.selectionModel()->selectedIndexes();
-    cells.removeIf([](const QModelIndex &cell) { return cell.column() >= PLU_DATA_COLUMNS; });
+    cells.removeIf([this](const QModelIndex &cell) {
+        return cell.column() >= PLU_DATA_COLUMNS || m_sheet.isRowHidden(cell.row());
+    });
     return cells;
 }
 

@@ -65,6 +65,8 @@ private slots:
     void pasteWithRefusedValues();
     void pasteCutAtTheTableEdge();
     void pasteSkipsRowsHiddenByFind();
+    void selectionLeavesRowsHiddenByFind_data();
+    void selectionLeavesRowsHiddenByFind();
     void copyGivesTabSeparatedText();
     void clearWithTheDeleteKey();
     void markFromTheKeyboard();
@@ -385,6 +387,35 @@ void EditingTest::pasteSkipsRowsHiddenByFind()
     QCOMPARE(cellText(table(), 1, PriceColumn), QString("7"));
     QCOMPARE(cellText(table(), 2, PriceColumn), QString("2.00"));
     QCOMPARE(cellText(table(), 5, PriceColumn), QString("8"));
+}
+
+void EditingTest::selectionLeavesRowsHiddenByFind_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : { "C&lear", "Cu&t", "&Copy", "&Mark for Deletion" })
+        QTest::newRow(command) << QString(command);
+}
+
+// Select All, or a range dragged over rows Find hides, takes in the hidden
+// rows too; a command on the selection must still touch only what shows.
+void EditingTest::selectionLeavesRowsHiddenByFind()
+{
+    QFETCH(QString, command);
+    fillSomeRows();
+    auto *find = window()->findChild<FindField *>();
+    QVERIFY(find);
+    find->setText("Tea");
+    QTRY_VERIFY(table()->isRowHidden(2));
+    QGuiApplication::clipboard()->setText("untouched");
+    table()->setCurrentCell(1, PriceColumn);
+    triggerAction(window(), "Select &All");
+    const QStringList hiddenRow = m_session->rowTexts(2);
+    triggerAction(window(), command);
+    QCOMPARE(m_session->rowTexts(2), hiddenRow);
+    QCOMPARE(cellText(table(), 2, PLU_MARK_COLUMN), QString());
+    QCOMPARE(cellText(table(), 3, BarcodeColumn), QString("4600000000005"));
+    if (command != "&Mark for Deletion" && command != "C&lear")
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.00\tTea\t\t\t\t"));
 }
 
 void EditingTest::copyGivesTabSeparatedText()
