@@ -1588,6 +1588,10 @@ Do you want to replace it?</source>
         <source>%1 names no host Tarexa can reach. Write the address as tcp://HOST:PORT or rfc2217://HOST:PORT, with an IPv6 address in brackets, such as tcp://[fd00::5]:4001.</source>
         <translation>В адресе %1 не указан узел, к которому Tarexa может подключиться. Запишите адрес как tcp://УЗЕЛ:ПОРТ или rfc2217://УЗЕЛ:ПОРТ, а адрес IPv6 — в квадратных скобках, например tcp://[fd00::5]:4001.</translation>
     </message>
+    <message>
+        <source>Copy and Cut take one block of cells. Select a single block, then try again.</source>
+        <translation>Копирование и вырезание работают с одним прямоугольным блоком ячеек. Выделите один блок и повторите.</translation>
+    </message>
 </context>
 <context>
     <name>TarexaCli</name>

@@ -67,19 +67,35 @@ QString SheetClipboard::selectionText() const
     return cellBlockText(block);
 }
 
-void SheetClipboard::copy() const
+bool SheetClipboard::copy() const
 {
-    if (!selectedCells().isEmpty())
-        QGuiApplication::clipboard()->setText(selectionText());
+    const QModelIndexList cells = selectedCells();
+    if (cells.isEmpty())
+        return false;
+    if (!isOneBlock(cells)) {
+        m_document.showStatus(tr("Copy and Cut take one block of cells. Select a single block, "
+                                 "then try again."));
+        return false;
+    }
+    QGuiApplication::clipboard()->setText(selectionText());
+    return true;
 }
 
 void SheetClipboard::cut()
 {
     const QModelIndexList cells = selectedCells();
-    if (cells.isEmpty())
-        return;
-    copy();
-    emptyCells(cells);
+    if (copy())
+        emptyCells(cells);
+}
+
+// Every selected row has the same selected columns: the cells fill the
+// rectangle of their rows and columns.
+bool SheetClipboard::isOneBlock(const QModelIndexList &cells)
+{
+    QList<int> columns;
+    for (const QModelIndex &cell : cells)
+        columns << cell.column();
+    return cells.size() == rowsOf(cells).size() * distinct(columns).size();
 }
 
 void SheetClipboard::clear()

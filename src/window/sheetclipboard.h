@@ -27,7 +27,10 @@ public:
     // The selected cells as a block: the rows and the columns that hold a
     // selected cell, a cell between them that is not selected left empty.
     QString selectionText() const;
-    void copy() const;
+    // Both take one block: cells picked apart in different columns would
+    // close up on the clipboard and land under the wrong columns, so such
+    // a selection is refused, as spreadsheets refuse it.
+    bool copy() const;
     void cut();
     void paste();
     // A block put at the current cell, each value held to its column's
@@ -40,6 +43,7 @@ public:
 
 private:
     QModelIndexList selectedCells() const;
+    static bool isOneBlock(const QModelIndexList &cells);
     QList<int> shownRowsFrom(int row, qsizetype count) const;
     void emptyCells(const QModelIndexList &cells);
     void tellPasteRefusals(const PastePlan &plan);

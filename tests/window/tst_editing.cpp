@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -428,6 +429,19 @@ void EditingTest::copyGivesTabSeparatedText()
     select(3, BarcodeColumn, 3, BarcodeColumn);
     keyOnTable(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("4600000000005"));
+
+    // Cells picked apart in different columns would close up into a block
+    // that puts Name1's value under Price: Copy and Cut refuse them.
+    table()->setRangeSelected(QTableWidgetSelectionRange(1, Name1Column, 1, Name1Column), true);
+    const QStringList before = texts();
+    for (const char *command : { "&Copy", "Cu&t" }) {
+        triggerAction(window(), command);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("4600000000005"));
+        QCOMPARE(window()->statusBar()->currentMessage(),
+                 QString("Copy and Cut take one block of cells. Select a single block, then try "
+                         "again."));
+    }
+    QCOMPARE(texts(), before);
 }
 
 void EditingTest::clearWithTheDeleteKey()
