@@ -1592,6 +1592,10 @@ Do you want to replace it?</source>
         <source>Copy and Cut take one block of cells. Select a single block, then try again.</source>
         <translation>Копирование и вырезание работают с одним прямоугольным блоком ячеек. Выделите один блок и повторите.</translation>
     </message>
+    <message>
+        <source>Go to the price cell of a PLU by its number</source>
+        <translation>Перейти к ячейке цены PLU по его номеру</translation>
+    </message>
 </context>
 <context>
     <name>TarexaCli</name>

@@ -41,6 +41,7 @@ CsvCommands::CsvCommands(QMainWindow *window, PluSheet &sheet, Document &documen
 
     m_goToPluAct = actions.add(new QAction(tr("&Go to PLU..."), window));
     m_goToPluAct->setShortcut(QKeySequence(tr("Ctrl+G")));
+    m_goToPluAct->setStatusTip(tr("Go to the price cell of a PLU by its number"));
     QObject::connect(m_goToPluAct, &QAction::triggered, m_goToPluAct, [this] { goToPlu(); });
 
     // The count stays in the status bar for as long as the filter hides
