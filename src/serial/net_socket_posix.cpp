@@ -189,9 +189,14 @@ int AddressLock::acquire(const std::string &identity)
 {
     release();
     const std::string path = "/tmp/tarexa-" + lockFileName(identity) + ".lock";
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Another user may have put something at this name in /tmp: never
+    // follow a link there, never create a file anywhere else, and never
+    // wait on a pipe put there.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0 && errno == ENOENT)
-        fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0 && errno == EEXIST)
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return 0;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -5,6 +5,7 @@
 // by side; and the addresses a scale may be given.
 
 #include "allscales.h"
+#include "net_socket.h"
 #include "plutable.h"
 #include "scalefixture.h"
 #include "scalelist.h"
@@ -21,6 +22,7 @@
 #include <thread>
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -183,6 +185,7 @@ private slots:
     void copyInThePauseIsPurged();
     void negotiationSetsTheServersPort();
     void oneAddressOneProcessAtATime();
+    void lockNameTakenByAnotherUser();
     void faults_data();
     void faults();
     void serverStopsMidTransfer_data();
@@ -387,6 +390,32 @@ void NetworkTest::oneAddressOneProcessAtATime()
     first.close();
     ScalePort third(address, quickTiming().line);
     QVERIFY(third.isOpen());
+}
+
+// The turn-taking lock lives in /tmp, where anyone may have put a pipe or a
+// link at its name first: opening neither waits on the pipe nor creates the
+// link's target.
+void NetworkTest::lockNameTakenByAnotherUser()
+{
+    const std::string address = "tcp://127.0.0.1:1";
+    const QString lock = QString::fromStdString(
+        "/tmp/tarexa-" + netsocket::lockFileName(serialPortIdentity(address)) + ".lock");
+    QTemporaryDir dir;
+    const QString target = dir.filePath("made-by-tarexa");
+    QFile::remove(lock);
+    QVERIFY(::mkfifo(lock.toLocal8Bit().constData(), 0600) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    ScalePort fifo(QString::fromStdString(address), quickTiming().line);
+    QVERIFY(!fifo.isOpen());
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(QFile::remove(lock));
+
+    QVERIFY(QFile::link(target, lock));
+    ScalePort link(QString::fromStdString(address), quickTiming().line);
+    QVERIFY(!link.isOpen());
+    QVERIFY(!QFile::exists(target));
+    QVERIFY(QFile::remove(lock));
 }
 
 void NetworkTest::faults_data()
