@@ -122,9 +122,20 @@ int waitReady(Socket socket, bool forWriting, int ms)
     }
 }
 
+// A device server with Nagle on (ser2net turns it on) holds the rest of a
+// reply until the first part is acknowledged, and Linux may delay that ACK
+// by up to 40 ms: acknowledge at once. Linux clears the flag as it goes,
+// so it is set again after every read.
 long receiveSome(Socket socket, unsigned char *bytes, std::size_t size)
 {
-    return static_cast<long>(::recv(fdOf(socket), bytes, size, 0));
+    const long got = static_cast<long>(::recv(fdOf(socket), bytes, size, 0));
+#ifdef TCP_QUICKACK
+    if (got > 0) {      // a failed read keeps its errno for the caller
+        const int on = 1;
+        setsockopt(fdOf(socket), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+#endif
+    return got;
 }
 
 long sendSome(Socket socket, const unsigned char *bytes, std::size_t size)
